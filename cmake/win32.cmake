@@ -1,0 +1,23 @@
+# The shipped program: a static PE32 GUI executable.
+target_compile_definitions(quovix_core PUBLIC UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+file(GLOB_RECURSE QVX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp widgets/win32/*.cpp)
+add_library(quovix_win32 STATIC ${QVX_WIN32_SOURCES})
+target_link_libraries(quovix_win32 PUBLIC quovix_core
+  comctl32 ws2_32 urlmon ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 rasapi32)
+
+enable_language(RC)
+file(GLOB QVX_APP_SOURCES CONFIGURE_DEPENDS app/*.cpp)
+add_executable(quovix WIN32 ${QVX_APP_SOURCES} ${CMAKE_SOURCE_DIR}/res/quovix.rc)
+target_link_libraries(quovix PRIVATE quovix_win32)
+
+enable_testing()
+file(GLOB QVX_WINE_TESTS CONFIGURE_DEPENDS tests/wine/test_*.sh)
+foreach(script IN LISTS QVX_WINE_TESTS)
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME wine_${name} COMMAND bash ${script})
+  set_tests_properties(wine_${name} PROPERTIES LABELS wine TIMEOUT 400
+    ENVIRONMENT "QVX_BUILD=${CMAKE_BINARY_DIR};QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR};QVX_DEMO_PORT=${QVX_DEMO_PORT}"
+    RESOURCE_LOCK demo_port)
+endforeach()

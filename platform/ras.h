@@ -1,0 +1,59 @@
+// Remote Access: the nine phone-book and connection operations the dialer needs.
+// Each call returns 0 or the RAS / system error number. The implementation owns the
+// record layouts, their sizes and the "buffer too small" (603) retry.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qvx::platform {
+
+using RasHandle = std::uintptr_t;  // 0 is "no connection"
+
+// The fields of a RASENTRYA the client sets; every other member is zero.
+struct RasEntry {
+  std::uint32_t options = 0;   // dwfOptions
+  std::uint32_t options2 = 0;  // dwfOptions2
+  std::string phone_number;    // szLocalPhoneNumber
+  std::uint32_t net_protocols = 0;
+  std::string device_type;
+  std::string device_name;
+  std::uint32_t dial_mode = 0;
+  std::uint32_t type = 0;
+  std::uint32_t encryption_type = 0;
+  std::uint32_t vpn_strategy = 0;
+};
+
+struct RasConnection {
+  RasHandle handle = 0;
+  std::string entry_name;
+};
+
+constexpr std::uint32_t kRasBufferTooSmall = 603;
+constexpr std::uint32_t kRasConnected = 0x2000;
+constexpr std::uint32_t kRasDisconnected = 0x2001;
+
+class Ras {
+ public:
+  virtual ~Ras() = default;
+  // RasGetEntryPropertiesA asked for the entry size only (no phone book, no name, no buffer).
+  virtual std::uint32_t entry_size(std::uint32_t& size) = 0;
+  // RasSetEntryPropertiesA on the default phone book, the record zero-filled to entry_size.
+  virtual std::uint32_t set_entry(const std::string& name, const RasEntry& entry,
+                                  std::uint32_t entry_size) = 0;
+  // Synchronous RasDialA of an entry of the default phone book; handle is set when RAS gave one.
+  virtual std::uint32_t dial(const std::string& entry_name, const std::string& user,
+                             const std::string& password, RasHandle& handle) = 0;
+  virtual std::uint32_t hang_up(RasHandle handle) = 0;
+  // RasEnumConnectionsA; the second call's result after a 603 is not examined.
+  virtual std::uint32_t connections(std::vector<RasConnection>& out) = 0;
+  // RasEnumEntriesA on the default phone book. first_call_with_buffer: pass a one-record
+  // buffer on the first call (Windows before Vista) instead of none.
+  virtual std::uint32_t entries(bool first_call_with_buffer, std::vector<std::string>& out) = 0;
+  virtual std::uint32_t delete_entry(const std::string& name) = 0;
+  virtual std::uint32_t connect_status(RasHandle handle, std::uint32_t& state) = 0;
+  virtual std::uint32_t statistics(RasHandle handle, std::uint32_t& received,
+                                   std::uint32_t& sent) = 0;
+};
+
+}  // namespace qvx::platform

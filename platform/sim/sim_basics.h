@@ -1,0 +1,81 @@
+// The small simulated services: clock, version, named mutex, shell and registry.
+#pragma once
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/mutex.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/version.h"
+
+namespace qvx::sim {
+
+// Calendar time that only moves when the test says so; local time is taken as UTC.
+class SimClock : public platform::Clock {
+ public:
+  std::time_t now() override;
+  std::tm local_time(std::time_t t) override;
+  void set(std::time_t t);
+  void set_local(int year, int month, int day, int hour, int minute, int second);
+  void advance(std::time_t seconds);
+
+ private:
+  std::mutex mutex_;
+  std::time_t now_ = 1230768000;  // 2009-01-01 00:00:00
+};
+
+class SimVersion : public platform::SystemVersion {
+ public:
+  bool get(platform::OsVersion& v) override;
+  unsigned major = 6, minor = 1;
+};
+
+// Named objects of the machine; end_process() releases the ones this process made.
+class SimMutex : public platform::NamedMutex {
+ public:
+  bool create_reports_existing(const std::string& name) override;
+  void end_process() { names_.clear(); }
+
+ private:
+  std::set<std::string> names_;
+};
+
+class SimShell : public platform::Shell {
+ public:
+  void open(const std::string& target) override;
+  std::vector<std::string> opened() const;
+  void clear();
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> opened_;
+};
+
+using RegistryValue = std::variant<std::uint32_t, std::string>;
+
+class SimRegistry : public platform::Registry {
+ public:
+  std::unique_ptr<platform::RegistryKey> open_local_machine(const std::string& path) override;
+
+  // Test side: keys exist only once created; a locked key exists but cannot be opened.
+  void create_key(const std::string& path) { keys_[path]; }
+  void lock_key(const std::string& path) { locked_.insert(path); }
+  void unlock_key(const std::string& path) { locked_.erase(path); }
+  bool has_value(const std::string& path, const std::string& name) const;
+  const RegistryValue* value(const std::string& path, const std::string& name) const;
+  void set_value(const std::string& path, const std::string& name, RegistryValue v);
+  int write_count() const { return writes_; }
+
+ private:
+  friend class SimRegistryKey;
+  std::map<std::string, std::map<std::string, RegistryValue>> keys_;
+  std::set<std::string> locked_;
+  int writes_ = 0;
+};
+
+}  // namespace qvx::sim

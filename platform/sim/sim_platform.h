@@ -1,0 +1,40 @@
+// A whole simulated machine for the tests, over a host directory that holds its drive.
+#pragma once
+#include <filesystem>
+
+#include "platform/platform.h"
+#include "platform/sim/http_downloader.h"
+#include "platform/sim/sim_basics.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_icmp.h"
+#include "platform/sim/sim_ip_helper.h"
+#include "platform/sim/sim_ras.h"
+#include "platform/sim/sim_sockets.h"
+
+namespace qvx::sim {
+
+class SimPlatform {
+ public:
+  explicit SimPlatform(const std::filesystem::path& root) : ras(ip_helper), files(root) {}
+  SimPlatform(const SimPlatform&) = delete;
+  SimPlatform& operator=(const SimPlatform&) = delete;
+
+  SimIpHelper ip_helper;
+  SimRas ras;
+  SimIcmp icmp;
+  SimSockets sockets;
+  HttpDownloader downloader;
+  SimShell shell;
+  SimRegistry registry;
+  SimMutex mutex;
+  SimVersion version;
+  SimFiles files;
+  SimClock clock;
+
+  platform::Platform platform() {
+    return platform::Platform{ras,      ip_helper, icmp,  sockets, downloader, shell,
+                              registry, mutex,     version, files,  clock};
+  }
+};
+
+}  // namespace qvx::sim

@@ -1,0 +1,81 @@
+// The application object: builds the six windows over the platform and toolkit it is given,
+// holds the window and thread pointers, and owns the worker threads.
+#pragma once
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "connect/cping.h"
+#include "platform/platform.h"
+#include "shell/deployment.h"
+#include "shell/worker.h"
+#include "widgets/ui.h"
+
+namespace qvx {
+
+class TForm1;
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+class TForm9;
+class Thread_Login;
+class Thread_dial;
+class Thread_hangup;
+
+extern const char kAppTitle[];  // "Quovix加速": taskbar, message boxes, the mutex name
+
+class Application {
+ public:
+  Application(const platform::Platform& platform, widgets::Ui& ui, Deployment deployment);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Process entry up to the message loop: refuses a second copy (message, false), otherwise
+  // creates the six windows in order and shows the login window.
+  bool start();
+
+  // Starts a worker; the application keeps it until it has finished.
+  template <typename T, typename... Args>
+  T* launch(Args&&... args) {
+    auto worker = std::make_unique<T>(*this, std::forward<Args>(args)...);
+    T* raw = worker.get();
+    {
+      std::lock_guard<std::mutex> lock(workers_mutex_);
+      workers_.push_back(std::move(worker));
+    }
+    raw->start();
+    return raw;
+  }
+  // GUI thread: a worker has finished; clears the pointers to it and frees it.
+  void reap(Worker* worker);
+  bool worker_alive(const Worker* worker) const;
+
+  platform::Platform platform;  // references to the services, copied in
+  widgets::Ui& ui;
+  const Deployment deployment;
+  IcmpLibrary icmp_library;  // the ICMP library, loaded at most once per process
+
+  TForm1* Form1 = nullptr;
+  TForm2* Form2 = nullptr;
+  TForm3* Form3 = nullptr;
+  TForm4* Form4 = nullptr;
+  TForm5* Form5 = nullptr;
+  TForm9* Form9 = nullptr;
+  Thread_Login* login_thread = nullptr;
+  Thread_dial* dial_thread = nullptr;
+  Thread_hangup* hangup_thread = nullptr;
+
+ private:
+  std::unique_ptr<TForm1> form1_;
+  std::unique_ptr<TForm2> form2_;
+  std::unique_ptr<TForm3> form3_;
+  std::unique_ptr<TForm4> form4_;
+  std::unique_ptr<TForm5> form5_;
+  std::unique_ptr<TForm9> form9_;
+  mutable std::mutex workers_mutex_;
+  std::vector<std::unique_ptr<Worker>> workers_;
+};
+
+}  // namespace qvx

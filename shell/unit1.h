@@ -1,0 +1,100 @@
+// The login window: the application's main window, owner of the client record, the tray icon
+// and the tray menu.
+#pragma once
+#include <string>
+
+#include "verify/client_record.h"
+#include "widgets/controls.h"
+#include "widgets/form.h"
+#include "widgets/menu.h"
+#include "widgets/tray_icon.h"
+
+namespace qvx {
+
+class Application;
+
+constexpr unsigned WM_LOGIN_PROGRESS = 32780;  // WM_APP + 12
+
+class TForm1 : public widgets::Form, public ClientRecord {
+ public:
+  explicit TForm1(Application& app);
+
+  // Construction steps after the window's controls exist; Form1 must already be set.
+  void construct();
+
+  void write_log(const std::string& message, int header = 0) { log_file.write(message, header); }
+
+  // Login window (shell/unit1_login.cpp).
+  void Edit1Change();
+  void Edit2Change();
+  void Edit2KeyPress(char& key);
+  void suiCheckBox1Click();
+  void suiCheckBox2Click();
+  void Label3Click();
+  void Label4Click();
+  void Label5Click();
+  void Label6Click();
+  void suiButton1Click();
+
+  // Tray menu and exit (shell/tray_menu.cpp).
+  void RzTrayIcon1LButtonDown();
+  void N1Click();
+  void N2Click();
+  void N3Click();
+  void N4Click();
+  void N5Click();
+  void N6Click();
+  bool busy() const;  // a dial or hang-up is running
+  void exit_step();
+  void FormClose();
+
+  // Login result (verify/login_result.cpp).
+  void on_login_progress(int stage, int code);
+
+  // Settings files (shell/settings_files.cpp).
+  void read_site_config();
+  void load_user_settings();
+  void save_user_settings();
+
+  // Gateway discovery (routing/gateway_discovery.cpp).
+  void discover_gateways();
+
+  Application& app;
+  std::string skin_theme_path;
+
+  widgets::Browser CppWebBrowser1;
+  widgets::Panel RzPanel1;
+  widgets::Label Label1;
+  widgets::Edit Edit1;
+  widgets::Label Label3;
+  widgets::Label Label2;
+  widgets::Edit Edit2;
+  widgets::Label Label4;
+  widgets::CheckBox suiCheckBox1;
+  widgets::CheckBox suiCheckBox2;
+  widgets::Label Label5;
+  widgets::Label Label6;
+  widgets::StatusPane RzStatusPane1;
+  widgets::Button suiButton1;
+
+  widgets::Menu PopupMenu1;
+  widgets::MenuItem N5;
+  widgets::MenuItem N4;
+  widgets::MenuItem N3;
+  widgets::MenuItem N2;
+  widgets::MenuItem N6;
+  widgets::MenuItem N1;
+  widgets::TrayIcon RzTrayIcon1;
+
+ private:
+  void wire_events();
+  void handle_box_change(widgets::Edit& box, std::string& member, widgets::CheckBox& remember,
+                         bool tick_on_accept);
+  void handle_remember_click(widgets::CheckBox& box, const widgets::Edit& edit, int& flag,
+                             const char* empty_message);
+};
+
+// The characters the account and password boxes admit.
+bool accepted_login_char(char c);
+
+}  // namespace qvx

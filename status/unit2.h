@@ -1,0 +1,76 @@
+// The status window: account data, network identification, the three choice boxes, the
+// connect / hang-up button, connection time and traffic, the advertising pane, the ticker link
+// and the menu of the service's pages.
+#pragma once
+#include <string>
+
+#include "widgets/controls.h"
+#include "widgets/form.h"
+#include "widgets/menu.h"
+#include "widgets/timer.h"
+
+namespace qvx {
+
+class Application;
+
+class TForm2 : public widgets::Form {
+ public:
+  explicit TForm2(Application& app);
+
+  // Status window (status/unit2.cpp).
+  void suiButton2Click();
+  void suiComboBox1Change();
+  void suiComboBox2Change();
+  void suiComboBox3Change();
+  void title_button(widgets::TitleButton button);  // close = exit request, minimise = hide
+  void exit_request();
+  void FormShow();
+  void Label23MouseMove();
+  void Label23MouseLeave();
+  void Label23Click();
+  bool account_valid();  // the expiry check, with its log line and message when expired
+
+  // Timers (status/status_timers.cpp).
+  void Timer1Timer();
+  void Timer2Timer();
+  void Timer3Timer();
+  void Timer4Timer();
+  void Timer5Timer();
+
+  // Web links (status/web_links.cpp).
+  void z1Click();
+  void N1Click();
+  void N2Click();
+  void N3Click();
+  void N4Click();
+  void N5Click();
+  void N6Click();
+  void suiButton1Click();
+
+  // State set by the dial, hang-up and monitor steps.
+  void set_idle(const char* pane_text);
+
+  Application& app;
+
+  widgets::Label Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8;
+  widgets::Label Label9, Label10, Label11, Label12, Label13;
+  widgets::Label Label14, Label15, Label16, Label17, Label18, Label19;
+  widgets::ComboBox suiComboBox1, suiComboBox2, suiComboBox3;
+  widgets::Button suiButton1, suiButton2;
+  widgets::Label Label20, Label21, Label22, Label26, Label27;
+  widgets::StatusPane RzStatusPane1;
+  widgets::Browser CppWebBrowser1;
+  widgets::Label Label23;
+  widgets::Timer Timer1, Timer2, Timer3, Timer4, Timer5;
+  widgets::Menu suiMainMenu1;
+  widgets::MenuItem z1, N1, N2, N3, N4, N5, N6;
+
+ private:
+  void wire_events();
+};
+
+// The expiry test of the connect button: true when expiry_time lies after server_time.
+// Texts that do not hold six numbers count as expired.
+bool subscription_valid(const std::string& expiry_time, const std::string& server_time);
+
+}  // namespace qvx

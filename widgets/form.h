@@ -1,0 +1,46 @@
+// A top-level window. Its controls are children built by the window class.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "widgets/control.h"
+
+namespace qvx::widgets {
+
+enum class TitleButton { SystemMenu, Minimize, Close };
+
+struct FormStyle {
+  bool minimize_box = true;
+  bool close_box = true;
+  bool centred = true;
+};
+
+class Form : public Control {
+ public:
+  Form(std::string name, std::string caption, int client_width, int client_height,
+       FormStyle style = {});
+  const FormStyle& style() const { return style_; }
+
+  void show();   // runs on_show
+  void hide();   // runs on_hide
+  void close();  // runs on_close, then hides; the main window's close ends the program
+  bool topmost() const { return topmost_; }
+  void set_topmost(bool on);
+  void set_position(int left, int top);
+  bool is_closed() const { return closed_; }
+
+  Handler on_show, on_hide, on_close;
+  // Title-bar buttons (close and minimise) as the frame reports them.
+  std::function<void(TitleButton)> on_title_button;
+  // Window messages posted to this form (WM_APP range).
+  std::function<void(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)> on_message;
+  void title_button(TitleButton b) { if (on_title_button) on_title_button(b); }
+
+ private:
+  FormStyle style_;
+  bool topmost_ = false;
+  bool closed_ = false;
+};
+
+}  // namespace qvx::widgets

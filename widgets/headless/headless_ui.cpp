@@ -1,0 +1,178 @@
+#include "widgets/headless/headless_ui.h"
+
+#include <future>
+
+#include "widgets/form.h"
+#include "widgets/timer.h"
+
+namespace qvx::widgets {
+
+HeadlessUi::HeadlessUi() : gui_thread_(std::this_thread::get_id()) {}
+
+HeadlessUi::~HeadlessUi() { shutdown(); }
+
+int HeadlessUi::message_box(Form* owner, const std::string& text, const std::string& caption,
+                            unsigned type) {
+  RecordedBox box{owner ? owner->name() : std::string(), text, caption, type, on_gui_thread()};
+  int answer;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    boxes_.push_back(box);
+    if (!answers_.empty()) {
+      answer = answers_.front();
+      answers_.pop_front();
+    } else {
+      answer = (type & 0xF) == kMbYesNo ? kIdYes : kIdOk;
+    }
+  }
+  if (on_box) on_box(box);
+  return answer;
+}
+
+void HeadlessUi::post(Form& target, unsigned message, std::uintptr_t wparam,
+                      std::intptr_t lparam) {
+  Form* form = &target;
+  queue([form, message, wparam, lparam] {
+    if (form->on_message) form->on_message(message, wparam, lparam);
+  });
+}
+
+void HeadlessUi::queue(std::function<void()> task) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (shut_down_) return;
+    tasks_.push_back(std::move(task));
+  }
+  cv_.notify_all();
+}
+
+void HeadlessUi::synchronize(const std::function<void()>& fn) {
+  if (on_gui_thread()) {
+    fn();
+    return;
+  }
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> finished = done->get_future();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (shut_down_) return;
+    tasks_.push_back([&fn, done] {
+      fn();
+      done->set_value();
+    });
+  }
+  cv_.notify_all();
+  // Wait for the GUI thread, or for shutdown, which drops the task unrun.
+  std::unique_lock<std::mutex> lock(mutex_);
+  cv_.wait(lock, [&] {
+    return shut_down_ ||
+           finished.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  });
+}
+
+void HeadlessUi::timer_changed(Timer& timer, bool alive) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!alive || !timer.enabled()) {
+    timers_.erase(&timer);
+    return;
+  }
+  timers_[&timer].due = now_ms_ + timer.interval();
+}
+
+void HeadlessUi::block_gui(unsigned ms) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  now_ms_ += ms;
+  // Ticks missed while blocked are not made up: an overdue timer fires once, next.
+  for (auto& entry : timers_) {
+    if (entry.second.due < now_ms_) entry.second.due = now_ms_;
+  }
+}
+
+void HeadlessUi::shutdown() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    shut_down_ = true;
+    tasks_.clear();
+  }
+  cv_.notify_all();
+}
+
+int HeadlessUi::pump() {
+  int ran = 0;
+  for (;;) {
+    std::function<void()> task;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (tasks_.empty()) break;
+      task = std::move(tasks_.front());
+      tasks_.pop_front();
+    }
+    task();
+    cv_.notify_all();
+    ++ran;
+  }
+  return ran;
+}
+
+void HeadlessUi::advance(unsigned ms) {
+  const unsigned long long end = now_ms_ + ms;
+  pump();
+  for (;;) {
+    Timer* next = nullptr;
+    unsigned long long due = 0;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (auto& entry : timers_) {
+        if (entry.second.due <= end && (!next || entry.second.due < due)) {
+          next = entry.first;
+          due = entry.second.due;
+        }
+      }
+      if (!next) {
+        if (now_ms_ < end) now_ms_ = end;
+        break;
+      }
+      if (due > now_ms_) now_ms_ = due;
+      timers_[next].due = now_ms_ + next->interval();
+    }
+    next->tick();
+    pump();
+  }
+  pump();
+}
+
+bool HeadlessUi::pump_until(const std::function<bool()>& done, unsigned real_timeout_ms) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(real_timeout_ms);
+  for (;;) {
+    pump();
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::unique_lock<std::mutex> lock(mutex_);
+    cv_.wait_for(lock, std::chrono::milliseconds(5), [&] { return !tasks_.empty(); });
+  }
+}
+
+void HeadlessUi::answer_next(int answer) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  answers_.push_back(answer);
+}
+
+std::vector<RecordedBox> HeadlessUi::boxes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return boxes_;
+}
+
+std::vector<std::string> HeadlessUi::box_texts() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::string> out;
+  for (const auto& b : boxes_) out.push_back(b.text);
+  return out;
+}
+
+void HeadlessUi::clear_boxes() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  boxes_.clear();
+}
+
+}  // namespace qvx::widgets
