@@ -3,14 +3,16 @@ target_compile_definitions(quovix_core PUBLIC UNICODE _UNICODE _WIN32_WINNT=0x06
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 file(GLOB_RECURSE QVX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp widgets/win32/*.cpp)
-add_library(quovix_win32 STATIC ${QVX_WIN32_SOURCES})
+add_library(quovix_win32 STATIC ${QVX_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/platform/text_mode.cpp)
 target_link_libraries(quovix_win32 PUBLIC quovix_core
   comctl32 ws2_32 urlmon ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 rasapi32)
 
 enable_language(RC)
 file(GLOB QVX_APP_SOURCES CONFIGURE_DEPENDS app/*.cpp)
-add_executable(quovix WIN32 ${QVX_APP_SOURCES} ${CMAKE_SOURCE_DIR}/res/quovix.rc)
-target_link_libraries(quovix PRIVATE quovix_win32)
+if(QVX_APP_SOURCES)
+  add_executable(quovix WIN32 ${QVX_APP_SOURCES} ${CMAKE_SOURCE_DIR}/res/quovix.rc)
+  target_link_libraries(quovix PRIVATE quovix_win32)
+endif()
 
 enable_testing()
 file(GLOB QVX_WINE_TESTS CONFIGURE_DEPENDS tests/wine/test_*.sh)
