@@ -1,8 +1,9 @@
 // QVX-UNBUILT: an interim platform so the program runs before the real Win32 services land.
 // Files, clock, mutex, version, shell and registry are real but minimal; RAS, IP Helper, ICMP,
 // sockets and downloads report failure.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <cstdio>
 #include <ctime>
