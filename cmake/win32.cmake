@@ -15,6 +15,17 @@ if(QVX_APP_SOURCES)
 endif()
 
 enable_testing()
+
+# Peer tests: the native controls driven by window messages, run under Wine by
+# tests/wine/test_peers.sh. GoogleTest is built from Debian's source package for this target.
+file(GLOB QVX_PEER_TESTS CONFIGURE_DEPENDS tests/win32/*.cpp)
+if(QVX_PEER_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_executable(peer_tests ${QVX_PEER_TESTS})
+  target_link_libraries(peer_tests PRIVATE quovix_win32 GTest::gtest_main)
+endif()
 file(GLOB QVX_WINE_TESTS CONFIGURE_DEPENDS tests/wine/test_*.sh)
 foreach(script IN LISTS QVX_WINE_TESTS)
   get_filename_component(name ${script} NAME_WE)

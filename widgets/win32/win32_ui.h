@@ -6,7 +6,8 @@
 //   ui.attach_menu_bar(*app.Form2, app.Form2->suiMainMenu1);
 //   ui.attach_tray_icon(*app.Form1, app.Form1->RzTrayIcon1);
 // The first form attached is the main window: it alone gets a taskbar button and owns the
-// others.
+// others. shutdown() must come before the forms, menus and tray icons are destroyed (the
+// application's destructor calls it first).
 #pragma once
 #include <windows.h>
 
