@@ -31,7 +31,9 @@ int non_negative_mod(std::int64_t value, int divisor) {
   return static_cast<int>(r < 0 ? r + divisor : r);
 }
 
-bool is_high(char c) { return static_cast<unsigned char>(c) >= 128; }
+bool is_high(char c) {
+  return static_cast<unsigned char>(c) >= 128;
+}
 
 }  // namespace
 
@@ -58,9 +60,15 @@ password::password(platform::Clock& clock) : clock_(clock) {
   key2 = crt::rand() * 25;
 }
 
-int password::block_length() const { return non_negative_mod(key1, 4) + 1; }
-int password::filler_count() const { return non_negative_mod(key2, 5) + 3; }
-int password::shift() const { return non_negative_mod(std::int64_t{key1} + key2, 8); }
+int password::block_length() const {
+  return non_negative_mod(key1, 4) + 1;
+}
+int password::filler_count() const {
+  return non_negative_mod(key2, 5) + 3;
+}
+int password::shift() const {
+  return non_negative_mod(std::int64_t{key1} + key2, 8);
+}
 
 int password::scramble(const std::string& plain) {
   crt::srand(static_cast<unsigned>(clock_.now()));

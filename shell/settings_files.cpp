@@ -65,8 +65,8 @@ void TForm1::read_site_config() {
   const std::string plain = unscramble_file_bytes(*bytes, os.clock);
 
   // Position decides the member; a short file keeps the built-in values for the rest.
-  std::array<std::string*, 7> members = {&app_title, &login_page_url, &register_url,
-                                         &find_password_url, &site_url, &help_url,
+  std::array<std::string*, 7> members = {&app_title,         &login_page_url, &register_url,
+                                         &find_password_url, &site_url,       &help_url,
                                          &settings_url};
   std::istringstream tokens(plain);
   std::string token;
@@ -120,9 +120,8 @@ void TForm1::load_user_settings() {
     user_password = Edit2.text();
   }
 
-  for (int* member : {&auto_connect, &spare_option, &remember_choices, &verify_server,
-                      &node_choice, &network_mode, &relay_mode, &minimize_on_connect,
-                      &no_exit_prompt}) {
+  for (int* member : {&auto_connect, &spare_option, &remember_choices, &verify_server, &node_choice,
+                      &network_mode, &relay_mode, &minimize_on_connect, &no_exit_prompt}) {
     read_number(*member);
   }
   os.files.replace(path, scramble_to_file_bytes(plain, os.clock));

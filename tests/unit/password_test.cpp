@@ -98,9 +98,9 @@ TEST_F(ScramblerTest, FileFormIsTwoKeyLinesAndOneTextLineWithCrLf) {
 }
 
 TEST_F(ScramblerTest, UnreadableFilesGiveEmptyContentNotACrash) {
-  for (const std::string& bad : {std::string(), std::string("garbage"), std::string("12"),
-                                std::string("1\r\n\x80\x81\xff"), std::string(4096, '\0'),
-                                std::string("99999999999999999999\n-99999999999999\nabcd")}) {
+  for (const std::string& bad :
+       {std::string(), std::string("garbage"), std::string("12"), std::string("1\r\n\x80\x81\xff"),
+        std::string(4096, '\0'), std::string("99999999999999999999\n-99999999999999\nabcd")}) {
     EXPECT_NO_THROW(unscramble_file_bytes(bad, clock_));
   }
   EXPECT_EQ(unscramble_file_bytes("plain text here", clock_), "");
