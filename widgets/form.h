@@ -22,7 +22,7 @@ class Form : public Control {
        FormStyle style = {});
   const FormStyle& style() const { return style_; }
 
-  void show();   // runs on_show; a closed form shown again can be closed again
+  void show();   // runs on_show
   void hide();   // runs on_hide
   void close();  // runs on_close, then hides; the main window's close ends the program
   bool topmost() const { return topmost_; }
@@ -35,9 +35,7 @@ class Form : public Control {
   std::function<void(TitleButton)> on_title_button;
   // Window messages posted to this form (WM_APP range).
   std::function<void(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)> on_message;
-  void title_button(TitleButton b) {
-    if (on_title_button) on_title_button(b);
-  }
+  void title_button(TitleButton b) { if (on_title_button) on_title_button(b); }
 
  private:
   FormStyle style_;

@@ -9,9 +9,7 @@ namespace qvx::widgets {
 Timer::Timer(Ui& ui, std::string name, unsigned interval_ms)
     : ui_(ui), name_(std::move(name)), interval_(interval_ms) {}
 
-Timer::~Timer() {
-  ui_.timer_changed(*this, false);
-}
+Timer::~Timer() { ui_.timer_changed(*this, false); }
 
 void Timer::set_enabled(bool on) {
   if (on == enabled_) return;
@@ -58,7 +56,6 @@ Form::Form(std::string name, std::string caption, int client_width, int client_h
 }
 
 void Form::show() {
-  closed_ = false;  // a secondary window closed by its close box can be shown and closed again
   if (visible()) {
     notify(Change::Visible);  // already shown: only brought to the front
     return;

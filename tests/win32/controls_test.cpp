@@ -52,9 +52,16 @@ TEST_F(PeerTest, CloseBoxRunsTheFormsCloseAndLeavesTheWindow) {
   EXPECT_EQ(closes, 1);
   EXPECT_TRUE(IsWindow(hwnd(*form)));
   EXPECT_FALSE(IsWindowVisible(hwnd(*form)));
+}
+
+TEST_F(PeerTest, SystemMenuCloseTakesTheSameRoadAsTheCloseBox) {
+  attach();
+  int closes = 0;
+  form->on_close = [&] { ++closes; };
   form->show();
   SendMessageW(hwnd(*form), WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_EQ(closes, 2) << "a form shown again closes again";
+  EXPECT_EQ(closes, 1);
+  EXPECT_TRUE(IsWindow(hwnd(*form)));
 }
 
 TEST_F(PeerTest, TitleButtonsGoToTheFormsHandlerWhenItHasOne) {
