@@ -56,14 +56,14 @@ HICON Win32Ui::icon(bool small_size) const {
 }
 
 void Win32Ui::attach(Form& form) {
-  if (forms_.count(&form)) return;
+  if (peer_of(form)) return;
   auto peer = std::make_unique<FormPeer>(*this, form, main_window_);
   if (!main_window_) main_window_ = peer->hwnd();
   {
     std::lock_guard<std::mutex> lock(mutex_);
     windows_[&form] = peer->hwnd();
   }
-  forms_[&form] = std::move(peer);
+  forms_.emplace_back(&form, std::move(peer));
 }
 
 void Win32Ui::attach_menu_bar(Form& form, Menu& menu) {
@@ -75,8 +75,10 @@ void Win32Ui::attach_tray_icon(Form& owner, TrayIcon& icon) {
 }
 
 FormPeer* Win32Ui::peer_of(const Form& form) const {
-  auto it = forms_.find(&form);
-  return it == forms_.end() ? nullptr : it->second.get();
+  for (const auto& entry : forms_) {
+    if (entry.first == &form) return entry.second.get();
+  }
+  return nullptr;
 }
 
 HWND Win32Ui::window_of(const Control& control) const {
@@ -191,7 +193,9 @@ void Win32Ui::shutdown() {
   }
   cv_.notify_all();
   if (!on_gui_thread()) return;
-  forms_.clear();  // removes the tray icon, destroys the windows, detaches every control
+  // Owned windows before their owner, which would otherwise destroy them under their peers.
+  // This removes the tray icon, destroys the windows and detaches every control.
+  while (!forms_.empty()) forms_.pop_back();
   main_window_ = nullptr;
 }
 

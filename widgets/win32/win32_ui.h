@@ -16,6 +16,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "widgets/menu.h"
 #include "widgets/tray_icon.h"
@@ -75,7 +77,8 @@ class Win32Ui : public Ui {
   HICON icons_[2] = {};
   UINT next_id_ = 100;  // clear of IDOK and IDCANCEL, which dialog keys send
 
-  std::map<const Form*, std::unique_ptr<FormPeer>> forms_;
+  // In the order attached: the main window first, and destroyed last.
+  std::vector<std::pair<const Form*, std::unique_ptr<FormPeer>>> forms_;
   HWND main_window_ = nullptr;
   std::map<Timer*, UINT_PTR> timer_ids_;
   std::map<UINT_PTR, Timer*> timers_;
