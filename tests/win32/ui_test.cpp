@@ -6,6 +6,9 @@
 #include "peer_fixture.h"
 #include "widgets/win32/tray_peer.h"
 
+// After windows.h, which the fixture brings.
+#include <shellapi.h>
+
 namespace qvx::widgets::win32::testing {
 namespace {
 
@@ -174,6 +177,37 @@ TEST_F(PeerTest, TrayIconLeftButtonReachesTheIcon) {
   SendMessageW(hwnd(*form), TrayPeer::kCallback, 0, MAKELPARAM(WM_MOUSEMOVE, 1));
   EXPECT_EQ(presses, 1);
   ui->shutdown();  // before the icon goes
+}
+
+// Whether the shell holds our icon: changing an icon it does not hold fails.
+bool shell_has_icon(HWND owner) {
+  NOTIFYICONDATAW d{};
+  d.cbSize = sizeof d;
+  d.hWnd = owner;
+  d.uID = 1;
+  d.uFlags = NIF_TIP;
+  lstrcpyW(d.szTip, L"probe");
+  return Shell_NotifyIconW(NIM_MODIFY, &d);
+}
+
+TEST_F(PeerTest, TrayIconComesBackWhenTheTaskbarIsRecreatedAndGoesAtShutdown) {
+  Menu popup("PopupMenu1");
+  TrayIcon tray("Quovix加速", popup);
+  attach();
+  ui->attach_tray_icon(*form, tray);
+  HWND owner = hwnd(*form);
+  ASSERT_TRUE(shell_has_icon(owner)) << "needs a desktop with a systray";
+  // A restarted shell has forgotten every icon and broadcasts TaskbarCreated.
+  NOTIFYICONDATAW d{};
+  d.cbSize = sizeof d;
+  d.hWnd = owner;
+  d.uID = 1;
+  Shell_NotifyIconW(NIM_DELETE, &d);
+  ASSERT_FALSE(shell_has_icon(owner));
+  SendMessageW(owner, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(shell_has_icon(owner));
+  ui->shutdown();
+  EXPECT_FALSE(shell_has_icon(owner));
 }
 
 // Answers the next message box with the given caption with OK, from another thread, and
