@@ -79,6 +79,8 @@ y=$(awk '/Absolute upper-left Y/{print $4}' <<<"$geometry")
 w=$(awk '/Width/{print $2}' <<<"$geometry")
 xdotool mousemove $((x + w - 12)) $((y + 10)) click 1
 check "the close box runs the login window's close handling" 'wait_file_text "$log" "成功退出"'
+check "the run log ends with the settings saved and the goodbye" \
+  '[ "$(iconv -f GBK -t UTF-8 "$log" | tail -2 | sed "s/^\[[^]]*\]  //" | tr "\r\n" "  ")" = "更新用户配置文件  成功退出  " ]'
 end=$((SECONDS + 20))
 while program_running && [ $SECONDS -lt $end ]; do sleep 0.3; done
 check "the program ends after its main window closes" '! program_running'
