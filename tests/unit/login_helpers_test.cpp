@@ -46,7 +46,6 @@ TEST(RequestToken, SameSecondSameTokenAndOnlyLettersAToY) {
 
 // Echo times per server; a missing entry is a failed echo. Records the order of the echoes.
 struct FakeEcho {
-  explicit FakeEcho(std::map<int, std::uint32_t> t) : times(std::move(t)) {}
   std::map<int, std::uint32_t> times;
   std::vector<int> asked;
   ServerEcho fn() {
@@ -60,7 +59,8 @@ struct FakeEcho {
 };
 
 TEST(ServerChoice, LastServerStaysUpTo200Ms) {
-  FakeEcho echo({{2, 200}});
+  FakeEcho echo;
+  echo.times = {{2, 200}};
   EXPECT_TRUE(keeps_last_server(2, echo.fn()));
   EXPECT_EQ(echo.asked, std::vector<int>{2});
   echo.times[2] = 201;
@@ -70,13 +70,15 @@ TEST(ServerChoice, LastServerStaysUpTo200Ms) {
 }
 
 TEST(ServerChoice, InvalidLastServerIsNotEchoed) {
-  FakeEcho echo({{1, 1}, {2, 1}, {3, 1}});
+  FakeEcho echo;
+  echo.times = {{1, 1}, {2, 1}, {3, 1}};
   for (int invalid : {0, 4, -1, 99}) EXPECT_FALSE(keeps_last_server(invalid, echo.fn()));
   EXPECT_TRUE(echo.asked.empty());
 }
 
 TEST(ServerChoice, FastestWinsTiesGoLowAndNoneMeansServer1) {
-  FakeEcho echo({{1, 30}, {2, 50}, {3, 30}});
+  FakeEcho echo;
+  echo.times = {{1, 30}, {2, 50}, {3, 30}};
   EXPECT_EQ(choose_server(echo.fn()), 1);
   EXPECT_EQ(echo.asked, (std::vector<int>{1, 2, 3}));
   echo.times = {{1, 400}, {2, 300}, {3, 20}};
