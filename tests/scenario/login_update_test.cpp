@@ -27,6 +27,7 @@ TEST_F(LoginUpdate, TooOldVersionRunsTheUpdaterAndEnds) {
   EXPECT_NE(log().find("当前版本过低，版本号为：2430"), std::string::npos);
   EXPECT_TRUE(updater_started());
   EXPECT_TRUE(f1().is_closed());
+  EXPECT_TRUE(ui->quit_requested());
   EXPECT_FALSE(f2().visible());
   EXPECT_EQ(service.count(kList), 0);
   EXPECT_EQ(f1().user_level, "0");  // nothing past the versions is read
@@ -84,6 +85,7 @@ TEST_F(LoginUpdate, AcceptingTheUpdateEndsThreadAndProgram) {
   ui->pump();
   EXPECT_TRUE(updater_started());
   EXPECT_TRUE(f1().is_closed());
+  EXPECT_TRUE(ui->quit_requested());
   EXPECT_EQ(app->login_thread, nullptr);
   // The held thread was let go without going further: no notice, no completion.
   EXPECT_EQ(service.count(kLog2), 0);
