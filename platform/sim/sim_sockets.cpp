@@ -1,29 +1,11 @@
 #include "platform/sim/sim_sockets.h"
 
-#include <cctype>
+#include "routing/route.h"
 
 namespace qvx::sim {
 
 std::uint32_t dotted_to_address(const std::string& text) {
-  std::uint32_t octets[4];
-  std::size_t pos = 0;
-  for (int i = 0; i < 4; ++i) {
-    if (pos >= text.size() || !std::isdigit(static_cast<unsigned char>(text[pos]))) {
-      return platform::kInaddrNone;
-    }
-    std::uint32_t v = 0;
-    while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos]))) {
-      v = v * 10 + static_cast<std::uint32_t>(text[pos++] - '0');
-      if (v > 255) return platform::kInaddrNone;
-    }
-    octets[i] = v;
-    if (i < 3) {
-      if (pos >= text.size() || text[pos] != '.') return platform::kInaddrNone;
-      ++pos;
-    }
-  }
-  if (pos != text.size()) return platform::kInaddrNone;
-  return octets[0] | octets[1] << 8 | octets[2] << 16 | octets[3] << 24;
+  return address_from_dotted(text);
 }
 
 std::string address_to_dotted(std::uint32_t a) {
