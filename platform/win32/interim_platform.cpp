@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "platform/win32/win32_icmp.h"
+#include "platform/win32/win32_ip_helper.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_sockets.h"
 
@@ -188,14 +189,6 @@ class NoRas : public platform::Ras {
   }
 };
 
-class NoIpHelper : public platform::IpHelper {
- public:
-  std::uint32_t best_interface(std::uint32_t, std::uint32_t&) override { return 1; }
-  std::uint32_t create_forward_entry(const platform::ForwardRow&) override { return 1; }
-  std::uint32_t set_forward_entry(const platform::ForwardRow&) override { return 1; }
-  bool adapters(std::vector<platform::Adapter>&) override { return false; }
-};
-
 class NoDownloader : public platform::Downloader {
  public:
   long download(const std::string&, const std::string&) override {
@@ -207,7 +200,7 @@ class NoDownloader : public platform::Downloader {
 
 struct Win32Platform::Services {
   NoRas ras;
-  NoIpHelper ip_helper;
+  Win32IpHelper ip_helper;
   Win32Icmp icmp;
   Win32Sockets sockets;
   NoDownloader downloader;
