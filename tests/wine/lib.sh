@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2030,SC2031,SC2034
+# shellcheck shell=bash disable=SC2034
 # Shared helpers for the Wine tests. Source it from tests/wine/test_*.sh; CTest sets QVX_BUILD,
 # QVX_NATIVE_BUILD, QVX_SOURCE and QVX_DEMO_PORT.
 #
@@ -96,16 +96,13 @@ qvx_build_template() {
   local dir=$1
   rm -rf "$dir"
   mkdir -p "$dir"
-  (
-    export WINEPREFIX=$dir
-    unset DISPLAY
-    wineboot -i >/dev/null 2>&1
-    cp /usr/share/wine/fonts/*.ttf "$dir/drive_c/windows/Fonts/"
-    qvx_template_reg >"$dir/drive_c/qvx-template.reg"
-    wine regedit /S 'C:\qvx-template.reg' >/dev/null 2>&1
-    rm -f "$dir/drive_c/qvx-template.reg"
-    wineserver -w
-  )
+  local -a in_dir=(env -u DISPLAY WINEPREFIX="$dir")
+  "${in_dir[@]}" wineboot -i >/dev/null 2>&1
+  cp /usr/share/wine/fonts/*.ttf "$dir/drive_c/windows/Fonts/"
+  qvx_template_reg >"$dir/drive_c/qvx-template.reg"
+  "${in_dir[@]}" wine regedit /S 'C:\qvx-template.reg' >/dev/null 2>&1
+  rm -f "$dir/drive_c/qvx-template.reg"
+  "${in_dir[@]}" wineserver -w
   grep -q 'WenQuanYi Micro Hei' "$dir/system.reg" || qvx_fail "template registry not written"
 }
 
