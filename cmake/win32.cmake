@@ -37,3 +37,10 @@ endforeach()
 
 # Exercises the Wine test helpers themselves.
 add_executable(harness_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/harness_probe.c)
+
+# The route files lie beside the program.
+file(GLOB QVX_ROUTE_FILES ${CMAKE_SOURCE_DIR}/route/*.dat)
+foreach(route_file IN LISTS QVX_ROUTE_FILES)
+  get_filename_component(route_name ${route_file} NAME)
+  configure_file(${route_file} ${CMAKE_BINARY_DIR}/route/${route_name} COPYONLY)
+endforeach()
