@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/ras.h"
 
@@ -38,6 +39,11 @@ class Dial_class {
   std::uint32_t os_version_number = 0;
 
  private:
+  void hang_up_brand_connections();
+  std::vector<std::string> list_entries();
+  void delete_brand_entries(const std::vector<std::string>& names);
+  void delete_entry(const std::string& name);
+
   platform::Ras& ras_;
 };
 

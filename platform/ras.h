@@ -1,6 +1,6 @@
 // Remote Access: the nine phone-book and connection operations the dialer needs.
 // Each call returns 0 or the RAS / system error number. The implementation owns the
-// record layouts, their sizes and the "buffer too small" (603) retry.
+// record layouts, their sizes and the "buffer too small" (603) retry of the listings.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -29,7 +29,12 @@ struct RasConnection {
   std::string entry_name;
 };
 
+constexpr std::uint32_t kRasAccessDenied = 5;
+constexpr std::uint32_t kRasInvalidHandle = 6;
 constexpr std::uint32_t kRasBufferTooSmall = 603;
+constexpr std::uint32_t kRasInvalidBuffer = 610;
+constexpr std::uint32_t kRasEntryNotFound = 623;
+constexpr std::uint32_t kRasInvalidSize = 632;
 constexpr std::uint32_t kRasConnected = 0x2000;
 constexpr std::uint32_t kRasDisconnected = 0x2001;
 
@@ -37,18 +42,23 @@ class Ras {
  public:
   virtual ~Ras() = default;
   // RasGetEntryPropertiesA asked for the entry size only (no phone book, no name, no buffer).
+  // Windows answers 603 with the size filled in.
   virtual std::uint32_t entry_size(std::uint32_t& size) = 0;
-  // RasSetEntryPropertiesA on the default phone book, the record zero-filled to entry_size.
+  // RasSetEntryPropertiesA on the default phone book: a zero-filled record of entry_size
+  // bytes with dwSize = entry_size and the given fields, no device information.
   virtual std::uint32_t set_entry(const std::string& name, const RasEntry& entry,
                                   std::uint32_t entry_size) = 0;
-  // Synchronous RasDialA of an entry of the default phone book; handle is set when RAS gave one.
+  // Synchronous RasDialA of an entry of the default phone book with empty phone, callback
+  // and domain. handle is set whenever RAS gave one, also on failure (a half-made connection).
   virtual std::uint32_t dial(const std::string& entry_name, const std::string& user,
                              const std::string& password, RasHandle& handle) = 0;
   virtual std::uint32_t hang_up(RasHandle handle) = 0;
-  // RasEnumConnectionsA; the second call's result after a 603 is not examined.
+  // RasEnumConnectionsA with one record, retried once with a block of the reported size on
+  // 603; out holds the records reported (never more than the buffer held).
   virtual std::uint32_t connections(std::vector<RasConnection>& out) = 0;
-  // RasEnumEntriesA on the default phone book. first_call_with_buffer: pass a one-record
-  // buffer on the first call (Windows before Vista) instead of none.
+  // RasEnumEntriesA on the default phone book with a buffer size of 0, retried on 603 like
+  // connections(). first_call_with_buffer: hand a one-record buffer to the first call
+  // (Windows before Vista) instead of none. Returns the result of the last call.
   virtual std::uint32_t entries(bool first_call_with_buffer, std::vector<std::string>& out) = 0;
   virtual std::uint32_t delete_entry(const std::string& name) = 0;
   virtual std::uint32_t connect_status(RasHandle handle, std::uint32_t& state) = 0;

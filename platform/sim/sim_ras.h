@@ -1,5 +1,14 @@
-// QVX-UNBUILT: the simulated Remote Access service comes with the dialer work.
+// The simulated Remote Access service: a default phone book and the active connections.
+// A dial brings up a tunnel adapter (index above 5000, with a gateway) in the simulated
+// IP Helper; hang-up takes it away. Tests can make any call fail with any code, add entries
+// and connections "of another program", make a connection vanish and read every call made.
 #pragma once
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "platform/ras.h"
 
 namespace qvx::sim {
@@ -8,19 +17,108 @@ class SimIpHelper;
 
 class SimRas : public platform::Ras {
  public:
+  enum class Call {
+    EntrySize,
+    SetEntry,
+    Dial,
+    HangUp,
+    Connections,
+    Entries,
+    DeleteEntry,
+    ConnectStatus,
+    Statistics
+  };
+
+  struct CallRecord {
+    explicit CallRecord(Call c) : call(c) {}
+    Call call;
+    std::uint32_t result = 0;
+    std::string name;                // entry name (SetEntry, Dial, DeleteEntry)
+    platform::RasHandle handle = 0;  // HangUp, ConnectStatus, Statistics; Dial's new handle
+    bool pass_buffer = false;        // Entries: the first call was handed a one-record buffer
+    platform::RasEntry entry;        // SetEntry
+    std::uint32_t entry_size = 0;    // SetEntry
+    std::string user, password;      // Dial
+  };
+
+  struct Entry {
+    std::string name;
+    platform::RasEntry fields;
+    std::uint32_t size = 0;
+  };
+
+  struct Connection {
+    platform::RasHandle handle = 0;
+    std::string entry_name;
+    std::uint32_t state = platform::kRasConnected;
+    std::uint32_t received = 0, sent = 0;
+    std::uint32_t adapter_index = 0;  // 0: no tunnel adapter (half-made or foreign)
+    std::string user, password;
+  };
+
   explicit SimRas(SimIpHelper& adapters) : adapters_(adapters) {}
-  std::uint32_t entry_size(std::uint32_t&) override { return 1; }
-  std::uint32_t set_entry(const std::string&, const platform::RasEntry&, std::uint32_t) override { return 1; }
-  std::uint32_t dial(const std::string&, const std::string&, const std::string&, platform::RasHandle&) override { return 1; }
-  std::uint32_t hang_up(platform::RasHandle) override { return 1; }
-  std::uint32_t connections(std::vector<platform::RasConnection>&) override { return 0; }
-  std::uint32_t entries(bool, std::vector<std::string>&) override { return 0; }
-  std::uint32_t delete_entry(const std::string&) override { return 623; }
-  std::uint32_t connect_status(platform::RasHandle, std::uint32_t&) override { return 6; }
-  std::uint32_t statistics(platform::RasHandle, std::uint32_t&, std::uint32_t&) override { return 6; }
+
+  std::uint32_t entry_size(std::uint32_t& size) override;
+  std::uint32_t set_entry(const std::string& name, const platform::RasEntry& entry,
+                          std::uint32_t entry_size) override;
+  std::uint32_t dial(const std::string& entry_name, const std::string& user,
+                     const std::string& password, platform::RasHandle& handle) override;
+  std::uint32_t hang_up(platform::RasHandle handle) override;
+  std::uint32_t connections(std::vector<platform::RasConnection>& out) override;
+  std::uint32_t entries(bool first_call_with_buffer, std::vector<std::string>& out) override;
+  std::uint32_t delete_entry(const std::string& name) override;
+  std::uint32_t connect_status(platform::RasHandle handle, std::uint32_t& state) override;
+  std::uint32_t statistics(platform::RasHandle handle, std::uint32_t& received,
+                           std::uint32_t& sent) override;
+
+  // Test side. The next `times` calls of `call` (every one when times < 0) answer `code`
+  // instead of working; with a name, only calls about that entry name count.
+  void fail_next(Call call, std::uint32_t code, int times = 1, const std::string& name = "");
+  void clear_failures();
+  // An entry or a connection made by another program (the connection has no adapter here).
+  void add_entry(const std::string& name, const platform::RasEntry& fields = {});
+  platform::RasHandle add_connection(const std::string& entry_name);
+  // The line goes away underneath: connection and adapter vanish, the handle becomes invalid.
+  void drop(platform::RasHandle handle);
+  void set_counters(platform::RasHandle handle, std::uint32_t received, std::uint32_t sent);
+
+  std::vector<CallRecord> calls() const;
+  std::vector<CallRecord> calls_of(Call call) const;
+  void clear_calls();
+  std::vector<std::string> entry_names() const;
+  std::optional<Entry> entry(const std::string& name) const;
+  std::vector<Connection> connection_list() const;
+  std::optional<Connection> connection(platform::RasHandle handle) const;
+
+  // What this "Windows" reports and builds; set before the calls.
+  std::uint32_t entry_record_size = 2884;
+  std::uint32_t received_per_query = 4096, sent_per_query = 1024;
+  std::string tunnel_address = "10.8.0.2";
+  std::string tunnel_gateway = "10.8.0.1";
 
  private:
+  struct Fault {
+    Call call;
+    std::uint32_t code;
+    int times;
+    std::string name;
+  };
+
+  std::optional<std::uint32_t> take_fault(Call call, const std::string& name);
+  std::uint32_t record(CallRecord r);
+  Connection new_connection(const std::string& entry_name, std::uint32_t state,
+                            const std::string& user, const std::string& password);
+  Connection* find(platform::RasHandle handle);
+  std::vector<Entry>::iterator find_entry(const std::string& name);
+
   SimIpHelper& adapters_;
+  mutable std::mutex mutex_;
+  std::vector<Fault> faults_;
+  std::vector<CallRecord> calls_;
+  std::vector<Entry> phone_book_;
+  std::vector<Connection> connections_;
+  platform::RasHandle next_handle_ = 0x10001;
+  std::uint32_t next_adapter_index_ = 65539;
 };
 
 }  // namespace qvx::sim

@@ -1,0 +1,286 @@
+#include "platform/sim/sim_ras.h"
+
+#include <algorithm>
+
+#include "platform/sim/sim_ip_helper.h"
+
+namespace qvx::sim {
+
+using platform::RasHandle;
+
+namespace {
+constexpr std::uint32_t kInvalidName = 123;  // ERROR_INVALID_NAME
+}
+
+std::optional<std::uint32_t> SimRas::take_fault(Call call, const std::string& name) {
+  for (auto it = faults_.begin(); it != faults_.end(); ++it) {
+    if (it->call != call || (!it->name.empty() && it->name != name)) continue;
+    const std::uint32_t code = it->code;
+    if (it->times > 0 && --it->times == 0) faults_.erase(it);
+    return code;
+  }
+  return std::nullopt;
+}
+
+std::uint32_t SimRas::record(CallRecord r) {
+  calls_.push_back(r);
+  return r.result;
+}
+
+SimRas::Connection* SimRas::find(RasHandle handle) {
+  for (auto& c : connections_) {
+    if (c.handle == handle) return &c;
+  }
+  return nullptr;
+}
+
+std::vector<SimRas::Entry>::iterator SimRas::find_entry(const std::string& name) {
+  return std::find_if(phone_book_.begin(), phone_book_.end(),
+                      [&](const Entry& e) { return e.name == name; });
+}
+
+SimRas::Connection SimRas::new_connection(const std::string& entry_name, std::uint32_t state,
+                                          const std::string& user, const std::string& password) {
+  Connection c;
+  c.handle = next_handle_++;
+  c.entry_name = entry_name;
+  c.state = state;
+  c.user = user;
+  c.password = password;
+  return c;
+}
+
+std::uint32_t SimRas::entry_size(std::uint32_t& size) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CallRecord r(Call::EntrySize);
+  if (auto code = take_fault(Call::EntrySize, "")) {
+    r.result = *code;
+  } else {
+    size = entry_record_size;
+    r.result = platform::kRasBufferTooSmall;
+  }
+  return record(r);
+}
+
+std::uint32_t SimRas::set_entry(const std::string& name, const platform::RasEntry& entry,
+                                std::uint32_t entry_size) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CallRecord r(Call::SetEntry);
+  r.name = name;
+  r.entry = entry;
+  r.entry_size = entry_size;
+  if (auto code = take_fault(Call::SetEntry, name)) {
+    r.result = *code;
+  } else if (entry_size != entry_record_size) {
+    r.result = platform::kRasInvalidSize;
+  } else if (name.empty()) {
+    r.result = kInvalidName;
+  } else {
+    auto it = find_entry(name);
+    if (it == phone_book_.end()) it = phone_book_.insert(phone_book_.end(), Entry{name, {}, 0});
+    it->fields = entry;
+    it->size = entry_size;
+  }
+  return record(r);
+}
+
+std::uint32_t SimRas::dial(const std::string& entry_name, const std::string& user,
+                           const std::string& password, RasHandle& handle) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CallRecord r(Call::Dial);
+  r.name = entry_name;
+  r.user = user;
+  r.password = password;
+  if (auto code = take_fault(Call::Dial, entry_name)) {
+    // Like RAS, a failed dial still hands out a handle to a half-made connection that
+    // stays listed until it is hung up.
+    r.result = *code;
+    Connection c = new_connection(entry_name, platform::kRasDisconnected, user, password);
+    connections_.push_back(c);
+    handle = r.handle = c.handle;
+  } else if (find_entry(entry_name) == phone_book_.end()) {
+    r.result = platform::kRasEntryNotFound;
+  } else {
+    Connection c = new_connection(entry_name, platform::kRasConnected, user, password);
+    c.adapter_index = next_adapter_index_++;
+    connections_.push_back(c);
+    adapters_.add_adapter(platform::Adapter{c.adapter_index, {tunnel_address}, {tunnel_gateway}});
+    handle = r.handle = c.handle;
+  }
+  return record(r);
+}
+
+std::uint32_t SimRas::hang_up(RasHandle handle) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CallRecord r(Call::HangUp);
+  r.handle = handle;
+  if (auto code = take_fault(Call::HangUp, "")) {
+    r.result = *code;
+  } else if (Connection* c = find(handle)) {
+    if (c->adapter_index != 0) adapters_.remove_adapter(c->adapter_index);
+    connections_.erase(connections_.begin() + (c - connections_.data()));
+  } else {
+    r.result = platform::kRasInvalidHandle;
+  }
+  return record(r);
+}
+
+std::uint32_t SimRas::connections(std::vector<platform::RasConnection>& out) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CallRecord r(Call::Connections);
+  out.clear();
+  if (auto code = take_fault(Call::Connections, "")) {
+    r.result = *code;
+  } else {
+    for (const auto& c : connections_) out.push_back({c.handle, c.entry_name});
+  }
+  return record(r);
+}
+
+std::uint32_t SimRas::entries(bool first_call_with_buffer, std::vector<std::string>& out) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CallRecord r(Call::Entries);
+  r.pass_buffer = first_call_with_buffer;
+  out.clear();
+  if (auto code = take_fault(Call::Entries, "")) {
+    r.result = *code;
+  } else {
+    for (const auto& e : phone_book_) out.push_back(e.name);
+  }
+  return record(r);
+}
+
+std::uint32_t SimRas::delete_entry(const std::string& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CallRecord r(Call::DeleteEntry);
+  r.name = name;
+  if (auto code = take_fault(Call::DeleteEntry, name)) {
+    r.result = *code;
+  } else if (auto it = find_entry(name); it != phone_book_.end()) {
+    phone_book_.erase(it);
+  } else {
+    r.result = platform::kRasEntryNotFound;
+  }
+  return record(r);
+}
+
+std::uint32_t SimRas::connect_status(RasHandle handle, std::uint32_t& state) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CallRecord r(Call::ConnectStatus);
+  r.handle = handle;
+  if (auto code = take_fault(Call::ConnectStatus, "")) {
+    r.result = *code;
+  } else if (const Connection* c = find(handle)) {
+    state = c->state;
+  } else {
+    r.result = platform::kRasInvalidHandle;
+  }
+  return record(r);
+}
+
+std::uint32_t SimRas::statistics(RasHandle handle, std::uint32_t& received, std::uint32_t& sent) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CallRecord r(Call::Statistics);
+  r.handle = handle;
+  if (auto code = take_fault(Call::Statistics, "")) {
+    r.result = *code;
+  } else if (Connection* c = find(handle)) {
+    // Traffic flows between queries; the counters wrap like the 32-bit ones of Windows.
+    c->received += received_per_query;
+    c->sent += sent_per_query;
+    received = c->received;
+    sent = c->sent;
+  } else {
+    r.result = platform::kRasInvalidHandle;
+  }
+  return record(r);
+}
+
+void SimRas::fail_next(Call call, std::uint32_t code, int times, const std::string& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  faults_.push_back({call, code, times, name});
+}
+
+void SimRas::clear_failures() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  faults_.clear();
+}
+
+void SimRas::add_entry(const std::string& name, const platform::RasEntry& fields) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = find_entry(name);
+  if (it == phone_book_.end()) it = phone_book_.insert(phone_book_.end(), Entry{name, {}, 0});
+  it->fields = fields;
+  it->size = entry_record_size;
+}
+
+RasHandle SimRas::add_connection(const std::string& entry_name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  connections_.push_back(new_connection(entry_name, platform::kRasConnected, "", ""));
+  return connections_.back().handle;
+}
+
+void SimRas::drop(RasHandle handle) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (Connection* c = find(handle)) {
+    if (c->adapter_index != 0) adapters_.remove_adapter(c->adapter_index);
+    connections_.erase(connections_.begin() + (c - connections_.data()));
+  }
+}
+
+void SimRas::set_counters(RasHandle handle, std::uint32_t received, std::uint32_t sent) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (Connection* c = find(handle)) {
+    c->received = received;
+    c->sent = sent;
+  }
+}
+
+std::vector<SimRas::CallRecord> SimRas::calls() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return calls_;
+}
+
+std::vector<SimRas::CallRecord> SimRas::calls_of(Call call) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<CallRecord> out;
+  for (const auto& r : calls_) {
+    if (r.call == call) out.push_back(r);
+  }
+  return out;
+}
+
+void SimRas::clear_calls() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  calls_.clear();
+}
+
+std::vector<std::string> SimRas::entry_names() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::string> out;
+  for (const auto& e : phone_book_) out.push_back(e.name);
+  return out;
+}
+
+std::optional<SimRas::Entry> SimRas::entry(const std::string& name) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const auto& e : phone_book_) {
+    if (e.name == name) return e;
+  }
+  return std::nullopt;
+}
+
+std::vector<SimRas::Connection> SimRas::connection_list() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return connections_;
+}
+
+std::optional<SimRas::Connection> SimRas::connection(RasHandle handle) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const auto& c : connections_) {
+    if (c.handle == handle) return c;
+  }
+  return std::nullopt;
+}
+
+}  // namespace qvx::sim
