@@ -5,7 +5,7 @@
 #include <urlmon.h>
 // clang-format on
 
-namespace qvx::win32 {
+namespace qvx {
 namespace {
 
 std::wstring widen(const std::string& gbk) {
@@ -85,4 +85,4 @@ long Win32Downloader::download(const std::string& url, const std::string& path) 
   return hr;
 }
 
-}  // namespace qvx::win32
+}  // namespace qvx

@@ -6,7 +6,7 @@
 
 #include "platform/download.h"
 
-namespace qvx::win32 {
+namespace qvx {
 
 class Win32Downloader : public platform::Downloader {
  public:
@@ -20,4 +20,4 @@ class Win32Downloader : public platform::Downloader {
   std::atomic<unsigned long> last_status_{0};
 };
 
-}  // namespace qvx::win32
+}  // namespace qvx

@@ -7,7 +7,7 @@
 #include "platform/win32/win32_downloader.h"
 
 int main(int argc, char** argv) {
-  qvx::win32::Win32Downloader downloader;
+  qvx::Win32Downloader downloader;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string path = argv[i + 1];
     if (path.size() > 2 && path.compare(path.size() - 2, 2, "\\*") == 0) {
