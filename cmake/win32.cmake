@@ -14,6 +14,14 @@ if(QVX_APP_SOURCES)
   target_link_libraries(quovix PRIVATE quovix_win32)
 endif()
 
+# Small test programs the Wine tests run; not shipped.
+file(GLOB QVX_WINE_PROBES CONFIGURE_DEPENDS tests/wine/*.cpp)
+foreach(probe IN LISTS QVX_WINE_PROBES)
+  get_filename_component(name ${probe} NAME_WE)
+  add_executable(${name} ${probe})
+  target_link_libraries(${name} PRIVATE quovix_win32)
+endforeach()
+
 enable_testing()
 
 # Peer tests: the native controls driven by window messages, run under Wine by

@@ -1,6 +1,5 @@
 // QVX-UNBUILT: an interim platform so the program runs before the real Win32 services land.
-// Files, clock, mutex, version, shell and registry are real but minimal; RAS, IP Helper, ICMP,
-// sockets and downloads report failure.
+// Files, clock, mutex, version, shell and registry are real but minimal; RAS reports failure.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -8,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/win32/win32_downloader.h"
 #include "platform/win32/win32_icmp.h"
 #include "platform/win32/win32_ip_helper.h"
 #include "platform/win32/win32_platform.h"
@@ -189,13 +189,6 @@ class NoRas : public platform::Ras {
   }
 };
 
-class NoDownloader : public platform::Downloader {
- public:
-  long download(const std::string&, const std::string&) override {
-    return static_cast<long>(0x800C0008);  // INET_E_DOWNLOAD_FAILURE
-  }
-};
-
 }  // namespace
 
 struct Win32Platform::Services {
@@ -203,7 +196,7 @@ struct Win32Platform::Services {
   Win32IpHelper ip_helper;
   Win32Icmp icmp;
   Win32Sockets sockets;
-  NoDownloader downloader;
+  Win32Downloader downloader;
   Shell shell;
   Registry registry;
   Mutex mutex;
