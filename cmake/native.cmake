@@ -1,6 +1,9 @@
 file(GLOB_RECURSE QVX_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp widgets/headless/*.cpp)
 add_library(quovix_sim STATIC ${QVX_SIM_SOURCES})
-target_link_libraries(quovix_sim PUBLIC quovix_core)
+# The simulated machine downloads over real HTTP (cpp-httplib, Debian libcpp-httplib-dev).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CPP_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+target_link_libraries(quovix_sim PUBLIC quovix_core PkgConfig::CPP_HTTPLIB)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
@@ -26,4 +29,11 @@ if(QVX_BENCHES AND benchmark_FOUND)
   target_link_libraries(benchmarks PRIVATE quovix_sim benchmark::benchmark benchmark::benchmark_main)
   add_test(NAME benchmarks COMMAND benchmarks --benchmark_min_time=0.01)
   set_tests_properties(benchmarks PROPERTIES LABELS bench)
+endif()
+
+# The scenario tests talk real HTTP to an in-process service.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+if(TARGET scenario_tests)
+  target_link_libraries(scenario_tests PRIVATE PkgConfig::HTTPLIB)
 endif()

@@ -5,7 +5,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 file(GLOB_RECURSE QVX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp widgets/win32/*.cpp)
 add_library(quovix_win32 STATIC ${QVX_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/platform/text_mode.cpp)
 target_link_libraries(quovix_win32 PUBLIC quovix_core
-  comctl32 ws2_32 urlmon ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 rasapi32)
+  comctl32 ws2_32 iphlpapi urlmon ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 rasapi32)
 
 enable_language(RC)
 file(GLOB QVX_APP_SOURCES CONFIGURE_DEPENDS app/*.cpp)
@@ -14,7 +14,26 @@ if(QVX_APP_SOURCES)
   target_link_libraries(quovix PRIVATE quovix_win32)
 endif()
 
+# Small test programs the Wine tests run; not shipped.
+file(GLOB QVX_WINE_PROBES CONFIGURE_DEPENDS tests/wine/*.cpp)
+foreach(probe IN LISTS QVX_WINE_PROBES)
+  get_filename_component(name ${probe} NAME_WE)
+  add_executable(${name} ${probe})
+  target_link_libraries(${name} PRIVATE quovix_win32)
+endforeach()
+
 enable_testing()
+
+# Peer tests: the native controls driven by window messages, run under Wine by
+# tests/wine/test_peers.sh. GoogleTest is built from Debian's source package for this target.
+file(GLOB QVX_PEER_TESTS CONFIGURE_DEPENDS tests/win32/*.cpp)
+if(QVX_PEER_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_executable(peer_tests ${QVX_PEER_TESTS})
+  target_link_libraries(peer_tests PRIVATE quovix_win32 GTest::gtest_main)
+endif()
 file(GLOB QVX_WINE_TESTS CONFIGURE_DEPENDS tests/wine/test_*.sh)
 foreach(script IN LISTS QVX_WINE_TESTS)
   get_filename_component(name ${script} NAME_WE)
@@ -22,4 +41,14 @@ foreach(script IN LISTS QVX_WINE_TESTS)
   set_tests_properties(wine_${name} PROPERTIES LABELS wine TIMEOUT 400
     ENVIRONMENT "QVX_BUILD=${CMAKE_BINARY_DIR};QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR};QVX_DEMO_PORT=${QVX_DEMO_PORT}"
     RESOURCE_LOCK demo_port)
+endforeach()
+
+# Exercises the Wine test helpers themselves.
+add_executable(harness_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/harness_probe.c)
+
+# The route files lie beside the program.
+file(GLOB QVX_ROUTE_FILES ${CMAKE_SOURCE_DIR}/route/*.dat)
+foreach(route_file IN LISTS QVX_ROUTE_FILES)
+  get_filename_component(route_name ${route_file} NAME)
+  configure_file(${route_file} ${CMAKE_BINARY_DIR}/route/${route_name} COPYONLY)
 endforeach()

@@ -67,6 +67,8 @@ class TForm2 : public widgets::Form {
 
  private:
   void wire_events();
+  void open_page(const std::string& url);  // through the shell; an empty address opens nothing
+  void open_with_credentials(int slot, const char* tail);
 };
 
 // The expiry test of the connect button: true when expiry_time lies after server_time.

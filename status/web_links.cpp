@@ -1,13 +1,48 @@
-// QVX-UNBUILT: comes with the status window work.
+#include "shell/application.h"
+#include "shell/unit1.h"
+#include "status/md5.h"
 #include "status/unit2.h"
+#include "windows/unit5.h"
 
 namespace qvx {
-void TForm2::z1Click() {}
-void TForm2::N1Click() {}
-void TForm2::N2Click() {}
-void TForm2::N3Click() {}
-void TForm2::N4Click() {}
-void TForm2::N5Click() {}
-void TForm2::N6Click() {}
-void TForm2::suiButton1Click() {}
+
+// An empty slot would hand the shell a bare "?username=..." or nothing at all; neither is a page.
+void TForm2::open_page(const std::string& url) {
+  if (!url.empty()) app.platform.shell.open(url);
+}
+
+void TForm2::open_with_credentials(int slot, const char* tail) {
+  const TForm1& record = *app.Form1;
+  const std::string& page = record.page_urls[static_cast<std::size_t>(slot)];
+  if (page.empty()) return;
+  app.platform.shell.open(
+      page + "?username=" + record.account +
+      "&password=" + mask_digest(md5_hex(record.user_password), app.deployment.mask_table) + tail);
+}
+
+void TForm2::z1Click() {
+  open_with_credentials(0, "&red=mai&u31=m");
+}
+void TForm2::N1Click() {
+  app.Form5->show();
+}
+void TForm2::N2Click() {
+  open_with_credentials(1, "&red=rec&u31=m");
+}
+void TForm2::N3Click() {
+  open_page(app.Form1->page_urls[2]);
+}
+void TForm2::N4Click() {
+  open_page(app.Form1->page_urls[3]);
+}
+void TForm2::N5Click() {
+  open_page(app.Form1->page_urls[5]);
+}
+void TForm2::N6Click() {
+  open_with_credentials(4, "&red=hlp&u31=m");
+}
+void TForm2::suiButton1Click() {
+  app.platform.shell.open(app.Form1->app_dir + "nettest.exe");
+}
+
 }  // namespace qvx

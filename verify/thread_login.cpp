@@ -1,10 +1,139 @@
-// QVX-UNBUILT: comes with the verification work.
 #include "verify/thread_login.h"
 
+#include "connect/cping.h"
+#include "platform/text_mode.h"
+#include "shell/application.h"
+#include "shell/unit1.h"
+#include "verify/reply_parsers.h"
+#include "verify/request_urls.h"
+#include "verify/server_choice.h"
+
 namespace qvx {
+
 Thread_Login::Thread_Login(Application& app, LoginCredentials credentials)
     : Worker(app), credentials_(std::move(credentials)) {}
-void Thread_Login::Suspend() {}
-void Thread_Login::Resume() {}
-void Thread_Login::Execute() {}
+
+void Thread_Login::Suspend() {
+  std::lock_guard<std::mutex> lock(pause_mutex_);
+  suspended_ = true;
+}
+
+void Thread_Login::Resume() {
+  {
+    std::lock_guard<std::mutex> lock(pause_mutex_);
+    suspended_ = false;
+  }
+  pause_cv_.notify_all();
+}
+
+void Thread_Login::Cancel() {
+  {
+    std::lock_guard<std::mutex> lock(pause_mutex_);
+    cancelled_ = true;
+  }
+  pause_cv_.notify_all();
+}
+
+bool Thread_Login::pass_gate() {
+  std::unique_lock<std::mutex> lock(pause_mutex_);
+  pause_cv_.wait(lock, [this] { return !suspended_ || cancelled_; });
+  return !cancelled_;
+}
+
+void Thread_Login::post(int stage, int code) {
+  app.ui.post(*app.Form1, WM_LOGIN_PROGRESS, static_cast<std::uintptr_t>(stage), code);
+}
+
+bool Thread_Login::download(const std::string& url, const std::string& path) {
+  return app.platform.downloader.download(url, path) == 0;
+}
+
+std::string Thread_Login::take_file(const std::string& path) {
+  const auto bytes = app.platform.files.read(path);
+  app.platform.files.remove(path);
+  return platform::from_disk_text(bytes.value_or(std::string()));
+}
+
+void Thread_Login::Execute() {
+  TForm1& record = *app.Form1;
+  const auto& servers = app.deployment.servers;
+  platform::Clock& clock = app.platform.clock;
+
+  _CPING pinger(app.icmp_library);
+  const ServerEcho echo = [&](int n) -> std::optional<std::uint32_t> {
+    ping_reply reply;
+    if (!pinger.ping(servers[n - 1].host, reply, 64, 2500, 32)) return std::nullopt;
+    return reply.round_trip_ms;
+  };
+
+  int server = record.verify_server;
+  const bool kept = keeps_last_server(server, echo);
+  if (kept) {
+    record.write_log("利用上次验证服务器进行验证，服务器编号：" + std::to_string(server));
+    post(1, 1);
+  } else {
+    post(1, 4);
+    server = choose_server(echo);
+    record.write_log("重新选择验证服务器编号为：" + std::to_string(server));
+    // Stored before any download, so the next login starts from it even if this one fails.
+    record.verify_server = server;
+  }
+
+  const std::string prefix = "http://" + servers[server - 1].authority() + "/ClientComm/";
+  const std::string user =
+      percent_encode(credentials_.account) + ":" + percent_encode(credentials_.password);
+  const std::string verify_url = prefix + "log1.asp?u=" + user + "&t=" + request_token(clock);
+  const std::string notice_url = prefix + "log2.asp?u=" + user + "&t=" + request_token(clock);
+  if (!kept) post(1, 1);
+
+  const std::string information = record.app_dir + "information.txt";
+  if (!download(verify_url, information)) {
+    post(1, 2);
+    return;
+  }
+  post(1, 3);
+  VerificationFields fields(first_line(take_file(information)));
+  if (!fields.accepted()) {
+    post(2, 2);
+    return;
+  }
+  post(2, 1);
+  fields.read_versions(record);
+  if (record.client_version < record.min_version) {
+    post(3, 31);
+    return;
+  }
+  if (record.client_version < record.latest_version) post(3, 32);
+
+  // From here on the update question may hold the thread before each step.
+  if (!pass_gate()) return;
+  fields.read_account(record);
+  record.write_log("本机外网IP为：" + record.external_ip);
+
+  if (!pass_gate()) return;
+  const std::string list = record.app_dir + "list.txt";
+  post(4, 1);
+  if (!download(record.list_url + request_token(clock), list)) {
+    post(4, 2);
+    return;
+  }
+  post(4, 3);
+  parse_node_list(take_file(list), record);
+
+  if (!pass_gate()) return;
+  if (!record.settings_url.empty()) {
+    post(6, 1);
+    if (download(record.settings_url + request_token(clock), list)) {
+      parse_service_settings(take_file(list), record);
+    }
+  }
+
+  if (!pass_gate()) return;
+  download(notice_url, list);
+  app.platform.files.remove(list);
+
+  if (!pass_gate()) return;
+  post(5, 1);
+}
+
 }  // namespace qvx

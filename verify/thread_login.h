@@ -18,21 +18,26 @@ struct LoginCredentials {
 class Thread_Login : public Worker {
  public:
   Thread_Login(Application& app, LoginCredentials credentials);
-  // GUI thread, during the update question: hold the thread at its next step / let it go on.
+  // GUI thread, during the update question. The thread goes on with its current step and
+  // waits before the next one until Resume; Cancel makes it end there instead.
   void Suspend();
   void Resume();
+  void Cancel();
 
  protected:
   void Execute() override;
 
  private:
-  void wait_while_suspended();
+  bool pass_gate();  // false once cancelled
   void post(int stage, int code);
+  bool download(const std::string& url, const std::string& path);
+  std::string take_file(const std::string& path);  // text-mode content; the file is deleted
 
   LoginCredentials credentials_;
   std::mutex pause_mutex_;
   std::condition_variable pause_cv_;
   bool suspended_ = false;
+  bool cancelled_ = false;
 };
 
 }  // namespace qvx

@@ -1,16 +1,69 @@
-// QVX-UNBUILT: comes with the secondary windows work.
 #include "windows/unit5.h"
 
+#include "shell/application.h"
+#include "shell/unit1.h"
+
 namespace qvx {
+
 const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\run";
 const char kAutostartValue[] = "quovixnet";
+
 TForm5::TForm5(Application& app)
-    : widgets::Form("Form5", "设置", 231, 257), app(app), suiGroupBox1(this, "suiGroupBox1", {}),
-      suiCheckBox1(&suiGroupBox1, "suiCheckBox1", {}), suiCheckBox2(&suiGroupBox1, "suiCheckBox2", {}),
-      suiCheckBox3(&suiGroupBox1, "suiCheckBox3", {}), suiCheckBox4(&suiGroupBox1, "suiCheckBox4", {}),
-      suiCheckBox5(&suiGroupBox1, "suiCheckBox5", {}), suiButton1(this, "suiButton1", {}),
-      suiButton2(this, "suiButton2", {}) {}
-void TForm5::FormShow() {}
-void TForm5::suiButton1Click() {}
-void TForm5::suiButton2Click() {}
+    : widgets::Form("Form5", "设置", 231, 257, {false, true, true}),
+      app(app),
+      suiGroupBox1(this, "suiGroupBox1", {12, 10, 207, 185}),
+      suiCheckBox1(&suiGroupBox1, "suiCheckBox1", {20, 24, 170, 20}),
+      suiCheckBox2(&suiGroupBox1, "suiCheckBox2", {20, 54, 170, 20}),
+      suiCheckBox3(&suiGroupBox1, "suiCheckBox3", {20, 84, 170, 20}),
+      suiCheckBox4(&suiGroupBox1, "suiCheckBox4", {20, 114, 170, 20}),
+      suiCheckBox5(&suiGroupBox1, "suiCheckBox5", {20, 144, 170, 20}),
+      suiButton1(this, "suiButton1", {30, 212, 70, 27}),
+      suiButton2(this, "suiButton2", {131, 212, 70, 27}) {
+  suiGroupBox1.set_caption("设置选项 ");
+  suiCheckBox1.set_caption("开机自动启动");
+  suiCheckBox2.set_caption("登录后自动连接");
+  suiCheckBox3.set_caption("连接成功后最小化");
+  suiCheckBox4.set_caption("记录连接信息");
+  suiCheckBox5.set_caption("退出时是否提示");
+  suiButton1.set_caption("确定");
+  suiButton2.set_caption("取消");
+  on_show = [this] { FormShow(); };
+  suiButton1.on_click = [this] { suiButton1Click(); };
+  suiButton2.on_click = [this] { suiButton2Click(); };
+  // Its close box only hides it; the window lives as long as the program.
+  on_title_button = [this](widgets::TitleButton) { hide(); };
+}
+
+void TForm5::FormShow() {
+  // A Run key that cannot be opened leaves the box as it was.
+  if (auto key = app.platform.registry.open_local_machine(kRunKeyPath)) {
+    suiCheckBox1.set_checked(key->value_exists(kAutostartValue));
+  }
+  const TForm1& r = *app.Form1;
+  suiCheckBox2.set_checked(r.auto_connect == 1);
+  suiCheckBox3.set_checked(r.minimize_on_connect == 1);
+  suiCheckBox4.set_checked(r.remember_choices == 1);
+  suiCheckBox5.set_checked(r.no_exit_prompt == 0);
+}
+
+void TForm5::suiButton1Click() {
+  if (auto key = app.platform.registry.open_local_machine(kRunKeyPath)) {
+    if (suiCheckBox1.checked()) {
+      key->set_string(kAutostartValue, app.platform.files.program_path());
+    } else {
+      key->delete_value(kAutostartValue);
+    }
+  }
+  TForm1& r = *app.Form1;
+  r.auto_connect = suiCheckBox2.checked() ? 1 : 0;
+  r.minimize_on_connect = suiCheckBox3.checked() ? 1 : 0;
+  r.remember_choices = suiCheckBox4.checked() ? 1 : 0;
+  r.no_exit_prompt = suiCheckBox5.checked() ? 0 : 1;
+  hide();
+}
+
+void TForm5::suiButton2Click() {
+  hide();
+}
+
 }  // namespace qvx

@@ -1,0 +1,46 @@
+// Process entry: the real platform and user interface, the application, the message loop.
+#include <windows.h>
+
+#include <exception>
+#include <string>
+
+#include "platform/win32/win32_platform.h"
+#include "shell/application.h"
+#include "shell/unit1.h"
+#include "status/unit2.h"
+#include "widgets/win32/gbk.h"
+#include "widgets/win32/win32_ui.h"
+
+namespace {
+
+void run_client() {
+  // Declared in this order so the application goes first: its end shuts the windows down
+  // while the controls they mirror still exist.
+  qvx::Win32Platform os;
+  qvx::widgets::win32::Win32Ui ui;
+  qvx::Application app(os.platform(), ui, qvx::Deployment::built_in());
+  if (!app.start()) return;
+  ui.attach_menu_bar(*app.Form2, app.Form2->suiMainMenu1);
+  ui.attach_tray_icon(*app.Form1, app.Form1->RzTrayIcon1);
+  ui.run();
+}
+
+void show_exception(const std::string& text) {
+  using qvx::widgets::win32::widen;
+  MessageBoxW(nullptr, widen(text).c_str(), widen(qvx::kAppTitle).c_str(),
+              MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  try {
+    run_client();
+  } catch (const std::exception& e) {
+    show_exception(e.what());
+  } catch (...) {
+    show_exception(std::string());
+  }
+  // The exit code is 0 whatever happened.
+  ExitProcess(0);
+}

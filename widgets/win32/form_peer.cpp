@@ -1,0 +1,198 @@
+#include "widgets/win32/form_peer.h"
+
+#include <algorithm>
+
+#include "widgets/win32/gbk.h"
+#include "widgets/win32/win32_ui.h"
+
+namespace qvx::widgets::win32 {
+
+namespace {
+
+DWORD frame_style(const FormStyle& style) {
+  return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN |
+         (style.minimize_box ? WS_MINIMIZEBOX : 0);
+}
+
+RECT work_area() {
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+}  // namespace
+
+FormPeer::FormPeer(Win32Ui& ui, Form& form, HWND owner)
+    : ContainerPeer(ui, form, nullptr),
+      form_(form),
+      main_(owner == nullptr),
+      placed_(form.bounds()) {
+  const DWORD style = frame_style(form.style());
+  const DWORD ex_style = WS_EX_CONTROLPARENT | (form.topmost() ? WS_EX_TOPMOST : 0);
+  RECT frame{0, 0, ui.look().scale(form.bounds().width), ui.look().scale(form.bounds().height)};
+  AdjustWindowRectEx(&frame, style, FALSE, ex_style);
+  adopt(CreateWindowExW(ex_style, kClassName, widen(form.caption()).c_str(), style,
+                        ui.look().scale(form.bounds().left), ui.look().scale(form.bounds().top),
+                        frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
+                        ui.instance(), nullptr));
+  if (!hwnd()) return;
+  if (!form.style().close_box) DeleteMenu(GetSystemMenu(hwnd(), FALSE), SC_CLOSE, MF_BYCOMMAND);
+  fit_client();
+  if (form.style().centred) centre();
+  create_children();
+  if (form.visible()) apply_visible();
+}
+
+FormPeer::~FormPeer() {
+  detach_window();
+  tray_.reset();
+  menu_bar_.reset();
+}
+
+void FormPeer::register_class(HINSTANCE instance, HICON big, HICON small) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hIcon = big;
+  wc.hIconSm = small;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kClassName;
+  RegisterClassExW(&wc);
+}
+
+void FormPeer::changed(Control& control, Change what) {
+  if (!hwnd()) return;
+  if (what == Change::Visible) {
+    apply_visible();
+  } else {
+    ContainerPeer::changed(control, what);
+  }
+}
+
+void FormPeer::apply_visible() {
+  if (!form_.visible()) {
+    ShowWindow(hwnd(), SW_HIDE);
+    return;
+  }
+  // Showing a form that is already shown brings it to the front.
+  ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
+  SetForegroundWindow(hwnd());
+}
+
+void FormPeer::centre() {
+  const RECT work = work_area();
+  RECT r;
+  GetWindowRect(hwnd(), &r);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  SetWindowPos(hwnd(), nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormPeer::fit_client() {
+  const int want_width = ui().look().scale(form_.bounds().width);
+  const int want_height = ui().look().scale(form_.bounds().height);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    RECT client, frame;
+    GetClientRect(hwnd(), &client);
+    const int dw = want_width - client.right, dh = want_height - client.bottom;
+    if (dw == 0 && dh == 0) return;
+    GetWindowRect(hwnd(), &frame);
+    SetWindowPos(hwnd(), nullptr, 0, 0, frame.right - frame.left + dw,
+                 frame.bottom - frame.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void FormPeer::apply_bounds() {
+  const Rect& b = form_.bounds();
+  UINT flags = SWP_NOSIZE | SWP_NOACTIVATE;
+  int x = 0, y = 0;
+  if (b.left != placed_.left || b.top != placed_.top) {
+    // The whole frame stays on the work area, whatever the position asked for.
+    const RECT work = work_area();
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    x = std::max<int>(work.left,
+                      std::min<int>(ui().look().scale(b.left), work.right - (r.right - r.left)));
+    y = std::max<int>(work.top,
+                      std::min<int>(ui().look().scale(b.top), work.bottom - (r.bottom - r.top)));
+  } else {
+    flags |= SWP_NOMOVE;
+  }
+  SetWindowPos(hwnd(), form_.topmost() ? HWND_TOPMOST : HWND_NOTOPMOST, x, y, 0, 0, flags);
+  if (b.width != placed_.width || b.height != placed_.height) fit_client();
+  placed_ = b;
+}
+
+void FormPeer::set_menu_bar(Menu& menu, UINT first_id) {
+  menu_bar_ = std::make_unique<MenuPeer>(menu, MenuPeer::Kind::Bar, first_id);
+  menu_bar_->set_window(hwnd());
+  SetMenu(hwnd(), menu_bar_->handle());
+  fit_client();
+  if (form_.style().centred && !IsWindowVisible(hwnd())) centre();
+}
+
+void FormPeer::set_tray_icon(TrayIcon& icon, HICON image, UINT first_menu_id) {
+  tray_ = std::make_unique<TrayPeer>(hwnd(), icon, image, first_menu_id);
+}
+
+bool FormPeer::handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  result = 0;
+  switch (msg) {
+    case WM_CLOSE:
+      // The window is never destroyed by its close box: the form decides what closing means.
+      if (!form_.style().close_box) return true;
+      if (form_.on_title_button) {
+        form_.title_button(TitleButton::Close);
+      } else {
+        form_.close();
+      }
+      return true;
+    case WM_SYSCOMMAND:
+      if ((wp & 0xFFF0) == SC_MINIMIZE && form_.on_title_button) {
+        form_.title_button(TitleButton::Minimize);
+        return true;
+      }
+      return (wp & 0xFFF0) == SC_CLOSE && !form_.style().close_box;
+    case WM_ACTIVATE: {
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        focus_ = IsChild(hwnd(), focus) ? focus : nullptr;
+        return false;
+      }
+      if (HIWORD(wp)) return false;  // minimised
+      const bool usable =
+          focus_ && IsChild(hwnd(), focus_) && IsWindowEnabled(focus_) && IsWindowVisible(focus_);
+      HWND target = usable ? focus_ : GetNextDlgTabItem(hwnd(), nullptr, FALSE);
+      if (!target) return false;
+      SetFocus(target);
+      return true;
+    }
+    case WM_COMMAND:
+      return lp == 0 && HIWORD(wp) == 0 && menu_bar_ && menu_bar_->choose(LOWORD(wp));
+    case WM_ENDSESSION:
+      // Logging off: the main form's close saves what an ordinary exit saves.
+      if (wp && main_) form_.close();
+      return true;
+    default:
+      break;
+  }
+  if (msg >= WM_APP && msg <= 0xBFFF) {
+    if (form_.on_message) form_.on_message(msg, wp, lp);
+    return true;
+  }
+  return tray_ && tray_->handle(msg, wp, lp);
+}
+
+LRESULT CALLBACK FormPeer::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (auto* self = dynamic_cast<FormPeer*>(from(hwnd))) {
+    LRESULT result = 0;
+    if (self->handle(msg, wp, lp, result) || self->container_message(msg, wp, lp, result)) {
+      return result;
+    }
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace qvx::widgets::win32
