@@ -1,20 +1,82 @@
-// QVX-UNBUILT: the simulated ICMP library comes with the echo work.
+// A simulated ICMP library. Every host answers as a test sets it; unset hosts in 127/8 answer
+// at once, as loopback does, and all others never answer. Library, entry points and handle
+// can be made to fail, and every echo request is recorded.
 #pragma once
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "platform/icmp.h"
 
 namespace qvx::sim {
 
+constexpr std::uint32_t kIpBufTooSmall = 11001;
+constexpr std::uint32_t kIpReqTimedOut = 11010;
+constexpr std::uint32_t kErrorInvalidHandle = 6;
+
 class SimIcmp : public platform::Icmp {
  public:
-  bool load_library() override { return false; }
-  bool bind_entry_points() override { return false; }
-  void unload_library() override {}
-  bool open_handle() override { return false; }
-  void close_handle() override {}
-  std::uint32_t send_echo(std::uint32_t, const std::string&, std::uint8_t, std::uint32_t,
-                          std::size_t, platform::EchoReply&) override { return 0; }
-  void set_last_error(std::uint32_t) override {}
-  std::uint32_t last_error() override { return 0; }
+  struct Host {
+    std::uint32_t round_trip_ms = 0;         // above the request's timeout the request times out
+    bool lost = false;                       // no reply: the request times out
+    std::uint32_t status = 0;                // a non-zero status comes back without data
+    std::uint32_t replies = 1;               // how many replies IcmpSendEcho reports
+    std::optional<std::uint32_t> data_size;  // echoes this many bytes instead of the payload's
+    std::optional<std::size_t> wrong_byte;   // this byte of the echo comes back altered
+  };
+
+  struct Request {
+    std::uint32_t address = 0;
+    std::string payload;
+    std::uint8_t ttl = 0;
+    std::uint32_t timeout_ms = 0;
+    std::size_t reply_buffer_size = 0;
+  };
+
+  bool load_library() override;
+  bool bind_entry_points() override;
+  void unload_library() override;
+  std::optional<platform::IcmpHandle> open_handle() override;
+  void close_handle(platform::IcmpHandle handle) override;
+  std::uint32_t send_echo(platform::IcmpHandle handle, std::uint32_t address,
+                          const std::string& payload, std::uint8_t ttl, std::uint32_t timeout_ms,
+                          std::size_t reply_buffer_size, platform::EchoReply& reply) override;
+  void set_last_error(std::uint32_t code) override;
+  std::uint32_t last_error() override;
+
+  // Test side; addresses are given as text for inet_addr.
+  void set_host(const std::string& address, const Host& host);
+  void answer(const std::string& address, std::uint32_t round_trip_ms);
+  void lose(const std::string& address);
+  void make_unloadable() { set_flag(unloadable_); }
+  void remove_entry_points() { set_flag(no_entry_points_); }
+  void invalidate_handles() { set_flag(invalid_handles_); }
+
+  int probes(const std::string& address) const;
+  int total_probes() const;
+  std::vector<Request> requests() const;
+  int loads() const;  // load_library calls
+  int unloads() const;
+  int open_handles() const;  // opened and not yet closed
+
+ private:
+  void set_flag(bool& flag);
+  Host host_for(std::uint32_t address) const;
+
+  mutable std::mutex mutex_;
+  std::map<std::uint32_t, Host> hosts_;
+  std::vector<Request> requests_;
+  std::map<std::thread::id, std::uint32_t> last_errors_;
+  std::set<platform::IcmpHandle> open_;
+  platform::IcmpHandle next_handle_ = 0x100;
+  bool unloadable_ = false, no_entry_points_ = false, invalid_handles_ = false;
+  bool loaded_ = false, bound_ = false;
+  int loads_ = 0, unloads_ = 0;
 };
 
 }  // namespace qvx::sim

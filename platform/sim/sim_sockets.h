@@ -1,17 +1,63 @@
-// QVX-UNBUILT: the simulated Windows Sockets come with the echo work.
+// Simulated Windows Sockets: a host-name table, the machine's own name and address, and
+// start-up reference counting as ws2_32 does it. Name calls fail while sockets are not started.
 #pragma once
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
 #include "platform/sockets.h"
 
 namespace qvx::sim {
 
+// inet_addr's forms (a, a.b, a.b.c, a.b.c.d; each part decimal, 0x hex or 0 octal), giving the
+// address in network byte order; nothing for any other text.
+std::optional<std::uint32_t> parse_ipv4(const std::string& text);
+// Dotted-decimal text of an address in network byte order.
+std::string dotted(std::uint32_t address);
+// parse_ipv4 for test values that must be addresses; throws on anything else.
+std::uint32_t ipv4(const std::string& text);
+
 class SimSockets : public platform::Sockets {
  public:
-  bool startup(int, int, std::uint16_t&) override { return false; }
-  void cleanup() override {}
-  std::optional<std::string> host_name() override { return std::nullopt; }
-  std::optional<std::uint32_t> resolve(const std::string&) override { return std::nullopt; }
-  std::uint32_t inet_addr(const std::string&) override { return platform::kInaddrNone; }
-  std::string inet_ntoa(std::uint32_t) override { return "0.0.0.0"; }
+  SimSockets();
+
+  bool startup(int major, int minor, std::uint16_t& version_obtained) override;
+  void cleanup() override;
+  std::optional<std::string> host_name() override;
+  std::optional<std::uint32_t> resolve(const std::string& name) override;
+  std::uint32_t inet_addr(const std::string& text) override;
+  std::string inet_ntoa(std::uint32_t address) override;
+
+  // Test side. Names are matched without regard to case, as the resolver does.
+  void add_host(const std::string& name, const std::string& address);
+  void remove_host(const std::string& name);
+  // The machine's host name; with an address it resolves to that, without one it does not.
+  void set_machine(const std::string& name, std::optional<std::string> local_address);
+  void fail_host_name(bool fail);
+  void fail_startup(bool fail);
+  // Highest version this "ws2_32" offers, as (major << 8 | minor); a start-up obtains the
+  // lower of the one asked for and this.
+  void set_highest_version(std::uint16_t version);
+
+  int startups() const;  // successful start-ups
+  int cleanups() const;  // clean-ups that matched one
+  int unmatched_cleanups() const;
+  int active() const;  // start-ups not yet cleaned up
+  int lookups(const std::string& name) const;
+
+ private:
+  static std::string key(const std::string& name);
+
+  mutable std::mutex mutex_;
+  std::map<std::string, std::uint32_t> hosts_;
+  std::map<std::string, int> lookups_;
+  std::string machine_name_ = "QUOVIX-PC";
+  bool host_name_fails_ = false;
+  bool startup_fails_ = false;
+  std::uint16_t highest_ = 0x0202;
+  int startups_ = 0, cleanups_ = 0, unmatched_ = 0;
 };
 
 }  // namespace qvx::sim

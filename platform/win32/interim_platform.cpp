@@ -1,6 +1,6 @@
 // QVX-UNBUILT: an interim platform so the program runs before the real Win32 services land.
-// Files, clock, mutex, version, shell and registry are real but minimal; RAS, IP Helper, ICMP,
-// sockets and downloads report failure.
+// Files, clock, mutex, version, shell and registry are real but minimal; ICMP and sockets are
+// real; RAS, IP Helper and downloads report failure.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/win32/win32_icmp.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_sockets.h"
 
 namespace qvx {
 
@@ -194,31 +196,6 @@ class NoIpHelper : public platform::IpHelper {
   bool adapters(std::vector<platform::Adapter>&) override { return false; }
 };
 
-class NoIcmp : public platform::Icmp {
- public:
-  bool load_library() override { return false; }
-  bool bind_entry_points() override { return false; }
-  void unload_library() override {}
-  bool open_handle() override { return false; }
-  void close_handle() override {}
-  std::uint32_t send_echo(std::uint32_t, const std::string&, std::uint8_t, std::uint32_t,
-                          std::size_t, platform::EchoReply&) override {
-    return 0;
-  }
-  void set_last_error(std::uint32_t code) override { SetLastError(code); }
-  std::uint32_t last_error() override { return GetLastError(); }
-};
-
-class NoSockets : public platform::Sockets {
- public:
-  bool startup(int, int, std::uint16_t&) override { return false; }
-  void cleanup() override {}
-  std::optional<std::string> host_name() override { return std::nullopt; }
-  std::optional<std::uint32_t> resolve(const std::string&) override { return std::nullopt; }
-  std::uint32_t inet_addr(const std::string&) override { return platform::kInaddrNone; }
-  std::string inet_ntoa(std::uint32_t) override { return {}; }
-};
-
 class NoDownloader : public platform::Downloader {
  public:
   long download(const std::string&, const std::string&) override {
@@ -231,8 +208,8 @@ class NoDownloader : public platform::Downloader {
 struct Win32Platform::Services {
   NoRas ras;
   NoIpHelper ip_helper;
-  NoIcmp icmp;
-  NoSockets sockets;
+  Win32Icmp icmp;
+  Win32Sockets sockets;
   NoDownloader downloader;
   Shell shell;
   Registry registry;

@@ -1,0 +1,13 @@
+// The automatic choice of an acceleration node: every node is probed twice and the lowest
+// sum of round trips wins, a lost probe counting as one second.
+#pragma once
+#include "connect/cping.h"
+#include "verify/client_record.h"
+
+namespace qvx {
+
+// Stores the chosen node number in record.best_node (1 when there is no node), writes the
+// run-log line and returns the number.
+int auto_select_node(ClientRecord& record, _CPING& pinger);
+
+}  // namespace qvx

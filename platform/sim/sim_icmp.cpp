@@ -1,0 +1,162 @@
+#include "platform/sim/sim_icmp.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/sim/sim_sockets.h"
+
+namespace qvx::sim {
+
+namespace {
+
+constexpr std::size_t kEchoReplySize = 28;
+
+bool is_loopback(std::uint32_t address) {
+  unsigned char first;
+  std::memcpy(&first, &address, 1);
+  return first == 127;
+}
+
+}  // namespace
+
+bool SimIcmp::load_library() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++loads_;
+  loaded_ = !unloadable_;
+  return loaded_;
+}
+
+bool SimIcmp::bind_entry_points() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  bound_ = loaded_ && !no_entry_points_;
+  return bound_;
+}
+
+void SimIcmp::unload_library() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++unloads_;
+  loaded_ = bound_ = false;
+}
+
+std::optional<platform::IcmpHandle> SimIcmp::open_handle() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!bound_ || invalid_handles_) return std::nullopt;
+  const platform::IcmpHandle handle = next_handle_++;
+  open_.insert(handle);
+  return handle;
+}
+
+void SimIcmp::close_handle(platform::IcmpHandle handle) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  open_.erase(handle);
+}
+
+std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t address,
+                                 const std::string& payload, std::uint8_t ttl,
+                                 std::uint32_t timeout_ms, std::size_t reply_buffer_size,
+                                 platform::EchoReply& reply) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto& last_error = last_errors_[std::this_thread::get_id()];
+  if (!bound_ || open_.count(handle) == 0) {
+    last_error = kErrorInvalidHandle;
+    return 0;
+  }
+  requests_.push_back({address, payload, ttl, timeout_ms, reply_buffer_size});
+  if (reply_buffer_size < kEchoReplySize) {
+    last_error = kIpBufTooSmall;
+    return 0;
+  }
+  const Host host = host_for(address);
+  if (host.lost || host.round_trip_ms > timeout_ms || host.replies == 0) {
+    last_error = kIpReqTimedOut;
+    return 0;
+  }
+  reply = platform::EchoReply{};
+  reply.address = address;
+  reply.status = host.status;
+  reply.round_trip_ms = host.round_trip_ms;
+  if (host.status == 0) {
+    std::string echoed = payload;
+    if (host.data_size) echoed.resize(*host.data_size, payload.empty() ? 'E' : payload[0]);
+    if (host.wrong_byte && *host.wrong_byte < echoed.size()) echoed[*host.wrong_byte] ^= 0x01;
+    reply.data_size = static_cast<std::uint32_t>(echoed.size());
+    // Whatever does not fit behind the reply record is cut off.
+    echoed.resize(std::min(echoed.size(), reply_buffer_size - kEchoReplySize));
+    reply.data = echoed;
+  }
+  return host.replies;
+}
+
+void SimIcmp::set_last_error(std::uint32_t code) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  last_errors_[std::this_thread::get_id()] = code;
+}
+
+std::uint32_t SimIcmp::last_error() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return last_errors_[std::this_thread::get_id()];
+}
+
+void SimIcmp::set_host(const std::string& address, const Host& host) {
+  const std::uint32_t a = ipv4(address);
+  std::lock_guard<std::mutex> lock(mutex_);
+  hosts_[a] = host;
+}
+
+void SimIcmp::answer(const std::string& address, std::uint32_t round_trip_ms) {
+  Host h;
+  h.round_trip_ms = round_trip_ms;
+  set_host(address, h);
+}
+
+void SimIcmp::lose(const std::string& address) {
+  Host h;
+  h.lost = true;
+  set_host(address, h);
+}
+
+int SimIcmp::probes(const std::string& address) const {
+  const std::uint32_t a = ipv4(address);
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(std::count_if(requests_.begin(), requests_.end(),
+                                        [a](const Request& r) { return r.address == a; }));
+}
+
+int SimIcmp::total_probes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(requests_.size());
+}
+
+std::vector<SimIcmp::Request> SimIcmp::requests() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_;
+}
+
+int SimIcmp::loads() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return loads_;
+}
+
+int SimIcmp::unloads() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return unloads_;
+}
+
+int SimIcmp::open_handles() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(open_.size());
+}
+
+void SimIcmp::set_flag(bool& flag) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  flag = true;
+}
+
+SimIcmp::Host SimIcmp::host_for(std::uint32_t address) const {
+  if (const auto it = hosts_.find(address); it != hosts_.end()) return it->second;
+  Host unset;
+  unset.lost = !is_loopback(address);
+  return unset;
+}
+
+}  // namespace qvx::sim
