@@ -66,8 +66,8 @@ std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t addr
     last_error = kIpBufTooSmall;
     return 0;
   }
-  const Host host = host_for(address);
-  if (host.lost || host.round_trip_ms > timeout_ms || host.replies == 0) {
+  const Host host = take_host(address);
+  if (host.lost || host.lost_next > 0 || host.round_trip_ms > timeout_ms || host.replies == 0) {
     last_error = kIpReqTimedOut;
     return 0;
   }
@@ -152,8 +152,13 @@ void SimIcmp::set_flag(bool& flag) {
   flag = true;
 }
 
-SimIcmp::Host SimIcmp::host_for(std::uint32_t address) const {
-  if (const auto it = hosts_.find(address); it != hosts_.end()) return it->second;
+// The host's settings for this request; a pending loss is used up by it.
+SimIcmp::Host SimIcmp::take_host(std::uint32_t address) {
+  if (const auto it = hosts_.find(address); it != hosts_.end()) {
+    const Host now = it->second;
+    if (it->second.lost_next > 0) --it->second.lost_next;
+    return now;
+  }
   Host unset;
   unset.lost = !is_loopback(address);
   return unset;

@@ -24,6 +24,7 @@ class SimIcmp : public platform::Icmp {
   struct Host {
     std::uint32_t round_trip_ms = 0;         // above the request's timeout the request times out
     bool lost = false;                       // no reply: the request times out
+    int lost_next = 0;                       // only this many of the next requests get no reply
     std::uint32_t status = 0;                // a non-zero status comes back without data
     std::uint32_t replies = 1;               // how many replies IcmpSendEcho reports
     std::optional<std::uint32_t> data_size;  // echoes this many bytes instead of the payload's
@@ -66,7 +67,7 @@ class SimIcmp : public platform::Icmp {
 
  private:
   void set_flag(bool& flag);
-  Host host_for(std::uint32_t address) const;
+  Host take_host(std::uint32_t address);
 
   mutable std::mutex mutex_;
   std::map<std::uint32_t, Host> hosts_;
