@@ -34,3 +34,6 @@ foreach(script IN LISTS QVX_WINE_TESTS)
     ENVIRONMENT "QVX_BUILD=${CMAKE_BINARY_DIR};QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR};QVX_DEMO_PORT=${QVX_DEMO_PORT}"
     RESOURCE_LOCK demo_port)
 endforeach()
+
+# Exercises the Wine test helpers themselves.
+add_executable(harness_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/harness_probe.c)

@@ -1,0 +1,287 @@
+# shellcheck shell=bash disable=SC2034
+# Shared helpers for the Wine tests. Source it from tests/wine/test_*.sh; CTest sets QVX_BUILD,
+# QVX_NATIVE_BUILD, QVX_SOURCE and QVX_DEMO_PORT.
+#
+# Each test gets a throwaway copy of one cached 32-bit template prefix and an Xvfb display of
+# its own; everything it started is stopped on exit. Every process in the prefix runs inside
+# the virtual desktop "qvx" (1024x768), so windows have title bars and a tray.
+
+set -euo pipefail
+
+: "${QVX_BUILD:?QVX_BUILD must name the win32 build directory}"
+QVX_SOURCE=${QVX_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+QVX_TEST=${QVX_TEST:-$(basename "${BASH_SOURCE[1]:-$0}" .sh)}
+QVX_TEMPLATE=$QVX_BUILD/wine-template
+QVX_SCREENSHOTS=$QVX_BUILD/screenshots/$QVX_TEST
+QVX_TIMEOUT=${QVX_TIMEOUT:-60}
+
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+
+qvx_tmp=$(mktemp -d "${TMPDIR:-/tmp}/qvx-$QVX_TEST.XXXXXX")
+export WINEPREFIX=$qvx_tmp/prefix
+QVX_XVFB_PID=
+QVX_WINE_PID=
+QVX_EXIT_CODE=
+QVX_DISPLAY=
+QVX_PROGRAM_DIR=
+QVX_PROGRAM_UNIX=
+QVX_PROGRAM_EXE=
+
+qvx_log() { printf '[%s] %s\n' "$QVX_TEST" "$*" >&2; }
+qvx_fail() {
+  qvx_log "FAIL: $*"
+  exit 1
+}
+
+qvx_cleanup() {
+  local rc=$?
+  set +e
+  if [ -d "$WINEPREFIX" ]; then
+    # Only this test's processes talk to this prefix's wineserver.
+    WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null
+    WINEPREFIX=$WINEPREFIX wineserver -w 2>/dev/null
+  fi
+  [ -n "$QVX_WINE_PID" ] && wait "$QVX_WINE_PID" 2>/dev/null
+  if [ -n "$QVX_XVFB_PID" ]; then
+    kill "$QVX_XVFB_PID" 2>/dev/null
+    wait "$QVX_XVFB_PID" 2>/dev/null
+  fi
+  if [ "$rc" -ne 0 ] && [ -s "$qvx_tmp/wine.out" ]; then
+    qvx_log "wine output:"
+    tail -n 40 "$qvx_tmp/wine.out" >&2
+  fi
+  if [ "$rc" -ne 0 ] && [ -n "${QVX_KEEP_ON_FAIL:-}" ]; then
+    qvx_log "prefix kept in $qvx_tmp"
+  else
+    rm -rf "$qvx_tmp"
+  fi
+  exit "$rc"
+}
+trap qvx_cleanup EXIT
+trap 'exit 130' INT TERM
+
+# --- template prefix -------------------------------------------------------------------------
+
+# Registry file (UTF-16 with BOM, so the Chinese value names survive) for fonts and crash box.
+qvx_template_reg() {
+  local link='hex(7):'
+  local s
+  # REG_MULTI_SZ "wqy-microhei.ttc,WenQuanYi Micro Hei" as UTF-16LE with two terminators.
+  s=$(printf 'wqy-microhei.ttc,WenQuanYi Micro Hei' | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v |
+    tr -s ' \n' ',' | sed 's/^,//; s/,$//')
+  link+="$s,00,00,00,00"
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="qvx"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"qvx"="1024x768"\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+    for face in "Tahoma" "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+      printf '"%s"=%s\r\n' "$face" "$link"
+    done
+    printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+    for face in 宋体 SimSun NSimSun 新宋体 微软雅黑 "Microsoft YaHei" 黑体 SimHei; do
+      printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"
+    done
+    printf '\r\n'
+  } | iconv -f UTF-8 -t UTF-16LE | {
+    printf '\xff\xfe'
+    cat
+  }
+}
+
+qvx_build_template() {
+  local dir=$1
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  local -a in_dir=(env -u DISPLAY WINEPREFIX="$dir")
+  "${in_dir[@]}" wineboot -i >/dev/null 2>&1
+  cp /usr/share/wine/fonts/*.ttf "$dir/drive_c/windows/Fonts/"
+  qvx_template_reg >"$dir/drive_c/qvx-template.reg"
+  "${in_dir[@]}" wine regedit /S 'C:\qvx-template.reg' >/dev/null 2>&1
+  rm -f "$dir/drive_c/qvx-template.reg"
+  "${in_dir[@]}" wineserver -w
+  grep -q 'WenQuanYi Micro Hei' "$dir/system.reg" || qvx_fail "template registry not written"
+}
+
+# One template per build, shared by parallel tests under a lock.
+qvx_ensure_template() {
+  mkdir -p "$QVX_BUILD"
+  local lock
+  exec {lock}>"$QVX_BUILD/wine-template.lock"
+  flock "$lock"
+  if [ ! -f "$QVX_TEMPLATE/.qvx-ready" ]; then
+    qvx_log "building the template prefix"
+    qvx_build_template "$QVX_TEMPLATE.new"
+    rm -rf "$QVX_TEMPLATE"
+    mv "$QVX_TEMPLATE.new" "$QVX_TEMPLATE"
+    touch "$QVX_TEMPLATE/.qvx-ready"
+  fi
+  flock -u "$lock"
+  exec {lock}>&-
+}
+
+# --- prefix and display ----------------------------------------------------------------------
+
+qvx_start_xvfb() {
+  local fifo=$qvx_tmp/displayfd
+  mkfifo "$fifo"
+  # -displayfd makes Xvfb pick a free display number itself, so parallel tests cannot collide.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  QVX_XVFB_PID=$!
+  local n
+  read -r -t 20 n <"$fifo" || qvx_fail "Xvfb did not start"
+  rm -f "$fifo"
+  QVX_DISPLAY=:$n
+  export DISPLAY=$QVX_DISPLAY
+}
+
+# Call once at the top of a test.
+qvx_setup() {
+  qvx_ensure_template
+  cp -a "$QVX_TEMPLATE" "$WINEPREFIX"
+  rm -f "$WINEPREFIX/.qvx-ready"
+  qvx_start_xvfb
+  mkdir -p "$QVX_SCREENSHOTS"
+  qvx_log "prefix $WINEPREFIX, display $QVX_DISPLAY"
+}
+
+# --- paths -----------------------------------------------------------------------------------
+
+# Unix path of a Windows path inside the prefix ("C:\Quovix\qvxl.log").
+qvx_unix_path() {
+  local win=$1
+  local drive=${win:0:1}
+  local rest=${win:2}
+  rest=${rest//\\//}
+  printf '%s/drive_%s%s' "$WINEPREFIX" "${drive,,}" "$rest"
+}
+
+# Creates the program folder (a Windows path, any name) and copies the exe and the given files
+# into it. Files given as SRC=RELATIVE land under that relative path.
+qvx_install() {
+  local dir=$1 exe=$2
+  shift 2
+  QVX_PROGRAM_DIR=$dir
+  QVX_PROGRAM_UNIX=$(qvx_unix_path "$dir")
+  mkdir -p "$QVX_PROGRAM_UNIX"
+  cp "$exe" "$QVX_PROGRAM_UNIX/"
+  QVX_PROGRAM_EXE="$dir\\$(basename "$exe")"
+  local f src dst
+  for f in "$@"; do
+    if [[ $f == *=* ]]; then
+      src=${f%%=*}
+      dst=$QVX_PROGRAM_UNIX/${f#*=}
+    else
+      src=$f
+      dst=$QVX_PROGRAM_UNIX/$(basename "$f")
+    fi
+    mkdir -p "$(dirname "$dst")"
+    cp -r "$src" "$dst"
+  done
+}
+
+# Contents of a file in the program folder.
+qvx_program_file() { cat "$QVX_PROGRAM_UNIX/$1"; }
+
+# A GBK file as UTF-8, for grep and comparison in the test's own (UTF-8) text.
+qvx_gbk() { iconv -f GBK -t UTF-8 "$1"; }
+
+# --- running ---------------------------------------------------------------------------------
+
+# Starts a Windows program in the background; QVX_WINE_PID is the wine process, whose exit
+# status is the program's. QVX_CWD (a Unix directory) sets the current directory, default the
+# program folder. Arguments after the program are passed on.
+qvx_start() {
+  local exe=${1:-$QVX_PROGRAM_EXE}
+  [ $# -gt 0 ] && shift
+  local cwd=${QVX_CWD:-$QVX_PROGRAM_UNIX}
+  (cd "$cwd" && exec wine "$exe" "$@") >>"$qvx_tmp/wine.out" 2>&1 &
+  QVX_WINE_PID=$!
+}
+
+# Runs a program in the foreground and prints nothing; its exit status is the program's.
+# Gives up after QVX_TIMEOUT seconds with status 124.
+qvx_run() {
+  local exe=${1:-$QVX_PROGRAM_EXE}
+  [ $# -gt 0 ] && shift
+  local cwd=${QVX_CWD:-$QVX_PROGRAM_UNIX}
+  (cd "$cwd" && exec timeout "$QVX_TIMEOUT" wine "$exe" "$@") >>"$qvx_tmp/wine.out" 2>&1
+}
+
+# Waits for the process started by qvx_start; its exit status lands in QVX_EXIT_CODE.
+qvx_wait_exit() {
+  local timeout=${1:-$QVX_TIMEOUT} waited=0
+  while kill -0 "$QVX_WINE_PID" 2>/dev/null; do
+    [ "$waited" -ge $((timeout * 10)) ] && qvx_fail "program still running after ${timeout}s"
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  QVX_EXIT_CODE=0
+  wait "$QVX_WINE_PID" || QVX_EXIT_CODE=$?
+  QVX_WINE_PID=
+}
+
+qvx_running() { [ -n "$QVX_WINE_PID" ] && kill -0 "$QVX_WINE_PID" 2>/dev/null; }
+
+# Polls COMMAND until it succeeds or TIMEOUT seconds pass: qvx_poll TIMEOUT DESCRIPTION CMD...
+qvx_poll() {
+  local timeout=$1 what=$2
+  shift 2
+  local end=$((SECONDS + timeout))
+  until "$@" >/dev/null 2>&1; do
+    [ "$SECONDS" -ge "$end" ] && qvx_fail "timed out after ${timeout}s waiting for $what"
+    sleep 0.2
+  done
+}
+
+# Relative paths are inside the program folder.
+qvx_resolve() { [[ $1 == /* ]] && printf '%s' "$1" || printf '%s/%s' "$QVX_PROGRAM_UNIX" "$1"; }
+
+qvx_wait_file() {
+  local path
+  path=$(qvx_resolve "$1")
+  qvx_poll "${2:-$QVX_TIMEOUT}" "file $1" test -e "$path"
+}
+
+# Waits for a line matching the (UTF-8) extended regex in a GBK file.
+qvx_wait_log_line() {
+  local path
+  path=$(qvx_resolve "$1")
+  qvx_poll "${3:-$QVX_TIMEOUT}" "'$2' in $1" qvx__grep_gbk "$path" "$2"
+}
+qvx__grep_gbk() { [ -e "$1" ] && iconv -f GBK -t UTF-8 "$1" | grep -Eq -- "$2"; }
+
+# Visible windows whose title matches the regex (UTF-8), one X id a line.
+qvx_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; }
+
+# Waits for a visible window whose title matches and prints its X id.
+qvx_wait_window() {
+  qvx_poll "${2:-$QVX_TIMEOUT}" "window '$1'" qvx__has_window "$1"
+  qvx_windows "$1" | head -n1
+}
+qvx__has_window() { [ -n "$(qvx_windows "$1")" ]; }
+
+qvx_screenshot() {
+  local out=$QVX_SCREENSHOTS/$1.png
+  import -display "$QVX_DISPLAY" -window root "$out"
+  qvx_log "screenshot $out"
+}
+
+# Keys to the focused window (xdotool names: Return, Tab, ctrl+a) or to a given window.
+qvx_key() { xdotool key --delay 50 "$@"; }
+# There is no window manager, so the window is focused rather than activated.
+qvx_key_to() {
+  local win=$1
+  shift
+  xdotool windowfocus --sync "$win" key --delay 50 "$@"
+}
+qvx_type() { xdotool type --delay 30 -- "$1"; }
+# Click at desktop coordinates (X, Y), button 1 unless given.
+qvx_click() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; }
+# Click at coordinates relative to a window's top-left corner.
+qvx_click_in() { xdotool mousemove --sync --window "$1" "$2" "$3" click "${4:-1}"; }
+
+qvx_pass() { qvx_log "PASS"; }
