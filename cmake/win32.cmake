@@ -37,3 +37,8 @@ endforeach()
 
 # Exercises the Wine test helpers themselves.
 add_executable(harness_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/harness_probe.c)
+
+# Echo probes through the real ICMP.DLL and Windows Sockets, run by tests/wine/test_ping.sh.
+add_executable(ping_probe ${CMAKE_SOURCE_DIR}/tests/wine/ping_probe.cpp
+  ${CMAKE_SOURCE_DIR}/widgets/headless/headless_ui.cpp)
+target_link_libraries(ping_probe PRIVATE quovix_win32)
