@@ -36,6 +36,7 @@ wineserver -w
 printf 'nameserver 127.0.0.1\n' >"$qvx_tmp/resolv.conf"
 export -f probe
 export qvx_tmp QVX_PROGRAM_UNIX QVX_TIMEOUT
+# shellcheck disable=SC2016 # expanded by the inner shell
 ns_out=$(unshare -n -m bash -c '
   set -e
   mount --bind "$qvx_tmp/resolv.conf" /etc/resolv.conf
