@@ -1,6 +1,9 @@
 file(GLOB_RECURSE QVX_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp widgets/headless/*.cpp)
 add_library(quovix_sim STATIC ${QVX_SIM_SOURCES})
-target_link_libraries(quovix_sim PUBLIC quovix_core)
+# The simulated machine downloads over real HTTP (cpp-httplib, Debian libcpp-httplib-dev).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CPP_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+target_link_libraries(quovix_sim PUBLIC quovix_core PkgConfig::CPP_HTTPLIB)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)

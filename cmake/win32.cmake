@@ -5,7 +5,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 file(GLOB_RECURSE QVX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp widgets/win32/*.cpp)
 add_library(quovix_win32 STATIC ${QVX_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/platform/text_mode.cpp)
 target_link_libraries(quovix_win32 PUBLIC quovix_core
-  comctl32 ws2_32 urlmon ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 rasapi32)
+  comctl32 ws2_32 iphlpapi urlmon ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 rasapi32)
 
 enable_language(RC)
 file(GLOB QVX_APP_SOURCES CONFIGURE_DEPENDS app/*.cpp)
@@ -13,6 +13,14 @@ if(QVX_APP_SOURCES)
   add_executable(quovix WIN32 ${QVX_APP_SOURCES} ${CMAKE_SOURCE_DIR}/res/quovix.rc)
   target_link_libraries(quovix PRIVATE quovix_win32)
 endif()
+
+# Small test programs the Wine tests run; not shipped.
+file(GLOB QVX_WINE_PROBES CONFIGURE_DEPENDS tests/wine/*.cpp)
+foreach(probe IN LISTS QVX_WINE_PROBES)
+  get_filename_component(name ${probe} NAME_WE)
+  add_executable(${name} ${probe})
+  target_link_libraries(${name} PRIVATE quovix_win32)
+endforeach()
 
 enable_testing()
 
@@ -38,7 +46,12 @@ endforeach()
 # Exercises the Wine test helpers themselves.
 add_executable(harness_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/harness_probe.c)
 
-# Echo probes through the real ICMP.DLL and Windows Sockets, run by tests/wine/test_ping.sh.
-add_executable(ping_probe ${CMAKE_SOURCE_DIR}/tests/wine/ping_probe.cpp
-  ${CMAKE_SOURCE_DIR}/widgets/headless/headless_ui.cpp)
-target_link_libraries(ping_probe PRIVATE quovix_win32)
+# The route files lie beside the program.
+file(GLOB QVX_ROUTE_FILES ${CMAKE_SOURCE_DIR}/route/*.dat)
+foreach(route_file IN LISTS QVX_ROUTE_FILES)
+  get_filename_component(route_name ${route_file} NAME)
+  configure_file(${route_file} ${CMAKE_BINARY_DIR}/route/${route_name} COPYONLY)
+endforeach()
+
+# The echo probe records its message boxes instead of showing them.
+target_sources(ping_probe PRIVATE ${CMAKE_SOURCE_DIR}/widgets/headless/headless_ui.cpp)

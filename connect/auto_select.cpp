@@ -14,7 +14,7 @@ constexpr int kProbesPerNode = 2;
 
 }  // namespace
 
-int auto_select_node(ClientRecord& record, _CPING& pinger) {
+int choose_best_node(ClientRecord& record, _CPING& pinger) {
   // A node list that claims more nodes than the arrays hold is probed only as far as they go.
   const int nodes = std::min(record.node_count, kNodeSlots - 1);
   std::uint64_t best_score = 10000000;

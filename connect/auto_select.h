@@ -8,6 +8,6 @@ namespace qvx {
 
 // Stores the chosen node number in record.best_node (1 when there is no node), writes the
 // run-log line and returns the number.
-int auto_select_node(ClientRecord& record, _CPING& pinger);
+int choose_best_node(ClientRecord& record, _CPING& pinger);
 
 }  // namespace qvx

@@ -1,6 +1,178 @@
-// QVX-UNBUILT: comes with the connection-flow work.
 #include "connect/thread_dial.h"
 
+#include <cstdio>
+
+#include "connect/auto_select.h"
+#include "connect/cping.h"
+#include "shell/application.h"
+#include "shell/crt_random.h"
+#include "shell/unit1.h"
+#include "status/md5.h"
+#include "status/unit2.h"
+
 namespace qvx {
-void Thread_dial::Execute() {}
+namespace {
+
+constexpr int kPptpOnly = 1;
+constexpr int kL2tpOnly = 3;
+constexpr int kOptionalEncryption = 3;
+constexpr unsigned kBalloonMs = 10000;
+
+std::string error_number_text(int number) {
+  char text[128];
+  std::snprintf(text, sizeof text, "错误编号：%d", number);
+  return text;
+}
+
+}  // namespace
+
+void Thread_dial::Execute() {
+  TForm1& f1 = *app.Form1;
+  TForm2& f2 = *app.Form2;
+  // The node box is disabled while this thread runs; it is read on the GUI thread all the same.
+  int chosen = -1;
+  Synchronize([&] { chosen = f2.suiComboBox1.item_index(); });
+  if (chosen == 0) {
+    Synchronize([this] { show_line_check(); });
+    _CPING pinger(app.icmp_library);
+    choose_best_node(f1, pinger);
+    Synchronize([this] { show_node_chosen(); });
+  }
+  f1.conn_seconds = 0;
+  f1.conn_minutes = 0;
+  f1.conn_hours = 0;
+
+  int node = -1;
+  Synchronize([&] { node = f2.suiComboBox1.item_index(); });
+  if (node < 1 || node > f1.node_count || node >= kNodeSlots) {
+    Synchronize([this] { show_bad_node(); });
+    return;
+  }
+
+  crt::srand(static_cast<unsigned>(app.platform.clock.now()));
+  f1.entry_number = crt::rand() % 100000;
+  const std::string entry_name = std::string(kBrandPrefix) + std::to_string(f1.entry_number);
+  const std::string ras_password = md5_hex(f1.user_password).substr(0, 25);
+  f1.dialer.set_os_version(f1.os_version.major * 100 + f1.os_version.minor);
+
+  try {
+    const bool external = f1.network_mode == 0;
+    f1.write_log(external ? "网络模式为：外网模式" : "网络模式为：内网模式");
+    f1.dialer.dial(f1.node_addresses[static_cast<std::size_t>(node)], f1.account, ras_password,
+                   entry_name, f1.ras_connection, external ? kPptpOnly : kL2tpOnly,
+                   kOptionalEncryption);
+    Synchronize([this] { show_connected(); });
+    if (f1.relay_mode == 0) {
+      f1.write_log("连接方式为：部分中转。正在更改路由表。");
+      f1.discover_gateways();
+      f1.route_tables.apply_partial_relay(f1.server_gateway, f1.server_gateway_if);
+    }
+  } catch (const error_message& e) {
+    f1.last_dial_error = e.ras_error;
+    switch (e.ras_error) {
+      case 691:
+        Synchronize([this] { show_account_in_use(); });
+        break;
+      case 711:
+        Synchronize([this] { show_error_711(); });
+        break;
+      case 633:
+        Synchronize([this] { show_error_633(); });
+        break;
+      case 619:
+      case 651:
+      case 678:
+      case 769:
+        Synchronize([this] { show_network_failure(); });
+        break;
+      default:
+        Synchronize([this] { show_dial_failure(); });
+        break;
+    }
+  }
+}
+
+void Thread_dial::show_line_check() {
+  TForm2& f2 = *app.Form2;
+  f2.RzStatusPane1.set_blinking(true);
+  f2.RzStatusPane1.set_caption("连接状态： 检测线路中");
+  app.Form1->write_log("用户选择自动判断线路");
+}
+
+void Thread_dial::show_node_chosen() {
+  TForm1& f1 = *app.Form1;
+  TForm2& f2 = *app.Form2;
+  f2.RzStatusPane1.set_caption("连接状态： 正在连接");
+  f2.suiComboBox1.set_item_index(f1.best_node);
+  f1.node_choice = f1.best_node;
+}
+
+void Thread_dial::show_connected() {
+  TForm1& f1 = *app.Form1;
+  TForm2& f2 = *app.Form2;
+  f2.suiButton2.set_caption("挂断");
+  f2.suiButton2.set_enabled(true);
+  f1.N4.set_enabled(true);
+  f2.RzStatusPane1.set_blinking(false);
+  f2.RzStatusPane1.set_caption("连接状态： 已连接");
+  f2.Timer3.set_enabled(true);
+  f2.Timer4.set_enabled(true);
+  f1.write_log("建立加速连接成功！");
+  std::string text = "您已经成功加速！\n您账号的剩余时间为:" + f2.Label8.caption();
+  text += f1.days_left.size() == 1 ? "\n友情提示：为了避免帐号过期给您的使用造成不便,"
+                                     "\n请您在闲暇时使用最方便的支付方式进行冲值。"
+                                   : "\n祝您上网愉快，有任何疑问请联系客服。";
+  f1.RzTrayIcon1.show_balloon("亲爱的 " + f1.account + "：", text, kBalloonMs);
+  if (f1.minimize_on_connect == 1) f2.hide();
+}
+
+void Thread_dial::show_account_in_use() {
+  app.ui.message_box(app.Form2, "该账号正在被使用！", kAppTitle, widgets::kMbOk);
+  app.Form2->set_idle("连接状态： 未连接");
+  app.Form1->write_log("建立加速连接失败，该账号正在被使用");
+}
+
+void Thread_dial::show_error_711() {
+  app.ui.message_box(
+      app.Form2,
+      "建立加速连接初始化错误，如果您是第一次选择内网模式，请尝试重新启动网络连接或重新启动机器。",
+      kAppTitle, widgets::kMbOk);
+  app.Form2->set_idle("连接状态： 未连接");
+  app.Form1->write_log("网络连接711错误");
+}
+
+void Thread_dial::show_error_633() {
+  app.ui.message_box(app.Form2,
+                     "加速连接初始化失败，请重新连接。若问题依然存在，请尝试重新启动机器。",
+                     kAppTitle, widgets::kMbOk);
+  app.Form2->set_idle("连接状态： 未连接");
+  app.Form1->write_log("网络连接633错误");
+}
+
+void Thread_dial::show_network_failure() {
+  TForm1& f1 = *app.Form1;
+  app.ui.message_box(
+      app.Form2,
+      "网络原因，无法与加速服务器连接,请尝试重新连接。若问题依然存在，请尝试更换加速节点"
+      "或者网络模式。",
+      kAppTitle, widgets::kMbOk);
+  app.Form2->set_idle("连接状态： 未连接");
+  f1.write_log("网络原因，无法与加速服务器连接.");
+  f1.write_log("建立加速连接失败." + error_number_text(f1.last_dial_error) + "，请尝试重新连接.");
+}
+
+void Thread_dial::show_dial_failure() {
+  TForm1& f1 = *app.Form1;
+  const std::string text = error_number_text(f1.last_dial_error) + "，请尝试重新连接，或者联系我们";
+  f1.write_log("建立加速连接失败." + text);
+  app.ui.message_box(app.Form2, text, kAppTitle, widgets::kMbOk);
+  app.Form2->set_idle("连接状态： 未连接");
+}
+
+// A node outside the list has no address to dial: refuse rather than dial garbage.
+void Thread_dial::show_bad_node() {
+  app.ui.message_box(app.Form2, "所选加速节点无效，请重新选择。", kAppTitle, widgets::kMbOk);
+  app.Form2->set_idle("连接状态： 未连接");
+}
+
 }  // namespace qvx

@@ -1,6 +1,50 @@
-// QVX-UNBUILT: comes with the connection-flow work.
 #include "connect/thread_hangup.h"
 
+#include "shell/application.h"
+#include "shell/unit1.h"
+#include "status/unit2.h"
+
 namespace qvx {
-void Thread_hangup::Execute() {}
+
+void Thread_hangup::Execute() {
+  TForm1& f1 = *app.Form1;
+  try {
+    if (f1.relay_mode == 0) {
+      f1.write_log("连接方式为：部分中转。挂断前正在改回路由表");
+      f1.route_tables.restore_routes(f1.local_gateway_if, f1.server_gateway_if);
+    }
+    f1.dialer.hang_up(f1.ras_connection);
+    Synchronize([this] { show_hung_up(); });
+  } catch (const error_message&) {
+    Synchronize([this] { show_hang_up_failure(); });
+  }
+}
+
+void Thread_hangup::show_hung_up() {
+  TForm2& f2 = *app.Form2;
+  f2.suiComboBox1.set_enabled(true);
+  f2.suiComboBox2.set_enabled(true);
+  f2.suiComboBox3.set_enabled(true);
+  f2.Timer3.set_enabled(false);
+  f2.Timer4.set_enabled(false);
+  f2.suiButton2.set_caption("连接");
+  f2.suiButton2.set_enabled(true);
+  app.Form1->N5.set_enabled(true);
+  f2.RzStatusPane1.set_blinking(false);
+  f2.RzStatusPane1.set_caption("连接状态： 未连接");
+  app.Form1->write_log("成功挂断连接");
+}
+
+// The clock and the monitor stay stopped: the window shows the last time until a new connect.
+void Thread_hangup::show_hang_up_failure() {
+  TForm2& f2 = *app.Form2;
+  app.ui.message_box(&f2, "挂断错误", kAppTitle, widgets::kMbOk);
+  f2.suiButton2.set_caption("挂断");
+  f2.suiButton2.set_enabled(true);
+  app.Form1->N4.set_enabled(true);
+  f2.RzStatusPane1.set_blinking(false);
+  f2.RzStatusPane1.set_caption("连接状态： 已连接");
+  app.Form1->write_log("挂断连接失败");
+}
+
 }  // namespace qvx

@@ -26,8 +26,7 @@ class route {
   void load(const std::string& app_dir);
   int identify_network(const std::string& address_text);
   int add_route(const std::string& destination, const std::string& mask, int metric);
-  int set_route(const std::string& destination, const std::string& mask, int if_index,
-                int metric);
+  int set_route(const std::string& destination, const std::string& mask, int if_index, int metric);
   int apply_partial_relay(const std::string& server_gateway, int server_gateway_if);
   int restore_routes(int local_gateway_if, int server_gateway_if);
 
@@ -42,5 +41,10 @@ class route {
 
 // Name shown for a network_index: "中国电信", "中国网通", "教育网", "未知网络".
 std::string network_name(int index);
+
+// Dotted IPv4 text in network byte order, as inet_addr reads it: 255.255.255.255 (INADDR_NONE)
+// for anything but four numbers of 0 to 255, so a row with values out of range routes nothing
+// useful but never crashes.
+std::uint32_t address_from_dotted(const std::string& text);
 
 }  // namespace qvx

@@ -1,10 +1,113 @@
-// QVX-UNBUILT: comes with the connection-flow work.
+#include <cstdio>
+
+#include "shell/application.h"
+#include "shell/unit1.h"
 #include "status/unit2.h"
+#include "widgets/tray_icon.h"
+#include "windows/unit3.h"
+#include "windows/unit4.h"
 
 namespace qvx {
-void TForm2::Timer1Timer() {}
-void TForm2::Timer2Timer() {}
-void TForm2::Timer3Timer() {}
-void TForm2::Timer4Timer() {}
-void TForm2::Timer5Timer() {}
+namespace {
+
+constexpr std::size_t kNoticeBytes = 80;
+
+std::string traffic_text(std::uint32_t kib) {
+  char text[32];
+  if (kib < 1024) {
+    std::snprintf(text, sizeof text, "%u K", kib);
+  } else if (kib < 1048576) {
+    std::snprintf(text, sizeof text, "%u M", kib >> 10);
+  } else {
+    std::snprintf(text, sizeof text, "%u G", kib >> 20);
+  }
+  return text;
+}
+
+}  // namespace
+
+void TForm2::Timer1Timer() {
+  TForm1& f1 = *app.Form1;
+  if (f1.notice_delay >= 0) {
+    --f1.notice_delay;
+    return;
+  }
+  std::string text = "    " + f1.notice_text;
+  if (text.size() > kNoticeBytes) text = widgets::cut_gbk(text, kNoticeBytes) + "...";
+  app.Form3->Label1.set_caption(text);
+  app.Form3->show();
+  Timer1.set_enabled(false);
+}
+
+void TForm2::Timer2Timer() {
+  TForm1& f1 = *app.Form1;
+  if (f1.tips_delay < 0) {
+    app.Form4->show();
+    Timer2.set_enabled(false);
+    f1.N6.set_enabled(true);
+    return;
+  }
+  --f1.tips_delay;
+  if (f1.tips_delay == 10) app.Form4->CppWebBrowser1.navigate(f1.tips_url);
+}
+
+void TForm2::Timer3Timer() {
+  TForm1& f1 = *app.Form1;
+  if (++f1.conn_seconds == 60) {
+    f1.conn_seconds = 0;
+    ++f1.conn_minutes;
+  }
+  if (f1.conn_minutes == 60) {
+    f1.conn_minutes = 0;
+    ++f1.conn_hours;
+  }
+  RzStatusPane1.set_caption("连接时间： " + std::to_string(f1.conn_hours) + ":" +
+                            std::to_string(f1.conn_minutes) + ":" +
+                            std::to_string(f1.conn_seconds));
+}
+
+void TForm2::Timer4Timer() {
+  TForm1& f1 = *app.Form1;
+  if (f1.dialer.connect_status(f1.ras_connection) == platform::kRasDisconnected) {
+    // One miss may be a hiccup: look again six seconds later before calling it a drop.
+    app.ui.block_gui(6000);
+    if (f1.dialer.connect_status(f1.ras_connection) == platform::kRasDisconnected) {
+      Timer4.set_enabled(false);
+      Timer3.set_enabled(false);
+      try {
+        f1.dialer.clean_up();
+      } catch (const error_message&) {
+      }
+      app.ui.message_box(this, "网络原因，异常中断", kAppTitle, widgets::kMbOk);
+      suiButton2.set_caption("连接");
+      suiButton2.set_enabled(true);
+      f1.N5.set_enabled(true);
+      f1.N4.set_enabled(false);
+      suiComboBox1.set_enabled(true);
+      suiComboBox2.set_enabled(true);
+      suiComboBox3.set_enabled(true);
+      RzStatusPane1.set_blinking(false);
+      RzStatusPane1.set_caption("连接状态： 已断开");
+      return;
+    }
+  }
+  try {
+    f1.dialer.statistics(f1.ras_connection, f1.bytes_received, f1.bytes_sent);
+  } catch (const error_message&) {
+    return;  // no counters this tick
+  }
+  f1.bytes_sent /= 1024;
+  Label26.set_caption(traffic_text(f1.bytes_sent));
+  f1.bytes_received /= 1024;
+  Label27.set_caption(traffic_text(f1.bytes_received));
+}
+
+void TForm2::Timer5Timer() {
+  TForm1& f1 = *app.Form1;
+  const int count = std::min(f1.ticker_count, kTickerSlots);
+  if (count <= 0) return;
+  f1.ticker_index = ((f1.ticker_index + 1) % count + count) % count;
+  Label23.set_caption(f1.ticker_texts[static_cast<std::size_t>(f1.ticker_index)]);
+}
+
 }  // namespace qvx

@@ -1,12 +1,39 @@
-// QVX-UNBUILT: the native HTTP downloader comes with the verification work.
+// Real HTTP GET over loopback for the simulated machine; bodies land in its files.
 #pragma once
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <vector>
+
 #include "platform/download.h"
+#include "platform/files.h"
 
 namespace qvx::sim {
 
 class HttpDownloader : public platform::Downloader {
  public:
-  long download(const std::string&, const std::string&) override { return -1; }
+  struct Limits {
+    std::chrono::milliseconds connect{3000};
+    std::chrono::milliseconds read{10000};  // per receive, not for the whole reply
+    int redirects = 5;
+  };
+
+  explicit HttpDownloader(platform::Files& files) : HttpDownloader(files, Limits{}) {}
+  HttpDownloader(platform::Files& files, Limits limits) : files_(files), limits_(limits) {}
+
+  long download(const std::string& url, const std::string& path) override;
+
+  // Test side: every URL asked for, as the caller gave it, in order.
+  std::vector<std::string> fetched() const;
+  void clear_fetched();
+
+ private:
+  long fail(const std::string& path, long code);
+
+  platform::Files& files_;
+  const Limits limits_;
+  mutable std::mutex mutex_;
+  std::vector<std::string> fetched_;
 };
 
 }  // namespace qvx::sim

@@ -11,12 +11,6 @@ namespace {
 
 constexpr std::size_t kEchoReplySize = 28;
 
-bool is_loopback(std::uint32_t address) {
-  unsigned char first;
-  std::memcpy(&first, &address, 1);
-  return first == 127;
-}
-
 }  // namespace
 
 bool SimIcmp::load_library() {
@@ -103,7 +97,7 @@ void SimIcmp::set_host(const std::string& address, const Host& host) {
   hosts_[a] = host;
 }
 
-void SimIcmp::answer(const std::string& address, std::uint32_t round_trip_ms) {
+void SimIcmp::set_round_trip(const std::string& address, std::uint32_t round_trip_ms) {
   Host h;
   h.round_trip_ms = round_trip_ms;
   set_host(address, h);
@@ -130,6 +124,21 @@ int SimIcmp::total_probes() const {
 std::vector<SimIcmp::Request> SimIcmp::requests() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return requests_;
+}
+
+std::uint8_t SimIcmp::last_ttl() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_.empty() ? 0 : requests_.back().ttl;
+}
+
+std::uint32_t SimIcmp::last_timeout() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_.empty() ? 0 : requests_.back().timeout_ms;
+}
+
+std::size_t SimIcmp::last_buffer_size() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_.empty() ? 0 : requests_.back().reply_buffer_size;
 }
 
 int SimIcmp::loads() const {
@@ -160,7 +169,7 @@ SimIcmp::Host SimIcmp::take_host(std::uint32_t address) {
     return now;
   }
   Host unset;
-  unset.lost = !is_loopback(address);
+  unset.lost = true;
   return unset;
 }
 

@@ -1,6 +1,6 @@
-// A simulated ICMP library. Every host answers as a test sets it; unset hosts in 127/8 answer
-// at once, as loopback does, and all others never answer. Library, entry points and handle
-// can be made to fail, and every echo request is recorded.
+// A simulated ICMP library. Every host answers as a test sets it; hosts left unset never
+// answer. Library, entry points and handle can be made to fail, and every echo request is
+// recorded.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -52,7 +52,7 @@ class SimIcmp : public platform::Icmp {
 
   // Test side; addresses are given as text for inet_addr.
   void set_host(const std::string& address, const Host& host);
-  void answer(const std::string& address, std::uint32_t round_trip_ms);
+  void set_round_trip(const std::string& address, std::uint32_t round_trip_ms);
   void lose(const std::string& address);
   void make_unloadable() { set_flag(unloadable_); }
   void remove_entry_points() { set_flag(no_entry_points_); }
@@ -61,6 +61,10 @@ class SimIcmp : public platform::Icmp {
   int probes(const std::string& address) const;
   int total_probes() const;
   std::vector<Request> requests() const;
+  // Of the last request made (0 before any).
+  std::uint8_t last_ttl() const;
+  std::uint32_t last_timeout() const;
+  std::size_t last_buffer_size() const;
   int loads() const;  // load_library calls
   int unloads() const;
   int open_handles() const;  // opened and not yet closed

@@ -1,4 +1,5 @@
-// QVX-UNBUILT: the simulated routing table comes with the routing work.
+// A simulated IP Helper: a routing table that keeps the rows written to it, a best-interface
+// answer, and the adapter list (the simulated RAS adds its tunnel adapters here).
 #pragma once
 #include <algorithm>
 #include <mutex>
@@ -9,31 +10,29 @@ namespace qvx::sim {
 
 class SimIpHelper : public platform::IpHelper {
  public:
-  std::uint32_t best_interface(std::uint32_t, std::uint32_t&) override { return 1; }
-  std::uint32_t create_forward_entry(const platform::ForwardRow&) override { return 1; }
-  std::uint32_t set_forward_entry(const platform::ForwardRow&) override { return 1; }
+  std::uint32_t best_interface(std::uint32_t dest, std::uint32_t& if_index) override;
+  std::uint32_t create_forward_entry(const platform::ForwardRow& row) override;
+  std::uint32_t set_forward_entry(const platform::ForwardRow& row) override;
   // Like GetAdaptersInfo, an empty list is a failed call (ERROR_NO_DATA).
-  bool adapters(std::vector<platform::Adapter>& out) override {
-    std::lock_guard<std::mutex> lock(adapters_mutex_);
-    out = adapters_;
-    return !out.empty();
-  }
+  bool adapters(std::vector<platform::Adapter>& out) override;
 
-  // The adapter list; the simulated RAS adds and removes its tunnel adapters here.
-  void add_adapter(const platform::Adapter& adapter) {
-    std::lock_guard<std::mutex> lock(adapters_mutex_);
-    adapters_.push_back(adapter);
-  }
-  void remove_adapter(std::uint32_t index) {
-    std::lock_guard<std::mutex> lock(adapters_mutex_);
-    adapters_.erase(std::remove_if(adapters_.begin(), adapters_.end(),
-                                   [index](const auto& a) { return a.index == index; }),
-                    adapters_.end());
-  }
+  // Test side.
+  void add_adapter(const platform::Adapter& adapter);
+  void remove_adapter(std::uint32_t index);
+  void set_best_interface(std::uint32_t index, std::uint32_t result = 0);
+  void fail_adapter_list(bool fail) { adapters_fail_ = fail; }
+  std::vector<platform::ForwardRow> created() const;
+  std::vector<platform::ForwardRow> set_rows() const;
+  void clear_rows();
 
  private:
-  std::mutex adapters_mutex_;
+  mutable std::mutex mutex_;
   std::vector<platform::Adapter> adapters_;
+  std::vector<platform::ForwardRow> created_;
+  std::vector<platform::ForwardRow> set_;
+  std::uint32_t best_index_ = 2;
+  std::uint32_t best_result_ = 0;
+  bool adapters_fail_ = false;
 };
 
 }  // namespace qvx::sim

@@ -15,10 +15,12 @@ namespace qvx::sim {
 
 class SimPlatform {
  public:
-  explicit SimPlatform(const std::filesystem::path& root) : ras(ip_helper), files(root) {}
+  explicit SimPlatform(const std::filesystem::path& root)
+      : files(root), ras(ip_helper), downloader(files) {}
   SimPlatform(const SimPlatform&) = delete;
   SimPlatform& operator=(const SimPlatform&) = delete;
 
+  SimFiles files;  // before the downloader, which writes through it
   SimIpHelper ip_helper;
   SimRas ras;
   SimIcmp icmp;
@@ -28,7 +30,6 @@ class SimPlatform {
   SimRegistry registry;
   SimMutex mutex;
   SimVersion version;
-  SimFiles files;
   SimClock clock;
 
   platform::Platform platform() {

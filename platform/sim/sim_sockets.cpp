@@ -75,7 +75,7 @@ std::optional<std::uint32_t> parse_ipv4(const std::string& text) {
   return to_network(static_cast<std::uint32_t>(value));
 }
 
-std::string dotted(std::uint32_t address) {
+std::string address_to_dotted(std::uint32_t address) {
   unsigned char b[4];
   std::memcpy(b, &address, 4);
   return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
@@ -89,7 +89,8 @@ std::uint32_t ipv4(const std::string& text) {
 }
 
 SimSockets::SimSockets() {
-  hosts_[key("localhost")] = ipv4("127.0.0.1");
+  add_host("localhost", "127.0.0.1");
+  set_machine("quovix-pc", "192.168.1.5");
 }
 
 std::string SimSockets::key(const std::string& name) {
@@ -102,9 +103,12 @@ std::string SimSockets::key(const std::string& name) {
 bool SimSockets::startup(int major, int minor, std::uint16_t& version_obtained) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (startup_fails_) return false;
-  const auto asked = static_cast<std::uint16_t>(major << 8 | minor);
-  if (asked < 0x0100) return false;  // below anything ws2_32 offers
-  version_obtained = std::min(asked, highest_);
+  if (major < 1) return false;  // below anything ws2_32 offers
+  if (major > highest_major_ || (major == highest_major_ && minor > highest_minor_)) {
+    major = highest_major_;
+    minor = highest_minor_;
+  }
+  version_obtained = static_cast<std::uint16_t>(major | minor << 8);
   ++startups_;
   return true;
 }
@@ -120,7 +124,7 @@ void SimSockets::cleanup() {
 
 std::optional<std::string> SimSockets::host_name() {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (startups_ == cleanups_ || host_name_fails_) return std::nullopt;
+  if (startups_ == cleanups_ || machine_name_.empty()) return std::nullopt;
   return machine_name_;
 }
 
@@ -137,7 +141,7 @@ std::uint32_t SimSockets::inet_addr(const std::string& text) {
 }
 
 std::string SimSockets::inet_ntoa(std::uint32_t address) {
-  return dotted(address);
+  return address_to_dotted(address);
 }
 
 void SimSockets::add_host(const std::string& name, const std::string& address) {
@@ -150,17 +154,12 @@ void SimSockets::remove_host(const std::string& name) {
   hosts_.erase(key(name));
 }
 
-void SimSockets::set_machine(const std::string& name, std::optional<std::string> local_address) {
-  const std::uint32_t address = local_address ? ipv4(*local_address) : 0;
+void SimSockets::set_machine(const std::string& name, const std::string& local_address) {
+  const std::uint32_t address = local_address.empty() ? 0 : ipv4(local_address);
   std::lock_guard<std::mutex> lock(mutex_);
-  hosts_.erase(key(machine_name_));
+  if (!machine_name_.empty()) hosts_.erase(key(machine_name_));
   machine_name_ = name;
-  if (local_address) hosts_[key(name)] = address;
-}
-
-void SimSockets::fail_host_name(bool fail) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  host_name_fails_ = fail;
+  if (!name.empty() && !local_address.empty()) hosts_[key(name)] = address;
 }
 
 void SimSockets::fail_startup(bool fail) {
@@ -168,9 +167,10 @@ void SimSockets::fail_startup(bool fail) {
   startup_fails_ = fail;
 }
 
-void SimSockets::set_highest_version(std::uint16_t version) {
+void SimSockets::set_highest_version(int major, int minor) {
   std::lock_guard<std::mutex> lock(mutex_);
-  highest_ = version;
+  highest_major_ = major;
+  highest_minor_ = minor;
 }
 
 int SimSockets::startups() const {

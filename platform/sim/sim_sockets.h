@@ -15,7 +15,7 @@ namespace qvx::sim {
 // address in network byte order; nothing for any other text.
 std::optional<std::uint32_t> parse_ipv4(const std::string& text);
 // Dotted-decimal text of an address in network byte order.
-std::string dotted(std::uint32_t address);
+std::string address_to_dotted(std::uint32_t address);
 // parse_ipv4 for test values that must be addresses; throws on anything else.
 std::uint32_t ipv4(const std::string& text);
 
@@ -33,13 +33,13 @@ class SimSockets : public platform::Sockets {
   // Test side. Names are matched without regard to case, as the resolver does.
   void add_host(const std::string& name, const std::string& address);
   void remove_host(const std::string& name);
-  // The machine's host name; with an address it resolves to that, without one it does not.
-  void set_machine(const std::string& name, std::optional<std::string> local_address);
-  void fail_host_name(bool fail);
+  // The machine's host name (empty: gethostname fails) and the address it resolves to
+  // (empty: it does not resolve). At first "quovix-pc" at 192.168.1.5.
+  void set_machine(const std::string& name, const std::string& local_address);
   void fail_startup(bool fail);
-  // Highest version this "ws2_32" offers, as (major << 8 | minor); a start-up obtains the
-  // lower of the one asked for and this.
-  void set_highest_version(std::uint16_t version);
+  // Highest version this "ws2_32" offers; a start-up obtains the lower of the one asked for
+  // and this, reported as wVersion is.
+  void set_highest_version(int major, int minor);
 
   int startups() const;  // successful start-ups
   int cleanups() const;  // clean-ups that matched one
@@ -53,10 +53,9 @@ class SimSockets : public platform::Sockets {
   mutable std::mutex mutex_;
   std::map<std::string, std::uint32_t> hosts_;
   std::map<std::string, int> lookups_;
-  std::string machine_name_ = "QUOVIX-PC";
-  bool host_name_fails_ = false;
+  std::string machine_name_;
   bool startup_fails_ = false;
-  std::uint16_t highest_ = 0x0202;
+  int highest_major_ = 2, highest_minor_ = 2;
   int startups_ = 0, cleanups_ = 0, unmatched_ = 0;
 };
 

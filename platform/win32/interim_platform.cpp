@@ -1,6 +1,5 @@
 // QVX-UNBUILT: an interim platform so the program runs before the real Win32 services land.
-// Files, clock, mutex, version, shell and registry are real but minimal; ICMP and sockets are
-// real; RAS, IP Helper and downloads report failure.
+// Files, clock, mutex, version, shell and registry are real but minimal; RAS reports failure.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -8,7 +7,9 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/win32/win32_downloader.h"
 #include "platform/win32/win32_icmp.h"
+#include "platform/win32/win32_ip_helper.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_sockets.h"
 
@@ -188,29 +189,14 @@ class NoRas : public platform::Ras {
   }
 };
 
-class NoIpHelper : public platform::IpHelper {
- public:
-  std::uint32_t best_interface(std::uint32_t, std::uint32_t&) override { return 1; }
-  std::uint32_t create_forward_entry(const platform::ForwardRow&) override { return 1; }
-  std::uint32_t set_forward_entry(const platform::ForwardRow&) override { return 1; }
-  bool adapters(std::vector<platform::Adapter>&) override { return false; }
-};
-
-class NoDownloader : public platform::Downloader {
- public:
-  long download(const std::string&, const std::string&) override {
-    return static_cast<long>(0x800C0008);  // INET_E_DOWNLOAD_FAILURE
-  }
-};
-
 }  // namespace
 
 struct Win32Platform::Services {
   NoRas ras;
-  NoIpHelper ip_helper;
+  Win32IpHelper ip_helper;
   Win32Icmp icmp;
   Win32Sockets sockets;
-  NoDownloader downloader;
+  Win32Downloader downloader;
   Shell shell;
   Registry registry;
   Mutex mutex;

@@ -9,8 +9,7 @@ namespace qvx {
 bool Win32Sockets::startup(int major, int minor, std::uint16_t& version_obtained) {
   WSADATA data{};
   if (WSAStartup(MAKEWORD(major, minor), &data) != 0) return false;
-  // Windows packs the major number in the low byte; callers compare (major << 8 | minor).
-  version_obtained = static_cast<std::uint16_t>(LOBYTE(data.wVersion) << 8 | HIBYTE(data.wVersion));
+  version_obtained = data.wVersion;
   return true;
 }
 

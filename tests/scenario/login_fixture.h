@@ -20,9 +20,6 @@ class LoginTest : public AppTest {
   static constexpr const char* kSettings = "/settings.asp";
 
   LoginTest() : downloader(os.files) {
-    // The servers (all on loopback) ignore echo requests unless a test says otherwise, so a
-    // login chooses its server afresh.
-    os.icmp.lose("127.0.0.1");
     service.set(kLog1, {200, verification_line("2430", "2430")});
     service.set(kList, {200, node_list()});
     service.set(kLog2, {200, "notice"});

@@ -42,7 +42,7 @@ class AutoSelectTest : public ::testing::Test {
       record_.node_names[i] = "N" + std::to_string(i);
     }
   }
-  int choose() { return auto_select_node(record_, pinger_); }
+  int choose() { return choose_best_node(record_, pinger_); }
   std::string log() { return os_.files.get("C:\\Quovix\\qvxl.log").value_or(""); }
 
   std::filesystem::path root_;
@@ -55,7 +55,7 @@ class AutoSelectTest : public ::testing::Test {
 
 TEST_F(AutoSelectTest, EveryNodeIsProbedTwiceInOrderWithTheFixedParameters) {
   nodes(3);
-  for (int i = 1; i <= 3; ++i) os_.icmp.answer(record_.node_addresses[i], 10);
+  for (int i = 1; i <= 3; ++i) os_.icmp.set_round_trip(record_.node_addresses[i], 10);
   choose();
   const auto requests = os_.icmp.requests();
   ASSERT_EQ(requests.size(), 6u);
@@ -70,10 +70,10 @@ TEST_F(AutoSelectTest, EveryNodeIsProbedTwiceInOrderWithTheFixedParameters) {
 
 TEST_F(AutoSelectTest, LowestSumWinsAndEqualScoresGoToTheLowerNode) {
   nodes(4);
-  os_.icmp.answer("10.0.0.1", 30);  // 60
-  os_.icmp.answer("10.0.0.2", 20);  // 40
-  os_.icmp.answer("10.0.0.3", 20);  // 40
-  os_.icmp.answer("10.0.0.4", 21);  // 42
+  os_.icmp.set_round_trip("10.0.0.1", 30);  // 60
+  os_.icmp.set_round_trip("10.0.0.2", 20);  // 40
+  os_.icmp.set_round_trip("10.0.0.3", 20);  // 40
+  os_.icmp.set_round_trip("10.0.0.4", 21);  // 42
   EXPECT_EQ(choose(), 2);
   EXPECT_EQ(record_.best_node, 2);
   EXPECT_NE(log().find("自动判断加速节点为：N2\r\n"), std::string::npos);
@@ -85,20 +85,20 @@ TEST_F(AutoSelectTest, LostProbeCountsAsOneSecond) {
   sim::SimIcmp::Host once;
   once.round_trip_ms = 5;
   once.lost_next = 1;
-  os_.icmp.set_host("10.0.0.2", once);  // 1005
-  os_.icmp.answer("10.0.0.3", 503);     // 1006
+  os_.icmp.set_host("10.0.0.2", once);       // 1005
+  os_.icmp.set_round_trip("10.0.0.3", 503);  // 1006
   EXPECT_EQ(choose(), 2);
 }
 
 TEST_F(AutoSelectTest, NodeFailingBothProbesIsChosenOnlyWhenNothingIsBetter) {
   nodes(3);
-  os_.icmp.answer("10.0.0.1", 1000);  // exactly 2000, listed first
+  os_.icmp.set_round_trip("10.0.0.1", 1000);  // exactly 2000, listed first
   os_.icmp.lose("10.0.0.2");
-  os_.icmp.answer("10.0.0.3", 1000);
+  os_.icmp.set_round_trip("10.0.0.3", 1000);
   EXPECT_EQ(choose(), 1);
 
   os_.icmp.lose("10.0.0.1");
-  os_.icmp.answer("10.0.0.3", 999);  // 1998
+  os_.icmp.set_round_trip("10.0.0.3", 999);  // 1998
   EXPECT_EQ(choose(), 3);
 
   os_.icmp.lose("10.0.0.3");
@@ -115,7 +115,7 @@ TEST_F(AutoSelectTest, WithoutNodesTheChoiceIsNodeOne) {
 
 TEST_F(AutoSelectTest, UnloadableLibraryShowsOneMessageAndNodeOneWins) {
   nodes(5);
-  os_.icmp.answer("10.0.0.4", 1);
+  os_.icmp.set_round_trip("10.0.0.4", 1);
   os_.icmp.make_unloadable();
   EXPECT_EQ(choose(), 1);
   EXPECT_EQ(ui_.box_texts(), std::vector<std::string>{"无法载入'ICMP.DLL'"});
@@ -126,7 +126,7 @@ TEST_F(AutoSelectTest, UnresolvableNodeIsReportedAtBothProbesAndScoresAsLost) {
   nodes(3);
   record_.node_addresses[2] = "gone.quovix.test";
   os_.icmp.lose("10.0.0.1");
-  os_.icmp.answer("10.0.0.3", 700);  // 1400
+  os_.icmp.set_round_trip("10.0.0.3", 700);  // 1400
   EXPECT_EQ(choose(), 3);
   EXPECT_EQ(ui_.box_texts(), (std::vector<std::string>{"无法解析主机名：gone.quovix.test",
                                                        "无法解析主机名：gone.quovix.test"}));
@@ -135,8 +135,8 @@ TEST_F(AutoSelectTest, UnresolvableNodeIsReportedAtBothProbesAndScoresAsLost) {
 TEST_F(AutoSelectTest, OverlongNodeCountStopsAtTheLastSlot) {
   nodes(kNodeSlots - 1);
   record_.node_count = 60;
-  for (int i = 1; i < kNodeSlots; ++i) os_.icmp.answer(record_.node_addresses[i], 900);
-  os_.icmp.answer("10.0.0.49", 3);
+  for (int i = 1; i < kNodeSlots; ++i) os_.icmp.set_round_trip(record_.node_addresses[i], 900);
+  os_.icmp.set_round_trip("10.0.0.49", 3);
   EXPECT_EQ(choose(), 49);
   EXPECT_EQ(os_.icmp.total_probes(), 2 * 49);
 }

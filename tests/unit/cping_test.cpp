@@ -42,7 +42,7 @@ class PingTest : public ::testing::Test {
 };
 
 TEST_F(PingTest, DottedAddressIsProbedWithoutLookup) {
-  icmp().answer("10.0.0.7", 12);
+  icmp().set_round_trip("10.0.0.7", 12);
   ASSERT_TRUE(ping("10.0.0.7"));
   EXPECT_EQ(reply_.reply_address, ipv4("10.0.0.7"));
   EXPECT_EQ(reply_.round_trip_ms, 12u);
@@ -60,6 +60,7 @@ TEST_F(PingTest, DottedAddressIsProbedWithoutLookup) {
 }
 
 TEST_F(PingTest, ReplyBufferHoldsAtLeastEightBytesOfData) {
+  icmp().set_round_trip("127.0.0.1", 0);
   ASSERT_TRUE(ping("127.0.0.1", 0));
   ASSERT_TRUE(ping("127.0.0.1", 8));
   ASSERT_TRUE(ping("127.0.0.1", 9));
@@ -72,7 +73,7 @@ TEST_F(PingTest, ReplyBufferHoldsAtLeastEightBytesOfData) {
 
 TEST_F(PingTest, HostNameIsResolvedToItsFirstAddress) {
   sockets().add_host("node1.quovix.test", "10.1.2.3");
-  icmp().answer("10.1.2.3", 5);
+  icmp().set_round_trip("10.1.2.3", 5);
   ASSERT_TRUE(ping("node1.quovix.test"));
   EXPECT_EQ(reply_.reply_address, ipv4("10.1.2.3"));
   EXPECT_EQ(icmp().probes("10.1.2.3"), 1);
@@ -154,6 +155,8 @@ TEST_F(PingTest, InvalidHandleIsReportedAtEveryProbe) {
 
 TEST_F(PingTest, LibraryIsBoundOncePerProcessAndReleasedAtTheEnd) {
   _CPING other(*library_);
+  icmp().set_round_trip("127.0.0.1", 0);
+  icmp().set_round_trip("127.0.0.2", 0);
   ASSERT_TRUE(ping("127.0.0.1"));
   ASSERT_TRUE(other.ping("127.0.0.2", reply_, 64, 1000, 32));
   EXPECT_EQ(icmp().loads(), 1);

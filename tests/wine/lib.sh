@@ -126,6 +126,11 @@ qvx_ensure_template() {
 # --- prefix and display ----------------------------------------------------------------------
 
 qvx_start_xvfb() {
+  # The demo may show itself on the user's own display instead.
+  if [ -n "${QVX_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
+    QVX_DISPLAY=$DISPLAY
+    return 0
+  fi
   local fifo=$qvx_tmp/displayfd
   mkfifo "$fifo"
   # -displayfd makes Xvfb pick a free display number itself, so parallel tests cannot collide.

@@ -47,7 +47,7 @@ int choose(qvx::IcmpLibrary& library, int argc, char** argv) {
   }
   record.log_file.open(library.platform.files, library.platform.clock, ".\\");
   qvx::_CPING pinger(library);
-  std::printf("best %d\n", qvx::auto_select_node(record, pinger));
+  std::printf("best %d\n", qvx::choose_best_node(record, pinger));
   record.log_file.close();
   return 0;
 }
@@ -57,7 +57,7 @@ int winsock(qvx::platform::Sockets& sockets) {
     const int minor = major == 1 ? 1 : 0;
     std::uint16_t obtained = 0;
     if (!sockets.startup(major, minor, obtained)) return 1;
-    std::printf("asked %d.%d obtained %d.%d\n", major, minor, obtained >> 8, obtained & 0xFF);
+    std::printf("asked %d.%d obtained %d.%d\n", major, minor, obtained & 0xFF, obtained >> 8);
     sockets.cleanup();
   }
   return 0;

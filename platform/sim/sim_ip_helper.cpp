@@ -1,0 +1,63 @@
+#include "platform/sim/sim_ip_helper.h"
+
+namespace qvx::sim {
+
+std::uint32_t SimIpHelper::best_interface(std::uint32_t, std::uint32_t& if_index) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (best_result_ == 0) if_index = best_index_;
+  return best_result_;
+}
+
+std::uint32_t SimIpHelper::create_forward_entry(const platform::ForwardRow& row) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  created_.push_back(row);
+  return 0;
+}
+
+std::uint32_t SimIpHelper::set_forward_entry(const platform::ForwardRow& row) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  set_.push_back(row);
+  return 0;
+}
+
+bool SimIpHelper::adapters(std::vector<platform::Adapter>& out) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  out = adapters_fail_ ? std::vector<platform::Adapter>{} : adapters_;
+  return !out.empty();
+}
+
+void SimIpHelper::add_adapter(const platform::Adapter& adapter) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  adapters_.push_back(adapter);
+}
+
+void SimIpHelper::remove_adapter(std::uint32_t index) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  adapters_.erase(std::remove_if(adapters_.begin(), adapters_.end(),
+                                 [index](const auto& a) { return a.index == index; }),
+                  adapters_.end());
+}
+
+void SimIpHelper::set_best_interface(std::uint32_t index, std::uint32_t result) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  best_index_ = index;
+  best_result_ = result;
+}
+
+std::vector<platform::ForwardRow> SimIpHelper::created() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return created_;
+}
+
+std::vector<platform::ForwardRow> SimIpHelper::set_rows() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return set_;
+}
+
+void SimIpHelper::clear_rows() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  created_.clear();
+  set_.clear();
+}
+
+}  // namespace qvx::sim

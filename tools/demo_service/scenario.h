@@ -1,0 +1,34 @@
+// Switches that make the demo service misbehave the way a real service can.
+#pragma once
+#include <string>
+
+namespace qvx::demo {
+
+enum class Dead { no, close, error500 };
+
+struct Scenario {
+  std::string min_version = "2430";
+  std::string latest_version = "2430";
+  bool refuse_all = false;        // every login refused, as for a wrong password
+  bool list_missing = false;      // node list answers 404
+  bool settings_missing = false;  // service settings answer 404
+  int delay_ms = 0;               // every service reply waits this long first
+  Dead dead = Dead::no;           // service requests get no reply / a 500
+  int node_count = 8;
+  int notice_enabled = 1;
+  int notice_delay = 10;
+  int tips_enabled = 1;
+  int tips_delay = 60;
+
+  // Applies one switch, "name" or "name=value" split into key and value. Names:
+  //   reset, wrong_password, old_version, new_version, min_version=V, latest_version=V,
+  //   no_list, no_settings, slow=MS, dead=close|500|no, nodes=N, empty_list, huge_list,
+  //   short_delays, notice=0|1, tips=0|1, notice_delay=N, tips_delay=N.
+  // False (with a reason) for an unknown name or a bad value; the scenario is then unchanged.
+  bool apply(const std::string& key, const std::string& value, std::string* error);
+  // "a=b,c" applied left to right; stops at the first bad switch.
+  bool apply_list(const std::string& list, std::string* error);
+  std::string describe() const;
+};
+
+}  // namespace qvx::demo
