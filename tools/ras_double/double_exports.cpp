@@ -102,7 +102,7 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
   Call c("RasSetEntryPropertiesA");
   c.text("pbk", phonebook);
   c.text("entry", entry);
-  c.arg("size", entry_size);
+  c.arg("cb", entry_size);
   c.pointer("devinfo", device_info);
   c.arg("devsize", device_size);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);

@@ -1,5 +1,5 @@
-// QVX-UNBUILT: an interim platform so the program runs before the real Win32 services land.
-// Files, clock, mutex, version, shell and registry are real but minimal; RAS reports failure.
+// The real operating system services over the Win32 API, built once by the program entry.
+// Files go through wide paths (GBK to UTF-16 by code page 936), so any folder name works.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -11,6 +11,7 @@
 #include "platform/win32/win32_icmp.h"
 #include "platform/win32/win32_ip_helper.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_ras.h"
 #include "platform/win32/win32_sockets.h"
 
 namespace qvx {
@@ -166,33 +167,10 @@ class Registry : public platform::Registry {
   }
 };
 
-class NoRas : public platform::Ras {
- public:
-  static constexpr std::uint32_t kUnavailable = 633;  // ERROR_PORT_NOT_AVAILABLE
-  std::uint32_t entry_size(std::uint32_t&) override { return kUnavailable; }
-  std::uint32_t set_entry(const std::string&, const platform::RasEntry&, std::uint32_t) override {
-    return kUnavailable;
-  }
-  std::uint32_t dial(const std::string&, const std::string&, const std::string&,
-                     platform::RasHandle&) override {
-    return kUnavailable;
-  }
-  std::uint32_t hang_up(platform::RasHandle) override { return 0; }
-  std::uint32_t connections(std::vector<platform::RasConnection>&) override { return 0; }
-  std::uint32_t entries(bool, std::vector<std::string>&) override { return 0; }
-  std::uint32_t delete_entry(const std::string&) override { return 0; }
-  std::uint32_t connect_status(platform::RasHandle, std::uint32_t&) override {
-    return kUnavailable;
-  }
-  std::uint32_t statistics(platform::RasHandle, std::uint32_t&, std::uint32_t&) override {
-    return kUnavailable;
-  }
-};
-
 }  // namespace
 
 struct Win32Platform::Services {
-  NoRas ras;
+  win32::Win32Ras ras;
   Win32IpHelper ip_helper;
   Win32Icmp icmp;
   Win32Sockets sockets;
