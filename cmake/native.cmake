@@ -30,10 +30,3 @@ if(QVX_BENCHES AND benchmark_FOUND)
   add_test(NAME benchmarks COMMAND benchmarks --benchmark_min_time=0.01)
   set_tests_properties(benchmarks PROPERTIES LABELS bench)
 endif()
-
-# The scenario tests talk real HTTP to an in-process service.
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
-if(TARGET scenario_tests)
-  target_link_libraries(scenario_tests PRIVATE PkgConfig::HTTPLIB)
-endif()

@@ -19,13 +19,13 @@ class LoginTest : public AppTest {
   static constexpr const char* kList = "/list.asp";
   static constexpr const char* kSettings = "/settings.asp";
 
-  LoginTest() : downloader(os.files) {
+  LoginTest() {
     service.set(kLog1, {200, verification_line("2430", "2430")});
     service.set(kList, {200, node_list()});
     service.set(kLog2, {200, "notice"});
     service.set(kSettings, {200, ""});
   }
-  ~LoginTest() override { stop(); }  // before the service and the downloader go
+  ~LoginTest() override { stop(); }  // before the service goes
 
   Deployment deployment() override {
     Deployment d = Deployment::built_in();
@@ -37,14 +37,9 @@ class LoginTest : public AppTest {
     return d;
   }
 
-  // The client over the simulated machine, downloading from the test service.
+  // The client over the simulated machine, which downloads from the test service.
   void start_client() {
-    ui = std::make_unique<widgets::HeadlessUi>();
-    const platform::Platform p{os.ras,     os.ip_helper, os.icmp,     os.sockets,
-                               downloader, os.shell,     os.registry, os.mutex,
-                               os.version, os.files,     os.clock};
-    app = std::make_unique<Application>(p, *ui, deployment());
-    ASSERT_TRUE(app->start());
+    ASSERT_TRUE(start());
     auto handler = f1().on_message;
     f1().on_message = [this, handler](unsigned m, std::uintptr_t w, std::intptr_t l) {
       if (m == WM_LOGIN_PROGRESS) codes.emplace_back(static_cast<int>(w), static_cast<int>(l));
@@ -98,7 +93,6 @@ class LoginTest : public AppTest {
   }
 
   TestService service;
-  TestDownloader downloader;
   Codes codes;
 };
 

@@ -1,5 +1,4 @@
-// A scriptable verification service on 127.0.0.1 (port chosen by the system), and a
-// downloader that fetches over real HTTP into the simulated drive.
+// A scriptable verification service on 127.0.0.1, on a port the system chooses.
 #pragma once
 #include <httplib.h>
 
@@ -10,9 +9,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "platform/download.h"
-#include "platform/sim/sim_files.h"
 
 namespace qvx::testing {
 
@@ -114,31 +110,6 @@ class TestService {
   std::vector<std::string> targets_;
   std::vector<std::string> hosts_;
   std::string held_;
-};
-
-// URL download over HTTP into the simulated drive: 0 and the body in the file for a 2xx reply,
-// -1 and no file otherwise.
-class TestDownloader : public platform::Downloader {
- public:
-  explicit TestDownloader(sim::SimFiles& files) : files_(files) {}
-  long download(const std::string& url, const std::string& path) override {
-    const std::string scheme = "http://";
-    if (url.compare(0, scheme.size(), scheme) != 0) return -1;
-    const auto slash = url.find('/', scheme.size());
-    const std::string authority = url.substr(scheme.size(), slash - scheme.size());
-    const std::string target = slash == std::string::npos ? "/" : url.substr(slash);
-    httplib::Client client("http://" + authority);
-    client.set_url_encode(false);
-    client.set_connection_timeout(2);
-    client.set_read_timeout(12);
-    auto result = client.Get(target.c_str());
-    if (!result || result->status < 200 || result->status > 299) return -1;
-    files_.put(path, result->body);
-    return 0;
-  }
-
- private:
-  sim::SimFiles& files_;
 };
 
 }  // namespace qvx::testing
