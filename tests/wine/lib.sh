@@ -207,13 +207,14 @@ qvx_start() {
   QVX_WINE_PID=$!
 }
 
-# Runs a program in the foreground and prints nothing; its exit status is the program's.
-# Gives up after QVX_TIMEOUT seconds with status 124.
+# Runs a program in the foreground; its exit status is the program's, its standard output
+# passes through, and Wine's own messages go to the log shown on failure. Gives up after
+# QVX_TIMEOUT seconds with status 124.
 qvx_run() {
   local exe=${1:-$QVX_PROGRAM_EXE}
   [ $# -gt 0 ] && shift
   local cwd=${QVX_CWD:-$QVX_PROGRAM_UNIX}
-  (cd "$cwd" && exec timeout "$QVX_TIMEOUT" wine "$exe" "$@") >>"$qvx_tmp/wine.out" 2>&1
+  (cd "$cwd" && exec timeout "$QVX_TIMEOUT" wine "$exe" "$@") 2>>"$qvx_tmp/wine.out"
 }
 
 # Waits for the process started by qvx_start; its exit status lands in QVX_EXIT_CODE.

@@ -1,0 +1,36 @@
+#include "platform/win32/win32_platform.h"
+
+#include "platform/win32/win32_basics.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_icmp.h"
+#include "platform/win32/win32_ip_helper.h"
+#include "platform/win32/win32_pending.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_sockets.h"
+
+namespace qvx {
+
+struct Win32Platform::Services {
+  win32::Win32Ras ras;
+  Win32IpHelper ip_helper;
+  Win32Icmp icmp;
+  Win32Sockets sockets;
+  Win32Downloader downloader;
+  win32::Win32Shell shell;
+  win32::Win32Registry registry;
+  win32::Win32Mutex mutex;
+  win32::Win32Version version;
+  win32::Win32Files files;
+  win32::Win32Clock clock;
+};
+
+Win32Platform::Win32Platform() : services_(std::make_unique<Services>()) {}
+Win32Platform::~Win32Platform() = default;
+
+platform::Platform Win32Platform::platform() {
+  Services& s = *services_;
+  return platform::Platform{s.ras,      s.ip_helper, s.icmp,    s.sockets, s.downloader, s.shell,
+                            s.registry, s.mutex,     s.version, s.files,   s.clock};
+}
+
+}  // namespace qvx
