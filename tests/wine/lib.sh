@@ -148,7 +148,12 @@ qvx_setup() {
   qvx_ensure_template
   cp -a "$QVX_TEMPLATE" "$WINEPREFIX"
   rm -f "$WINEPREFIX/.qvx-ready"
-  qvx_start_xvfb
+  # The demo may show on the user's own display; tests always get a private one.
+  if [ -n "${QVX_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
+    QVX_DISPLAY=$DISPLAY
+  else
+    qvx_start_xvfb
+  fi
   mkdir -p "$QVX_SCREENSHOTS"
   qvx_log "prefix $WINEPREFIX, display $QVX_DISPLAY"
 }
@@ -230,6 +235,16 @@ qvx_wait_exit() {
   QVX_WINE_PID=
 }
 
+# Ends every process of this test's prefix (all started by this test) and waits for them.
+qvx_stop_all() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  if [ -n "$QVX_WINE_PID" ]; then
+    wait "$QVX_WINE_PID" 2>/dev/null || true
+    QVX_WINE_PID=
+  fi
+}
+
 qvx_running() { [ -n "$QVX_WINE_PID" ] && kill -0 "$QVX_WINE_PID" 2>/dev/null; }
 
 # Polls COMMAND until it succeeds or TIMEOUT seconds pass: qvx_poll TIMEOUT DESCRIPTION CMD...
@@ -258,7 +273,7 @@ qvx_wait_log_line() {
   path=$(qvx_resolve "$1")
   qvx_poll "${3:-$QVX_TIMEOUT}" "'$2' in $1" qvx__grep_gbk "$path" "$2"
 }
-qvx__grep_gbk() { [ -e "$1" ] && iconv -f GBK -t UTF-8 "$1" | grep -Eq -- "$2"; }
+qvx__grep_gbk() { [ -e "$1" ] && iconv -f GBK -t UTF-8 "$1" | tr -d '\r' | grep -Eq -- "$2"; }
 
 # Visible windows whose title matches the regex (UTF-8), one X id a line.
 qvx_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; }
