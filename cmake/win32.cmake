@@ -14,6 +14,14 @@ if(QVX_APP_SOURCES)
   target_link_libraries(quovix PRIVATE quovix_win32)
 endif()
 
+# Small test programs the Wine tests run; not shipped.
+file(GLOB QVX_WINE_PROBES CONFIGURE_DEPENDS tests/wine/*.cpp)
+foreach(probe IN LISTS QVX_WINE_PROBES)
+  get_filename_component(name ${probe} NAME_WE)
+  add_executable(${name} ${probe})
+  target_link_libraries(${name} PRIVATE quovix_win32)
+endforeach()
+
 enable_testing()
 
 # Peer tests: the native controls driven by window messages, run under Wine by
@@ -44,3 +52,10 @@ endforeach()
 
 # Exercises the Wine test helpers themselves.
 add_executable(harness_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/harness_probe.c)
+
+# The route files lie beside the program.
+file(GLOB QVX_ROUTE_FILES ${CMAKE_SOURCE_DIR}/route/*.dat)
+foreach(route_file IN LISTS QVX_ROUTE_FILES)
+  get_filename_component(route_name ${route_file} NAME)
+  configure_file(${route_file} ${CMAKE_BINARY_DIR}/route/${route_name} COPYONLY)
+endforeach()

@@ -11,7 +11,8 @@ constexpr std::uint32_t kInaddrNone = 0xFFFFFFFFu;
 class Sockets {
  public:
   virtual ~Sockets() = default;
-  // WSAStartup; on success version_obtained holds (major << 8 | minor) as WSAStartup reports it.
+  // WSAStartup; on success version_obtained holds wVersion as WSAStartup reports it
+  // (major in the low byte, minor in the high byte).
   virtual bool startup(int major, int minor, std::uint16_t& version_obtained) = 0;
   virtual void cleanup() = 0;
   virtual std::optional<std::string> host_name() = 0;  // gethostname, 80-byte buffer

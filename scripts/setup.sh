@@ -2,7 +2,7 @@
 # Installs what building and testing need on Debian 12 (as root). Safe to run again.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build libgtest-dev libbenchmark-dev libcpp-httplib-dev
+packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libcpp-httplib-dev
   g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei
   file zip unzip procps iproute2)
 

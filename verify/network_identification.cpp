@@ -4,11 +4,13 @@
 
 namespace qvx {
 
+constexpr std::uint16_t kWinsock20 = 2 | 0 << 8;  // wVersion: major low, minor high
+
 std::optional<std::string> query_local_address(platform::Sockets& sockets) {
   std::uint16_t obtained = 0;
   if (!sockets.startup(2, 0, obtained)) return std::nullopt;
   std::optional<std::string> address;
-  if (obtained == (2 << 8 | 0)) {
+  if (obtained == kWinsock20) {
     if (const auto name = sockets.host_name()) {
       if (const auto first = sockets.resolve(*name)) address = sockets.inet_ntoa(*first);
     }

@@ -1,10 +1,11 @@
 #include "platform/win32/win32_platform.h"
 
 #include "platform/win32/win32_basics.h"
+#include "platform/win32/win32_downloader.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_icmp.h"
 #include "platform/win32/win32_ip_helper.h"
-#include "platform/win32/win32_pending.h"
+#include "platform/win32/win32_ras.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_sockets.h"
 

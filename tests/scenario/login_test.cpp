@@ -33,8 +33,8 @@ TEST_F(LoginFlow, GoodLoginFillsTheStatusWindowAndHidesTheLoginWindow) {
   EXPECT_EQ(s.Label8.caption(), "31天");
   EXPECT_EQ(s.Label6.caption(), "120分");
   EXPECT_EQ(s.Label13.caption(), "未知网络");
-  EXPECT_EQ(s.Label10.caption(), "127.0.0.0");
-  EXPECT_EQ(s.Label11.caption(), "（外网）");
+  EXPECT_EQ(s.Label10.caption(), "192.168.1.5");  // the simulated machine's own address
+  EXPECT_EQ(s.Label11.caption(), "（内网）");
   EXPECT_EQ(s.suiComboBox1.items(), (std::vector<std::string>{"自动选择", "Beijing", "Shanghai"}));
   EXPECT_EQ(s.suiComboBox1.item_index(), 0);
   EXPECT_EQ(s.Label15.caption(), "自动选择");
@@ -72,7 +72,23 @@ TEST_F(LoginFlow, GoodLoginFillsTheStatusWindowAndHidesTheLoginWindow) {
   expect_in_order(text,
                   {"利用上次记录的验证服务器连接失败，尝试重新选择验证服务器", "正在连接验证服务器",
                    "下载验证文件成功", "用户名密码正确", "正在更新服务器列表", "更新服务器列表成功",
-                   "本机的网络类型为:未知网络", "本机的内网IP为：127.0.0.0"});
+                   "本机的网络类型为:未知网络", "本机的内网IP为：192.168.1.5"});
+}
+
+TEST_F(LoginFlow, WithoutANetworkNameTheLocalAddressIs127000) {
+  os.sockets.set_machine("", "");
+  login_and_finish();
+  EXPECT_EQ(f1().local_ip, "127.0.0.0");
+  EXPECT_EQ(f2().Label10.caption(), "127.0.0.0");
+  EXPECT_EQ(f2().Label11.caption(), "（外网）");
+  EXPECT_NE(log().find("本机的内网IP为：127.0.0.0"), std::string::npos);
+}
+
+TEST_F(LoginFlow, PublicAddressOutsideThePrivateRangesIsOuter) {
+  os.sockets.set_machine("pc", "172.32.0.1");
+  login_and_finish();
+  EXPECT_EQ(f2().Label10.caption(), "172.32.0.1");
+  EXPECT_EQ(f2().Label11.caption(), "（外网）");
 }
 
 TEST_F(LoginFlow, RequestsCarryCredentialsAndOneTokenPerSecond) {
@@ -112,6 +128,23 @@ TEST_F(LoginFlow, ThreadUsesTheCredentialsOfTheClick) {
   finish(thread);
   EXPECT_TRUE(starts_with(target_of(kLog1), "/ClientComm/log1.asp?u=first:pw&t="));
   EXPECT_TRUE(starts_with(target_of(kLog2), "/ClientComm/log2.asp?u=first:pw&t="));
+}
+
+// The range tables are read at start-up, so they are written before the client starts.
+class LoginWithRanges : public LoginTest {
+ protected:
+  void SetUp() override {
+    os.files.put("C:\\Quovix\\route\\CHINANET.dat", "58 0 0 0 58 255 255 255 255 0 0 0");
+    os.files.put("C:\\Quovix\\route\\CNC.dat", "58 1 2 3 58 1 2 3 255 255 255 255");
+    start_client();
+  }
+};
+
+TEST_F(LoginWithRanges, ExternalAddressIsLookedUpInTheRangeTables) {
+  login_and_finish();
+  EXPECT_EQ(f2().Label13.caption(), "中国电信");
+  EXPECT_EQ(f1().route_tables.own_network, CHINANET);
+  EXPECT_NE(log().find("本机的网络类型为:中国电信"), std::string::npos);
 }
 
 TEST_F(LoginFlow, RefusedAccountReEnablesTheButtonWithOneMessage) {

@@ -70,6 +70,11 @@ class TestService {
     std::lock_guard<std::mutex> lock(mutex_);
     return targets_;
   }
+  // Host headers of the requests, in the same order.
+  std::vector<std::string> hosts() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return hosts_;
+  }
   int count(const std::string& path) const {
     int n = 0;
     for (const auto& t : targets()) n += t.compare(0, path.size() + 1, path + "?") == 0;
@@ -89,6 +94,7 @@ class TestService {
     std::function<void()> hook;
     std::unique_lock<std::mutex> lock(mutex_);
     targets_.push_back(req.target);
+    hosts_.push_back(req.get_header_value("Host"));
     if (auto it = hooks_.find(req.path); it != hooks_.end()) hook = it->second;
     lock.unlock();
     if (hook) hook();
@@ -106,6 +112,7 @@ class TestService {
   std::map<std::string, Reply> replies_;
   std::map<std::string, std::function<void()>> hooks_;
   std::vector<std::string> targets_;
+  std::vector<std::string> hosts_;
   std::string held_;
 };
 

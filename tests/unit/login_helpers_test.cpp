@@ -93,7 +93,7 @@ TEST(ServerChoice, FastestWinsTiesGoLowAndNoneMeansServer1) {
 class FakeSockets : public platform::Sockets {
  public:
   bool startup_ok = true;
-  std::uint16_t version = 2 << 8;
+  std::uint16_t version = 2;  // wVersion of 2.0
   std::optional<std::string> name = std::string("pc");
   std::optional<std::uint32_t> address = 0x0501A8C0u;  // 192.168.1.5
   int startups = 0, cleanups = 0;
@@ -132,7 +132,7 @@ TEST(LocalAddress, EveryFailureGives127000AndBalancesStartup) {
   EXPECT_EQ(no_start.cleanups, 0);
 
   for (std::uint16_t version :
-       {std::uint16_t(2 << 8 | 2), std::uint16_t(1 << 8 | 1), std::uint16_t(2)}) {
+       {std::uint16_t(2 | 2 << 8), std::uint16_t(1 | 1 << 8), std::uint16_t(2 << 8)}) {
     FakeSockets wrong;
     wrong.version = version;
     EXPECT_EQ(query_local_address(wrong), std::nullopt) << version;

@@ -13,7 +13,7 @@ source "$root/tests/wine/lib.sh"
 QVX_SCREENSHOTS=${QVX_DEMO_SHOTS:-$root/demo-screenshots}
 QVX_TIMEOUT=90
 
-service=$QVX_NATIVE_BUILD/tools/demo_service/qvx_demo_service
+service=$QVX_NATIVE_BUILD/tools/demo_service/demo_service
 ras_double=$QVX_BUILD/tools/ras_double/rasapi32.dll
 qvx_setup
 

@@ -1,4 +1,4 @@
-// qvx_demo_service: the demo verification service on 127.0.0.1. Usage in README.md.
+// demo_service: the demo verification service on 127.0.0.1. Usage in README.md.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -16,8 +16,8 @@
 namespace {
 
 int usage(const char* why) {
-  std::cerr << "qvx_demo_service: " << why << "\n"
-            << "usage: qvx_demo_service [--port N] [--accounts FILE] [--port-file FILE]\n"
+  std::cerr << "demo_service: " << why << "\n"
+            << "usage: demo_service [--port N] [--accounts FILE] [--port-file FILE]\n"
             << "                        [--log FILE] [--scenario SWITCH[,SWITCH...]]...\n";
   return 2;
 }
@@ -85,12 +85,12 @@ int main(int argc, char** argv) {
     if (log.is_open()) log << line << std::endl;
   });
   if (server.start(port) < 0) {
-    std::cerr << "qvx_demo_service: cannot listen on 127.0.0.1:" << port << "\n";
+    std::cerr << "demo_service: cannot listen on 127.0.0.1:" << port << "\n";
     return 1;
   }
-  std::cout << "qvx_demo_service listening on " << server.base_url() << std::endl;
+  std::cout << "demo_service listening on " << server.base_url() << std::endl;
   if (!port_file.empty() && !write_port_file(port_file, server.port())) {
-    std::cerr << "qvx_demo_service: cannot write " << port_file << "\n";
+    std::cerr << "demo_service: cannot write " << port_file << "\n";
     return 1;
   }
   int signal_number = 0;

@@ -1,0 +1,179 @@
+#include "platform/win32/win32_ras.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/win32/ras_api.h"
+
+namespace qvx::win32 {
+
+namespace {
+
+// A zero-filled block of the process heap, released on every way out of the scope.
+class HeapBlock {
+ public:
+  explicit HeapBlock(std::size_t size)
+      : size_(size), data_(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size)) {}
+  ~HeapBlock() {
+    if (data_) HeapFree(GetProcessHeap(), 0, data_);
+  }
+  HeapBlock(const HeapBlock&) = delete;
+  HeapBlock& operator=(const HeapBlock&) = delete;
+
+  explicit operator bool() const { return data_ != nullptr; }
+  std::size_t size() const { return size_; }
+  template <typename T>
+  T* as() const {
+    return static_cast<T*>(data_);
+  }
+
+ private:
+  std::size_t size_;
+  void* data_;
+};
+
+template <std::size_t N>
+void put_text(char (&dest)[N], const std::string& src) {
+  const std::size_t n = std::min(src.size(), N - 1);
+  std::memcpy(dest, src.data(), n);
+  dest[n] = '\0';
+}
+
+template <std::size_t N>
+std::string get_text(const char (&src)[N]) {
+  return std::string(src, strnlen(src, N));
+}
+
+HANDLE to_handle(platform::RasHandle h) {
+  return reinterpret_cast<HANDLE>(h);
+}
+
+// How many records a listing may be read for: what RAS reported, but never more than the
+// memory that holds them.
+std::size_t readable(DWORD reported, std::size_t bytes, std::size_t record) {
+  return std::min<std::size_t>(reported, bytes / record);
+}
+
+}  // namespace
+
+std::uint32_t Win32Ras::entry_size(std::uint32_t& size) {
+  DWORD bytes = 0;
+  const DWORD r = RasGetEntryPropertiesA(nullptr, nullptr, nullptr, &bytes, nullptr, nullptr);
+  size = bytes;
+  return r;
+}
+
+std::uint32_t Win32Ras::set_entry(const std::string& name, const platform::RasEntry& entry,
+                                  std::uint32_t entry_size) {
+  // The record is entry_size bytes; the block is never smaller than the members we write,
+  // whatever size an older (or a stub) RAS reported.
+  HeapBlock block(std::max<std::size_t>(entry_size, sizeof(RasEntryHead)));
+  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+  RasEntryHead* e = block.as<RasEntryHead>();
+  e->dwSize = entry_size;
+  e->dwfOptions = entry.options;
+  put_text(e->szLocalPhoneNumber, entry.phone_number);
+  e->dwfNetProtocols = entry.net_protocols;
+  put_text(e->szDeviceType, entry.device_type);
+  put_text(e->szDeviceName, entry.device_name);
+  e->dwDialMode = entry.dial_mode;
+  e->dwType = entry.type;
+  e->dwEncryptionType = entry.encryption_type;
+  e->dwVpnStrategy = entry.vpn_strategy;
+  e->dwfOptions2 = entry.options2;
+  return RasSetEntryPropertiesA(nullptr, name.c_str(), e, entry_size, nullptr, 0);
+}
+
+std::uint32_t Win32Ras::dial(const std::string& entry_name, const std::string& user,
+                             const std::string& password, platform::RasHandle& handle) {
+  RasDialParams p{};
+  p.dwSize = sizeof(RasDialParams);
+  put_text(p.szEntryName, entry_name);
+  put_text(p.szUserName, user);
+  put_text(p.szPassword, password);
+  HANDLE connection = nullptr;
+  const DWORD r = RasDialA(nullptr, nullptr, &p, 0, nullptr, &connection);
+  SecureZeroMemory(p.szPassword, sizeof p.szPassword);
+  handle = reinterpret_cast<platform::RasHandle>(connection);
+  return r;
+}
+
+std::uint32_t Win32Ras::hang_up(platform::RasHandle handle) {
+  return RasHangUpA(to_handle(handle));
+}
+
+std::uint32_t Win32Ras::connections(std::vector<platform::RasConnection>& out) {
+  out.clear();
+  const auto take = [&out](const RasConn* records, DWORD count, std::size_t bytes) {
+    for (std::size_t i = 0; i < readable(count, bytes, sizeof(RasConn)); ++i) {
+      out.push_back({records[i].hrasconn, get_text(records[i].szEntryName)});
+    }
+  };
+  RasConn one{};
+  one.dwSize = sizeof(RasConn);
+  DWORD bytes = sizeof(RasConn), count = 0;
+  DWORD r = RasEnumConnectionsA(&one, &bytes, &count);
+  if (r != platform::kRasBufferTooSmall) {
+    take(&one, count, sizeof one);
+    return r;
+  }
+  HeapBlock block(std::max<DWORD>(bytes, sizeof(RasConn)));
+  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+  block.as<RasConn>()->dwSize = sizeof(RasConn);
+  bytes = static_cast<DWORD>(block.size());
+  count = 0;
+  // Only the record count of this call matters, not its result.
+  r = RasEnumConnectionsA(block.as<RasConn>(), &bytes, &count);
+  take(block.as<RasConn>(), count, block.size());
+  return r;
+}
+
+std::uint32_t Win32Ras::entries(bool first_call_with_buffer, std::vector<std::string>& out) {
+  out.clear();
+  RasEntryName one{};
+  one.dwSize = sizeof(RasEntryName);
+  DWORD bytes = 0, count = 0;
+  DWORD r =
+      RasEnumEntriesA(nullptr, nullptr, first_call_with_buffer ? &one : nullptr, &bytes, &count);
+  if (r != platform::kRasBufferTooSmall) return r;  // told of no room, nothing to read
+
+  HeapBlock block(std::max<DWORD>(bytes, sizeof(RasEntryName)));
+  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+  RasEntryName* records = block.as<RasEntryName>();
+  records->dwSize = sizeof(RasEntryName);
+  bytes = static_cast<DWORD>(block.size());
+  count = 0;
+  r = RasEnumEntriesA(nullptr, nullptr, records, &bytes, &count);
+  if (r != 0) return r;
+  const std::size_t n = readable(count, block.size(), sizeof(RasEntryName));
+  for (std::size_t i = 0; i < n; ++i) out.push_back(get_text(records[i].szEntryName));
+  return 0;
+}
+
+std::uint32_t Win32Ras::delete_entry(const std::string& name) {
+  return RasDeleteEntryA(nullptr, name.c_str());
+}
+
+std::uint32_t Win32Ras::connect_status(platform::RasHandle handle, std::uint32_t& state) {
+  RasConnStatus s{};
+  s.dwSize = sizeof(RasConnStatus);
+  const DWORD r = RasGetConnectStatusA(to_handle(handle), &s);
+  if (r == 0) state = s.rasconnstate;
+  return r;
+}
+
+std::uint32_t Win32Ras::statistics(platform::RasHandle handle, std::uint32_t& received,
+                                   std::uint32_t& sent) {
+  RasStats s{};
+  s.dwSize = sizeof(RasStats);
+  const DWORD r = RasGetConnectionStatistics(to_handle(handle), &s);
+  if (r == 0) {
+    received = s.dwBytesRcved;
+    sent = s.dwBytesXmited;
+  }
+  return r;
+}
+
+}  // namespace qvx::win32

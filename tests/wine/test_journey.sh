@@ -1,0 +1,89 @@
+#!/bin/bash
+# A subscriber's journey with the real program under Wine: the demo service on loopback, our
+# RAS test double standing in for Windows RAS. Log in through the keyboard, see the status
+# window, connect, watch the clock and the traffic, hang up, exit; start again and find the
+# account remembered.
+# shellcheck source=tests/wine/lib.sh
+source "$(dirname "$0")/lib.sh"
+: "${QVX_NATIVE_BUILD:?QVX_NATIVE_BUILD must name the native build directory}"
+service=$QVX_NATIVE_BUILD/tools/demo_service/demo_service
+double=$QVX_BUILD/tools/ras_double/rasapi32.dll
+[ -x "$service" ] || qvx_fail "no demo service at $service"
+[ -f "$double" ] || qvx_fail "no RAS test double at $double"
+QVX_TIMEOUT=60
+qvx_setup
+
+"$service" --port "$QVX_DEMO_PORT" --log "$qvx_tmp/requests.log" >"$qvx_tmp/service.out" 2>&1 &
+service_pid=$!
+trap 'kill $service_pid 2>/dev/null; qvx_cleanup' EXIT
+qvx_poll 10 "demo service" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
+
+routes=()
+for f in "$QVX_SOURCE"/route/*.dat; do routes+=("$f=route/$(basename "$f")"); done
+qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$double" "${routes[@]}"
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n"
+log=qvxl.log
+
+qvx_start
+login=$(qvx_wait_window '^Quovix加速2.43$')
+sleep 1
+qvx_key_to "$login" ctrl+a
+qvx_type demo
+qvx_key Tab
+qvx_type demo123
+qvx_key Return
+qvx_wait_log_line "$log" '更新服务器列表成功'
+qvx_wait_log_line "$log" '本机的网络类型为:中国电信'
+sleep 2
+qvx_screenshot status-window
+status=$(qvx_wait_window '^Quovix加速')
+
+# In order: every stage line the login window writes for a good login (the thread writes the
+# external address itself, so that line may come anywhere among them).
+stages=$(qvx_gbk "$QVX_PROGRAM_UNIX/$log" | sed 's/^\[[^]]*\]  //' | grep -E \
+  '^(用户demo尝试登陆|开始连接验证服务器|正在连接验证服务器|下载验证文件成功|用户名密码正确|正在更新服务器列表|更新服务器列表成功|本机的网络类型为|本机的内网IP为)' |
+  sed 's/[:：].*//' | tr -d '\r' | tr '\n' ' ')
+expected="用户demo尝试登陆 开始连接验证服务器 正在连接验证服务器 下载验证文件成功 用户名密码正确 正在更新服务器列表 更新服务器列表成功 本机的网络类型为 本机的内网IP为 "
+[ "$stages" = "$expected" ] || qvx_fail "stage lines: $stages"
+qvx_wait_log_line "$log" '本机外网IP为：61\.152\.12\.34' 1
+
+# The connect button sits at the bottom right of the choice boxes.
+qvx_click_in "$status" 240 350
+qvx_wait_log_line "$log" '建立加速连接成功！' 60
+qvx_wait_log_line "$log" '获得加速服务器网关对应的设备接口为：' 30
+sleep 7
+qvx_screenshot connected
+grep -q 'RasDialA' "$QVX_PROGRAM_UNIX/ras_double.log" 2>/dev/null ||
+  qvx_log "note: no call record of the RAS test double found beside the program"
+
+qvx_click_in "$status" 240 350
+qvx_wait_log_line "$log" '成功挂断连接' 30
+sleep 1
+qvx_screenshot hung-up
+
+# The close box asks first; "确定" confirms.
+geometry=$(xwininfo -id "$status")
+x=$(awk '/Absolute upper-left X/{print $4}' <<<"$geometry")
+y=$(awk '/Absolute upper-left Y/{print $4}' <<<"$geometry")
+w=$(awk '/Width/{print $2}' <<<"$geometry")
+qvx_click $((x + w - 12)) $((y + 10))
+confirm=$(qvx_wait_window '^Quovix加速$')
+sleep 1
+qvx_screenshot exit-confirmation
+qvx_click_in "$confirm" 67 123
+qvx_wait_log_line "$log" '成功退出' 30
+qvx_wait_exit 30
+[ "$QVX_EXIT_CODE" = 0 ] || qvx_fail "exit code $QVX_EXIT_CODE"
+
+# Started again, the account is remembered: only the password is typed.
+qvx_start
+login=$(qvx_wait_window '^Quovix加速2.43$')
+sleep 1
+qvx_screenshot login-remembered
+qvx_key_to "$login" Tab
+qvx_type demo123
+qvx_key Return
+qvx_poll 30 "second login with the remembered account" \
+  bash -c "iconv -f GBK -t UTF-8 '$QVX_PROGRAM_UNIX/$log' | grep -c '用户demo尝试登陆' | grep -qx 2"
+qvx_gbk "$QVX_PROGRAM_UNIX/$log" >&2
+qvx_pass

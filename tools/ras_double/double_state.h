@@ -1,0 +1,77 @@
+// The test double's world: phone book, connections and pending faults, kept in a text file
+// beside the DLL so the test can seed and read it, plus the call log and the control file.
+//
+// State file lines (text fields escaped, see escape()):
+//   next_handle N | overcount N | fail FUNCTION CODE COUNT
+//   entry NAME key=value...     | conn HANDLE NAME state=N rx=N tx=N phone=TEXT
+// Control file lines, applied and removed at the next call:
+//   fail FUNCTION CODE [COUNT] | drop all | drop HANDLE | overcount N
+#pragma once
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ras_double {
+
+struct Entry {
+  std::string name;
+  std::map<std::string, std::string> fields;
+};
+
+struct Connection {
+  std::uint32_t handle = 0;
+  std::string name;
+  std::uint32_t state = 0x2000;
+  std::uint32_t rx = 0, tx = 0;
+  std::string phone;
+};
+
+struct Fault {
+  std::string function;
+  std::uint32_t code = 0;
+  int count = 1;
+};
+
+struct State {
+  std::uint32_t next_handle = 0x1001;
+  std::uint32_t overcount = 0;  // extra records a finished listing claims, to test readers
+  std::vector<Entry> entries;
+  std::vector<Connection> connections;
+  std::vector<Fault> faults;
+
+  Entry* find_entry(const std::string& name);
+  Connection* find_connection(std::uint32_t handle);
+  std::optional<std::uint32_t> take_fault(const std::string& function);
+};
+
+std::string escape(const std::string& text);
+std::string unescape(const std::string& text);
+
+// One call of an exported function: holds the lock, loads the state and applies the control
+// file; finish() logs the line with the result and saves the state.
+class Call {
+ public:
+  explicit Call(const char* function);
+  ~Call();
+  Call(const Call&) = delete;
+  Call& operator=(const Call&) = delete;
+
+  void arg(const char* key, std::uint32_t value);
+  void hex(const char* key, std::uint32_t value);
+  void text(const char* key, const char* value);  // null logs as "null"
+  void pointer(const char* key, const void* p);   // "null" or "set"
+  std::uint32_t finish(std::uint32_t result);
+
+  State state;
+  const std::string function;
+
+ private:
+  std::string line_;
+};
+
+std::uint32_t entry_record_size();  // what the size query reports
+void set_module_dir(const std::string& dir);
+
+}  // namespace ras_double
