@@ -59,3 +59,6 @@ foreach(route_file IN LISTS QVX_ROUTE_FILES)
   get_filename_component(route_name ${route_file} NAME)
   configure_file(${route_file} ${CMAKE_BINARY_DIR}/route/${route_name} COPYONLY)
 endforeach()
+
+# The echo probe records its message boxes instead of showing them.
+target_sources(ping_probe PRIVATE ${CMAKE_SOURCE_DIR}/widgets/headless/headless_ui.cpp)

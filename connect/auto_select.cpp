@@ -2,26 +2,34 @@
 
 #include <algorithm>
 
-#include "connect/cping.h"
-#include "verify/client_record.h"
-
 namespace qvx {
 
+namespace {
+
+constexpr std::uint8_t kProbeTtl = 80;
+constexpr std::uint32_t kProbeTimeoutMs = 1000;
+constexpr std::uint8_t kProbeBytes = 32;
+constexpr std::uint64_t kLostProbeScore = 1000;
+constexpr int kProbesPerNode = 2;
+
+}  // namespace
+
 int choose_best_node(ClientRecord& record, _CPING& pinger) {
-  long best_score = 10000000;
+  // A node list that claims more nodes than the arrays hold is probed only as far as they go.
+  const int nodes = std::min(record.node_count, kNodeSlots - 1);
+  std::uint64_t best_score = 10000000;
   int best = 1;
-  const int count = std::min(record.node_count, kNodeSlots - 1);
-  for (int node = 1; node <= count; ++node) {
-    long score = 0;
-    for (int probe = 0; probe < 2; ++probe) {
+  for (int i = 1; i <= nodes; ++i) {
+    std::uint64_t score = 0;
+    for (int probe = 0; probe < kProbesPerNode; ++probe) {
       ping_reply reply;
-      score += pinger.ping(record.node_addresses[node], reply, 80, 1000, 32)
-                   ? static_cast<long>(reply.round_trip_ms)
+      score += pinger.ping(record.node_addresses[i], reply, kProbeTtl, kProbeTimeoutMs, kProbeBytes)
+                   ? reply.round_trip_ms
                    : kLostProbeScore;
     }
     if (score < best_score) {
       best_score = score;
-      best = node;
+      best = i;
     }
   }
   record.best_node = best;

@@ -1,14 +1,13 @@
-// The automatic node choice: two echoes to every node, the lowest total wins.
+// The automatic choice of an acceleration node: every node is probed twice and the lowest
+// sum of round trips wins, a lost probe counting as one second.
 #pragma once
+#include "connect/cping.h"
+#include "verify/client_record.h"
 
 namespace qvx {
 
-struct ClientRecord;
-class _CPING;
-
-constexpr int kLostProbeScore = 1000;
-
-// Stores the chosen node in best_node, logs it, and returns it.
+// Stores the chosen node number in record.best_node (1 when there is no node), writes the
+// run-log line and returns the number.
 int choose_best_node(ClientRecord& record, _CPING& pinger);
 
 }  // namespace qvx

@@ -1,91 +1,176 @@
 #include "platform/sim/sim_icmp.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/sim/sim_sockets.h"
 
 namespace qvx::sim {
+
 namespace {
-thread_local std::uint32_t t_last_error = 0;  // per thread, like GetLastError
-}
+
+constexpr std::size_t kEchoReplySize = 28;
+
+}  // namespace
 
 bool SimIcmp::load_library() {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (library_missing_) return false;
   ++loads_;
-  return true;
+  loaded_ = !unloadable_;
+  return loaded_;
 }
 
 bool SimIcmp::bind_entry_points() {
-  return !entry_points_missing_;
+  std::lock_guard<std::mutex> lock(mutex_);
+  bound_ = loaded_ && !no_entry_points_;
+  return bound_;
 }
 
-void SimIcmp::unload_library() {}
-
-bool SimIcmp::open_handle() {
+void SimIcmp::unload_library() {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (handle_invalid_) return false;
-  ++open_handles_;
-  return true;
+  ++unloads_;
+  loaded_ = bound_ = false;
 }
 
-void SimIcmp::close_handle() {
+std::optional<platform::IcmpHandle> SimIcmp::open_handle() {
   std::lock_guard<std::mutex> lock(mutex_);
-  --open_handles_;
+  if (!bound_ || invalid_handles_) return std::nullopt;
+  const platform::IcmpHandle handle = next_handle_++;
+  open_.insert(handle);
+  return handle;
 }
 
-std::uint32_t SimIcmp::send_echo(std::uint32_t address, const std::string& payload,
-                                 std::uint8_t ttl, std::uint32_t timeout_ms,
-                                 std::size_t reply_buffer_size, platform::EchoReply& reply) {
+void SimIcmp::close_handle(platform::IcmpHandle handle) {
   std::lock_guard<std::mutex> lock(mutex_);
-  ++probes_[address];
-  last_ttl_ = ttl;
-  last_timeout_ = timeout_ms;
-  last_buffer_ = reply_buffer_size;
-  const auto it = hosts_.find(address);
-  if (it == hosts_.end() || !it->second.answers) {
-    t_last_error = kTimedOut;
+  open_.erase(handle);
+}
+
+std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t address,
+                                 const std::string& payload, std::uint8_t ttl,
+                                 std::uint32_t timeout_ms, std::size_t reply_buffer_size,
+                                 platform::EchoReply& reply) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto& last_error = last_errors_[std::this_thread::get_id()];
+  if (!bound_ || open_.count(handle) == 0) {
+    last_error = kErrorInvalidHandle;
     return 0;
   }
-  const EchoBehaviour& b = it->second;
+  requests_.push_back({address, payload, ttl, timeout_ms, reply_buffer_size});
+  if (reply_buffer_size < kEchoReplySize) {
+    last_error = kIpBufTooSmall;
+    return 0;
+  }
+  const Host host = take_host(address);
+  if (host.lost || host.lost_next > 0 || host.round_trip_ms > timeout_ms || host.replies == 0) {
+    last_error = kIpReqTimedOut;
+    return 0;
+  }
+  reply = platform::EchoReply{};
   reply.address = address;
-  reply.status = b.status;
-  reply.round_trip_ms = b.round_trip_ms;
-  reply.data = payload;
-  if (b.data_size >= 0)
-    reply.data.resize(static_cast<std::size_t>(b.data_size), payload.empty() ? 'E' : payload[0]);
-  if (b.corrupt_byte && !reply.data.empty()) reply.data[reply.data.size() / 2] ^= 0x01;
-  return 1;
+  reply.status = host.status;
+  reply.round_trip_ms = host.round_trip_ms;
+  if (host.status == 0) {
+    std::string echoed = payload;
+    if (host.data_size) echoed.resize(*host.data_size, payload.empty() ? 'E' : payload[0]);
+    if (host.wrong_byte && *host.wrong_byte < echoed.size()) echoed[*host.wrong_byte] ^= 0x01;
+    reply.data_size = static_cast<std::uint32_t>(echoed.size());
+    // Whatever does not fit behind the reply record is cut off.
+    echoed.resize(std::min(echoed.size(), reply_buffer_size - kEchoReplySize));
+    reply.data = echoed;
+  }
+  return host.replies;
 }
 
 void SimIcmp::set_last_error(std::uint32_t code) {
-  t_last_error = code;
+  std::lock_guard<std::mutex> lock(mutex_);
+  last_errors_[std::this_thread::get_id()] = code;
 }
 
 std::uint32_t SimIcmp::last_error() {
-  return t_last_error;
-}
-
-void SimIcmp::set_host(const std::string& dotted, EchoBehaviour behaviour) {
   std::lock_guard<std::mutex> lock(mutex_);
-  hosts_[dotted_to_address(dotted)] = behaviour;
+  return last_errors_[std::this_thread::get_id()];
 }
 
-void SimIcmp::set_round_trip(const std::string& dotted, std::uint32_t ms) {
-  EchoBehaviour b;
-  b.round_trip_ms = ms;
-  set_host(dotted, b);
-}
-
-int SimIcmp::probes(const std::string& dotted) const {
+void SimIcmp::set_host(const std::string& address, const Host& host) {
+  const std::uint32_t a = ipv4(address);
   std::lock_guard<std::mutex> lock(mutex_);
-  const auto it = probes_.find(dotted_to_address(dotted));
-  return it == probes_.end() ? 0 : it->second;
+  hosts_[a] = host;
+}
+
+void SimIcmp::set_round_trip(const std::string& address, std::uint32_t round_trip_ms) {
+  Host h;
+  h.round_trip_ms = round_trip_ms;
+  set_host(address, h);
+}
+
+void SimIcmp::lose(const std::string& address) {
+  Host h;
+  h.lost = true;
+  set_host(address, h);
+}
+
+int SimIcmp::probes(const std::string& address) const {
+  const std::uint32_t a = ipv4(address);
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(std::count_if(requests_.begin(), requests_.end(),
+                                        [a](const Request& r) { return r.address == a; }));
 }
 
 int SimIcmp::total_probes() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  int n = 0;
-  for (const auto& p : probes_) n += p.second;
-  return n;
+  return static_cast<int>(requests_.size());
+}
+
+std::vector<SimIcmp::Request> SimIcmp::requests() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_;
+}
+
+std::uint8_t SimIcmp::last_ttl() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_.empty() ? 0 : requests_.back().ttl;
+}
+
+std::uint32_t SimIcmp::last_timeout() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_.empty() ? 0 : requests_.back().timeout_ms;
+}
+
+std::size_t SimIcmp::last_buffer_size() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_.empty() ? 0 : requests_.back().reply_buffer_size;
+}
+
+int SimIcmp::loads() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return loads_;
+}
+
+int SimIcmp::unloads() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return unloads_;
+}
+
+int SimIcmp::open_handles() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(open_.size());
+}
+
+void SimIcmp::set_flag(bool& flag) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  flag = true;
+}
+
+// The host's settings for this request; a pending loss is used up by it.
+SimIcmp::Host SimIcmp::take_host(std::uint32_t address) {
+  if (const auto it = hosts_.find(address); it != hosts_.end()) {
+    const Host now = it->second;
+    if (it->second.lost_next > 0) --it->second.lost_next;
+    return now;
+  }
+  Host unset;
+  unset.lost = true;
+  return unset;
 }
 
 }  // namespace qvx::sim

@@ -1,61 +1,87 @@
-// A simulated ICMP library: per-address answers set by the test, probes counted.
+// A simulated ICMP library. Every host answers as a test sets it; hosts left unset never
+// answer. Library, entry points and handle can be made to fail, and every echo request is
+// recorded.
 #pragma once
+#include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/icmp.h"
 
 namespace qvx::sim {
 
-struct EchoBehaviour {
-  bool answers = true;  // false: no reply within the timeout
-  std::uint32_t round_trip_ms = 0;
-  std::uint32_t status = 0;   // a non-zero IP_STATUS in the reply
-  int data_size = -1;         // echoed bytes; -1 echoes the payload as sent
-  bool corrupt_byte = false;  // one echoed byte differs
-};
+constexpr std::uint32_t kIpBufTooSmall = 11001;
+constexpr std::uint32_t kIpReqTimedOut = 11010;
+constexpr std::uint32_t kErrorInvalidHandle = 6;
 
 class SimIcmp : public platform::Icmp {
  public:
-  static constexpr std::uint32_t kTimedOut = 11010;  // IP_REQ_TIMED_OUT
+  struct Host {
+    std::uint32_t round_trip_ms = 0;         // above the request's timeout the request times out
+    bool lost = false;                       // no reply: the request times out
+    int lost_next = 0;                       // only this many of the next requests get no reply
+    std::uint32_t status = 0;                // a non-zero status comes back without data
+    std::uint32_t replies = 1;               // how many replies IcmpSendEcho reports
+    std::optional<std::uint32_t> data_size;  // echoes this many bytes instead of the payload's
+    std::optional<std::size_t> wrong_byte;   // this byte of the echo comes back altered
+  };
+
+  struct Request {
+    std::uint32_t address = 0;
+    std::string payload;
+    std::uint8_t ttl = 0;
+    std::uint32_t timeout_ms = 0;
+    std::size_t reply_buffer_size = 0;
+  };
 
   bool load_library() override;
   bool bind_entry_points() override;
   void unload_library() override;
-  bool open_handle() override;
-  void close_handle() override;
-  std::uint32_t send_echo(std::uint32_t address, const std::string& payload, std::uint8_t ttl,
-                          std::uint32_t timeout_ms, std::size_t reply_buffer_size,
-                          platform::EchoReply& reply) override;
+  std::optional<platform::IcmpHandle> open_handle() override;
+  void close_handle(platform::IcmpHandle handle) override;
+  std::uint32_t send_echo(platform::IcmpHandle handle, std::uint32_t address,
+                          const std::string& payload, std::uint8_t ttl, std::uint32_t timeout_ms,
+                          std::size_t reply_buffer_size, platform::EchoReply& reply) override;
   void set_last_error(std::uint32_t code) override;
   std::uint32_t last_error() override;
 
-  // Test side. Addresses without a behaviour do not answer.
-  void set_host(const std::string& dotted, EchoBehaviour behaviour);
-  void set_round_trip(const std::string& dotted, std::uint32_t ms);
-  void set_library_missing(bool missing) { library_missing_ = missing; }
-  void set_entry_points_missing(bool missing) { entry_points_missing_ = missing; }
-  void set_handle_invalid(bool invalid) { handle_invalid_ = invalid; }
-  int probes(const std::string& dotted) const;
+  // Test side; addresses are given as text for inet_addr.
+  void set_host(const std::string& address, const Host& host);
+  void set_round_trip(const std::string& address, std::uint32_t round_trip_ms);
+  void lose(const std::string& address);
+  void make_unloadable() { set_flag(unloadable_); }
+  void remove_entry_points() { set_flag(no_entry_points_); }
+  void invalidate_handles() { set_flag(invalid_handles_); }
+
+  int probes(const std::string& address) const;
   int total_probes() const;
-  int library_loads() const { return loads_; }
-  int open_handles() const { return open_handles_; }
-  std::uint8_t last_ttl() const { return last_ttl_; }
-  std::uint32_t last_timeout() const { return last_timeout_; }
-  std::size_t last_buffer_size() const { return last_buffer_; }
+  std::vector<Request> requests() const;
+  // Of the last request made (0 before any).
+  std::uint8_t last_ttl() const;
+  std::uint32_t last_timeout() const;
+  std::size_t last_buffer_size() const;
+  int loads() const;  // load_library calls
+  int unloads() const;
+  int open_handles() const;  // opened and not yet closed
 
  private:
+  void set_flag(bool& flag);
+  Host take_host(std::uint32_t address);
+
   mutable std::mutex mutex_;
-  std::map<std::uint32_t, EchoBehaviour> hosts_;
-  std::map<std::uint32_t, int> probes_;
-  bool library_missing_ = false;
-  bool entry_points_missing_ = false;
-  bool handle_invalid_ = false;
-  int loads_ = 0;
-  int open_handles_ = 0;
-  std::uint8_t last_ttl_ = 0;
-  std::uint32_t last_timeout_ = 0;
-  std::size_t last_buffer_ = 0;
+  std::map<std::uint32_t, Host> hosts_;
+  std::vector<Request> requests_;
+  std::map<std::thread::id, std::uint32_t> last_errors_;
+  std::set<platform::IcmpHandle> open_;
+  platform::IcmpHandle next_handle_ = 0x100;
+  bool unloadable_ = false, no_entry_points_ = false, invalid_handles_ = false;
+  bool loaded_ = false, bound_ = false;
+  int loads_ = 0, unloads_ = 0;
 };
 
 }  // namespace qvx::sim

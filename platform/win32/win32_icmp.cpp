@@ -2,96 +2,102 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <ipexport.h>
+
+#include <algorithm>
 #include <vector>
 
 namespace qvx {
+
+static_assert(sizeof(void*) != 4 || sizeof(IP_OPTION_INFORMATION) == 8,
+              "IP_OPTION_INFORMATION is 8 bytes on 32-bit Windows");
+static_assert(sizeof(void*) != 4 || sizeof(ICMP_ECHO_REPLY) == 28,
+              "ICMP_ECHO_REPLY is 28 bytes on 32-bit Windows");
+
 namespace {
 
-// The records of the ICMP library for 32-bit Windows.
-struct IpOptionInformation {
-  UCHAR ttl;
-  UCHAR tos;
-  UCHAR flags;
-  UCHAR options_size;
-  UCHAR* options_data;
-};
-static_assert(sizeof(IpOptionInformation) == 8, "IP_OPTION_INFORMATION is 8 bytes");
+using CreateFileFn = HANDLE(WINAPI*)();
+using SendEchoFn = DWORD(WINAPI*)(HANDLE, IPAddr, LPVOID, WORD, PIP_OPTION_INFORMATION, LPVOID,
+                                  DWORD, DWORD);
+using CloseHandleFn = BOOL(WINAPI*)(HANDLE);
 
-struct IcmpEchoReply {
-  ULONG address;
-  ULONG status;
-  ULONG round_trip_time;
-  USHORT data_size;
-  USHORT reserved;
-  void* data;
-  IpOptionInformation options;
-};
-static_assert(sizeof(IcmpEchoReply) == 28, "ICMP_ECHO_REPLY is 28 bytes");
+template <typename Fn>
+Fn as(void* entry) {
+  return reinterpret_cast<Fn>(entry);
+}
 
-using CreateFn = HANDLE(WINAPI*)();
-using SendFn = DWORD(WINAPI*)(HANDLE, ULONG, void*, WORD, IpOptionInformation*, void*, DWORD,
-                              DWORD);
-using CloseFn = BOOL(WINAPI*)(HANDLE);
+void* entry(void* module, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
 
 }  // namespace
 
+Win32Icmp::~Win32Icmp() {
+  unload_library();
+}
+
 bool Win32Icmp::load_library() {
-  module_ = reinterpret_cast<void*>(LoadLibraryA("ICMP.DLL"));
+  if (!module_) module_ = LoadLibraryA("ICMP.DLL");
   return module_ != nullptr;
 }
 
 bool Win32Icmp::bind_entry_points() {
-  HMODULE module = static_cast<HMODULE>(module_);
-  create_ = reinterpret_cast<void*>(GetProcAddress(module, "IcmpCreateFile"));
-  send_ = reinterpret_cast<void*>(GetProcAddress(module, "IcmpSendEcho"));
-  close_ = reinterpret_cast<void*>(GetProcAddress(module, "IcmpCloseHandle"));
-  return create_ && send_ && close_;
+  if (!module_) return false;
+  create_file_ = entry(module_, "IcmpCreateFile");
+  send_echo_ = entry(module_, "IcmpSendEcho");
+  close_handle_ = entry(module_, "IcmpCloseHandle");
+  return create_file_ && send_echo_ && close_handle_;
 }
 
 void Win32Icmp::unload_library() {
+  create_file_ = send_echo_ = close_handle_ = nullptr;
   if (module_) FreeLibrary(static_cast<HMODULE>(module_));
-  module_ = create_ = send_ = close_ = nullptr;
+  module_ = nullptr;
 }
 
-bool Win32Icmp::open_handle() {
-  HANDLE h = reinterpret_cast<CreateFn>(create_)();
-  handle_ = h;
-  return h != INVALID_HANDLE_VALUE && h != nullptr;
+std::optional<platform::IcmpHandle> Win32Icmp::open_handle() {
+  if (!create_file_) return std::nullopt;
+  const HANDLE handle = as<CreateFileFn>(create_file_)();
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return std::nullopt;
+  return reinterpret_cast<platform::IcmpHandle>(handle);
 }
 
-void Win32Icmp::close_handle() {
-  if (handle_ && handle_ != INVALID_HANDLE_VALUE) reinterpret_cast<CloseFn>(close_)(handle_);
-  handle_ = nullptr;
+void Win32Icmp::close_handle(platform::IcmpHandle handle) {
+  if (close_handle_) as<CloseHandleFn>(close_handle_)(reinterpret_cast<HANDLE>(handle));
 }
 
-std::uint32_t Win32Icmp::send_echo(std::uint32_t address, const std::string& payload,
-                                   std::uint8_t ttl, std::uint32_t timeout_ms,
-                                   std::size_t reply_buffer_size, platform::EchoReply& reply) {
-  IpOptionInformation options{};
-  options.ttl = ttl;
-  std::vector<unsigned char> request(payload.begin(), payload.end());
-  std::vector<unsigned char> buffer(std::max(reply_buffer_size, sizeof(IcmpEchoReply) + 8));
-  const DWORD count =
-      reinterpret_cast<SendFn>(send_)(handle_, address, request.empty() ? nullptr : request.data(),
-                                      static_cast<WORD>(request.size()), &options, buffer.data(),
-                                      static_cast<DWORD>(buffer.size()), timeout_ms);
-  if (count == 0) return 0;
-  IcmpEchoReply echo;
-  std::memcpy(&echo, buffer.data(), sizeof echo);
-  reply.address = echo.address;
-  reply.status = echo.status;
-  reply.round_trip_ms = echo.round_trip_time;
-  reply.data.clear();
-  // The echoed data lies inside our buffer; never read past it whatever the reply claims.
-  const auto* base = buffer.data();
-  const auto* data = static_cast<const unsigned char*>(echo.data);
-  if (data >= base && data <= base + buffer.size()) {
-    const std::size_t room = static_cast<std::size_t>(base + buffer.size() - data);
-    reply.data.assign(reinterpret_cast<const char*>(data),
-                      std::min<std::size_t>(echo.data_size, room));
+std::uint32_t Win32Icmp::send_echo(platform::IcmpHandle handle, std::uint32_t address,
+                                   const std::string& payload, std::uint8_t ttl,
+                                   std::uint32_t timeout_ms, std::size_t reply_buffer_size,
+                                   platform::EchoReply& reply) {
+  if (!send_echo_) {
+    SetLastError(ERROR_INVALID_FUNCTION);
+    return 0;
   }
-  return count;
+  IP_OPTION_INFORMATION options{};
+  options.Ttl = ttl;
+  std::string request = payload;
+  std::vector<unsigned char> buffer(std::max(reply_buffer_size, sizeof(ICMP_ECHO_REPLY)));
+  const DWORD replies = as<SendEchoFn>(send_echo_)(
+      reinterpret_cast<HANDLE>(handle), address, request.data(), static_cast<WORD>(request.size()),
+      &options, buffer.data(), static_cast<DWORD>(reply_buffer_size), timeout_ms);
+  if (replies == 0) return 0;
+
+  const auto* echo = reinterpret_cast<const ICMP_ECHO_REPLY*>(buffer.data());
+  reply.address = echo->Address;
+  reply.status = echo->Status;
+  reply.round_trip_ms = echo->RoundTripTime;
+  reply.data_size = echo->DataSize;
+  reply.data.clear();
+  // Only bytes that really lie inside our buffer are taken, whatever the record claims.
+  const unsigned char* end = buffer.data() + reply_buffer_size;
+  const auto* data = static_cast<const unsigned char*>(echo->Data);
+  if (data >= buffer.data() + sizeof(ICMP_ECHO_REPLY) && data <= end) {
+    const auto available = static_cast<std::size_t>(end - data);
+    reply.data.assign(reinterpret_cast<const char*>(data),
+                      std::min<std::size_t>(available, echo->DataSize));
+  }
+  return replies;
 }
 
 void Win32Icmp::set_last_error(std::uint32_t code) {

@@ -7,7 +7,7 @@
 namespace qvx {
 
 bool Win32Sockets::startup(int major, int minor, std::uint16_t& version_obtained) {
-  WSADATA data;
+  WSADATA data{};
   if (WSAStartup(MAKEWORD(major, minor), &data) != 0) return false;
   version_obtained = data.wVersion;
   return true;
@@ -25,13 +25,13 @@ std::optional<std::string> Win32Sockets::host_name() {
 }
 
 std::optional<std::uint32_t> Win32Sockets::resolve(const std::string& name) {
-  const hostent* entry = gethostbyname(name.c_str());
-  if (!entry || entry->h_addrtype != AF_INET || entry->h_length != 4 || !entry->h_addr_list ||
-      !entry->h_addr_list[0]) {
+  const hostent* host = gethostbyname(name.c_str());
+  if (!host || host->h_addrtype != AF_INET || host->h_length != 4 || !host->h_addr_list ||
+      !host->h_addr_list[0]) {
     return std::nullopt;
   }
   std::uint32_t address;
-  std::memcpy(&address, entry->h_addr_list[0], sizeof address);
+  std::memcpy(&address, host->h_addr_list[0], 4);
   return address;
 }
 
@@ -40,7 +40,7 @@ std::uint32_t Win32Sockets::inet_addr(const std::string& text) {
 }
 
 std::string Win32Sockets::inet_ntoa(std::uint32_t address) {
-  in_addr a;
+  in_addr a{};
   a.s_addr = address;
   const char* text = ::inet_ntoa(a);
   return text ? text : "";

@@ -27,7 +27,7 @@ fi
 qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "${files[@]}"
 
 if [ -x "$service" ]; then
-  "$service" --port "$QVX_DEMO_PORT" >"$qvx_tmp/service.log" 2>&1 &
+  "$service" --port "$QVX_DEMO_PORT" --scenario short_delays >"$qvx_tmp/service.log" 2>&1 &
   service_pid=$!
   trap 'kill $service_pid 2>/dev/null; qvx_cleanup' EXIT
   qvx_log "demo service on 127.0.0.1:$QVX_DEMO_PORT; demo account: demo / demo123"
@@ -48,11 +48,15 @@ if qvx_wait_log_line qvxl.log '更新服务器列表成功' 30 2>/dev/null; then
   sleep 3
   qvx_screenshot 2-status-window
   status=$(qvx_windows '^Quovix加速' | tail -n1)
-  # The connect button is the status window's default action once the login is through.
   if [ -n "$status" ]; then
-    qvx_key_to "$status" Tab Tab Tab Tab space || true
+    qvx_click_in "$status" 240 350  # "连接"
+    qvx_wait_log_line qvxl.log '建立加速连接成功！' 60 || true
     sleep 8
-    qvx_screenshot 3-connecting
+    qvx_screenshot 3-connected
+    qvx_click_in "$status" 240 350  # "挂断"
+    qvx_wait_log_line qvxl.log '成功挂断连接' 30 || true
+    sleep 1
+    qvx_screenshot 4-hung-up
   fi
 else
   qvx_screenshot 2-login-result

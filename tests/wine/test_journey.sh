@@ -13,7 +13,7 @@ double=$QVX_BUILD/tools/ras_double/rasapi32.dll
 QVX_TIMEOUT=60
 qvx_setup
 
-"$service" --port "$QVX_DEMO_PORT" --log "$qvx_tmp/requests.log" >"$qvx_tmp/service.out" 2>&1 &
+"$service" --port "$QVX_DEMO_PORT" --scenario short_delays --log "$qvx_tmp/requests.log" >"$qvx_tmp/service.out" 2>&1 &
 service_pid=$!
 trap 'kill $service_pid 2>/dev/null; qvx_cleanup' EXIT
 qvx_poll 10 "demo service" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
@@ -23,6 +23,14 @@ for f in "$QVX_SOURCE"/route/*.dat; do routes+=("$f=route/$(basename "$f")"); do
 qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$double" "${routes[@]}"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n"
 log=qvxl.log
+close_box() {
+  local geometry x y w
+  geometry=$(xwininfo -id "$1")
+  x=$(awk '/Absolute upper-left X/{print $4}' <<<"$geometry")
+  y=$(awk '/Absolute upper-left Y/{print $4}' <<<"$geometry")
+  w=$(awk '/Width/{print $2}' <<<"$geometry")
+  qvx_click $((x + w - 12)) $((y + 10))
+}
 
 qvx_start
 login=$(qvx_wait_window '^Quovix加速2.43$')
@@ -56,17 +64,36 @@ qvx_screenshot connected
 grep -q 'RasDialA' "$QVX_PROGRAM_UNIX/ras_double.log" 2>/dev/null ||
   qvx_log "note: no call record of the RAS test double found beside the program"
 
+# The demo service's short delays have brought up the announcement and the tips window.
+qvx_wait_window '^最新公告$' 20 >/dev/null
+qvx_wait_window '^精彩提示$' 40 >/dev/null
+qvx_screenshot notices
+# The tips window sits over the status window; its close box hides it.
+tips=$(qvx_wait_window '^精彩提示$' 5)
+close_box "$tips"
+sleep 1
 qvx_click_in "$status" 240 350
 qvx_wait_log_line "$log" '成功挂断连接' 30
 sleep 1
 qvx_screenshot hung-up
 
+# The tray menu, then the settings window from the status window's menu: tick autostart.
+qvx_click 1014 758 3
+sleep 1
+qvx_screenshot tray-menu
+qvx_key Escape
+qvx_click_in "$status" 53 32
+settings=$(qvx_wait_window '^设置$' 20)
+sleep 1
+qvx_click_in "$settings" 60 57
+sleep 0.5
+qvx_screenshot settings-window
+qvx_click_in "$settings" 68 248
+qvx_poll 20 "the autostart value" bash -c \
+  "wine reg query 'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run' /v quovixnet 2>/dev/null | grep -qi quovix.exe"
+
 # The close box asks first; "确定" confirms.
-geometry=$(xwininfo -id "$status")
-x=$(awk '/Absolute upper-left X/{print $4}' <<<"$geometry")
-y=$(awk '/Absolute upper-left Y/{print $4}' <<<"$geometry")
-w=$(awk '/Width/{print $2}' <<<"$geometry")
-qvx_click $((x + w - 12)) $((y + 10))
+close_box "$status"
 confirm=$(qvx_wait_window '^Quovix加速$')
 sleep 1
 qvx_screenshot exit-confirmation

@@ -1,0 +1,24 @@
+#!/bin/bash
+# The release zip unpacked into a fresh prefix starts and shows the login window.
+# shellcheck source=tests/wine/lib.sh
+source "$(dirname "$0")/lib.sh"
+zip=$("$QVX_SOURCE/scripts/release.sh" | tail -n1)
+[ -f "$QVX_SOURCE/$zip" ] || qvx_fail "no release zip"
+listing=$(unzip -Z1 "$QVX_SOURCE/$zip")
+for f in Quovix/quovix.exe Quovix/readme.txt Quovix/route/CHINANET.dat Quovix/route/CNC.dat \
+  Quovix/route/CERNET.dat; do
+  grep -qx "$f" <<<"$listing" || qvx_fail "$f missing from the zip"
+done
+qvx_setup
+target=$(qvx_unix_path 'C:\Program Files')
+mkdir -p "$target"
+unzip -q "$QVX_SOURCE/$zip" -d "$target"
+QVX_PROGRAM_DIR='C:\Program Files\Quovix'
+QVX_PROGRAM_UNIX=$target/Quovix
+QVX_PROGRAM_EXE='C:\Program Files\Quovix\quovix.exe'
+qvx_start
+qvx_wait_window '^Quovix加速2.43$' >/dev/null
+qvx_wait_log_line qvxl.log '读取用户配置文件'
+sleep 1
+qvx_screenshot release-login
+qvx_pass
