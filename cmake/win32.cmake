@@ -34,6 +34,13 @@ if(QVX_PEER_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
   add_executable(peer_tests ${QVX_PEER_TESTS})
   target_link_libraries(peer_tests PRIVATE quovix_win32 GTest::gtest_main)
 endif()
+
+# The Win32 platform services, run under Wine by tests/wine/test_platform.sh.
+file(GLOB QVX_PLATFORM_TESTS CONFIGURE_DEPENDS tests/win32/platform/*.cpp)
+if(QVX_PLATFORM_TESTS AND TARGET GTest::gtest_main)
+  add_executable(platform_tests ${QVX_PLATFORM_TESTS})
+  target_link_libraries(platform_tests PRIVATE quovix_win32 GTest::gtest_main)
+endif()
 file(GLOB QVX_WINE_TESTS CONFIGURE_DEPENDS tests/wine/test_*.sh)
 foreach(script IN LISTS QVX_WINE_TESTS)
   get_filename_component(name ${script} NAME_WE)

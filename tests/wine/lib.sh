@@ -148,7 +148,12 @@ qvx_setup() {
   qvx_ensure_template
   cp -a "$QVX_TEMPLATE" "$WINEPREFIX"
   rm -f "$WINEPREFIX/.qvx-ready"
-  qvx_start_xvfb
+  # The demo may show on the user's own display; tests always get a private one.
+  if [ -n "${QVX_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
+    QVX_DISPLAY=$DISPLAY
+  else
+    qvx_start_xvfb
+  fi
   mkdir -p "$QVX_SCREENSHOTS"
   qvx_log "prefix $WINEPREFIX, display $QVX_DISPLAY"
 }
@@ -207,13 +212,14 @@ qvx_start() {
   QVX_WINE_PID=$!
 }
 
-# Runs a program in the foreground and prints nothing; its exit status is the program's.
-# Gives up after QVX_TIMEOUT seconds with status 124.
+# Runs a program in the foreground; its exit status is the program's, its standard output
+# passes through, and Wine's own messages go to the log shown on failure. Gives up after
+# QVX_TIMEOUT seconds with status 124.
 qvx_run() {
   local exe=${1:-$QVX_PROGRAM_EXE}
   [ $# -gt 0 ] && shift
   local cwd=${QVX_CWD:-$QVX_PROGRAM_UNIX}
-  (cd "$cwd" && exec timeout "$QVX_TIMEOUT" wine "$exe" "$@") >>"$qvx_tmp/wine.out" 2>&1
+  (cd "$cwd" && exec timeout "$QVX_TIMEOUT" wine "$exe" "$@") 2>>"$qvx_tmp/wine.out"
 }
 
 # Waits for the process started by qvx_start; its exit status lands in QVX_EXIT_CODE.
@@ -227,6 +233,16 @@ qvx_wait_exit() {
   QVX_EXIT_CODE=0
   wait "$QVX_WINE_PID" || QVX_EXIT_CODE=$?
   QVX_WINE_PID=
+}
+
+# Ends every process of this test's prefix (all started by this test) and waits for them.
+qvx_stop_all() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  if [ -n "$QVX_WINE_PID" ]; then
+    wait "$QVX_WINE_PID" 2>/dev/null || true
+    QVX_WINE_PID=
+  fi
 }
 
 qvx_running() { [ -n "$QVX_WINE_PID" ] && kill -0 "$QVX_WINE_PID" 2>/dev/null; }
@@ -257,7 +273,7 @@ qvx_wait_log_line() {
   path=$(qvx_resolve "$1")
   qvx_poll "${3:-$QVX_TIMEOUT}" "'$2' in $1" qvx__grep_gbk "$path" "$2"
 }
-qvx__grep_gbk() { [ -e "$1" ] && iconv -f GBK -t UTF-8 "$1" | grep -Eq -- "$2"; }
+qvx__grep_gbk() { [ -e "$1" ] && iconv -f GBK -t UTF-8 "$1" | tr -d '\r' | grep -Eq -- "$2"; }
 
 # Visible windows whose title matches the regex (UTF-8), one X id a line.
 qvx_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; }

@@ -25,7 +25,7 @@ qvx_wait_exit 20
 mkdir -p "$WINEPREFIX/drive_c/elsewhere"
 rm "$QVX_PROGRAM_UNIX/probe.txt"
 rc=0
-QVX_CWD=$WINEPREFIX/drive_c/elsewhere qvx_run "$QVX_PROGRAM_EXE" 3 quiet || rc=$?
+QVX_CWD=$WINEPREFIX/drive_c/elsewhere qvx_run "$QVX_PROGRAM_EXE" 3 quiet >/dev/null || rc=$?
 [ "$rc" = 3 ] || qvx_fail "foreground exit code $rc, expected 3"
 qvx_gbk "$QVX_PROGRAM_UNIX/probe.txt" | grep -qF 'C:\elsewhere' || qvx_fail "QVX_CWD not applied"
 

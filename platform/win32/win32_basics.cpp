@@ -1,0 +1,48 @@
+#include "platform/win32/win32_basics.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "platform/win32/win32_text.h"
+
+namespace qvx::win32 {
+
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
+static_assert(sizeof(OSVERSIONINFOEXA) == 156, "OSVERSIONINFOEXA is 156 bytes");
+
+std::time_t Win32Clock::now() {
+  return std::time(nullptr);
+}
+
+std::tm Win32Clock::local_time(std::time_t t) {
+  std::tm out{};
+  localtime_s(&out, &t);  // the run log calls this from several threads
+  return out;
+}
+
+bool Win32Mutex::create_reports_existing(const std::string& name) {
+  handle_ = CreateMutexW(nullptr, FALSE, wide_from_gbk(name).c_str());
+  return GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool Win32Version::get(platform::OsVersion& version) {
+  // Room for the extended record, so any size the system accepts stays inside the buffer.
+  OSVERSIONINFOEXA info{};
+  if (version.size > sizeof info) return false;
+  info.dwOSVersionInfoSize = version.size;
+  if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return false;
+  version.major = info.dwMajorVersion;
+  version.minor = info.dwMinorVersion;
+  version.build = info.dwBuildNumber;
+  version.platform_id = info.dwPlatformId;
+  version.service_pack.assign(info.szCSDVersion,
+                              strnlen(info.szCSDVersion, sizeof info.szCSDVersion));
+  return true;
+}
+
+void Win32Shell::open(const std::string& target) {
+  ShellExecuteW(nullptr, L"open", wide_from_gbk(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace qvx::win32

@@ -1,0 +1,35 @@
+// The small Win32 services: clock, named mutex, version query and shell execution.
+#pragma once
+#include "platform/clock.h"
+#include "platform/mutex.h"
+#include "platform/shell.h"
+#include "platform/version.h"
+
+namespace qvx::win32 {
+
+class Win32Clock : public platform::Clock {
+ public:
+  std::time_t now() override;
+  std::tm local_time(std::time_t t) override;
+};
+
+// The handle is never closed: the name must stay taken until the process ends.
+class Win32Mutex : public platform::NamedMutex {
+ public:
+  bool create_reports_existing(const std::string& name) override;
+
+ private:
+  void* handle_ = nullptr;
+};
+
+class Win32Version : public platform::SystemVersion {
+ public:
+  bool get(platform::OsVersion& version) override;
+};
+
+class Win32Shell : public platform::Shell {
+ public:
+  void open(const std::string& target) override;
+};
+
+}  // namespace qvx::win32
