@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libcpp-httplib-dev
   g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei
-  file zip unzip procps iproute2)
+  x11-utils file zip unzip procps iproute2)
 
 missing=()
 for p in "${packages[@]}"; do
