@@ -1,4 +1,15 @@
-# The shipped program: a static PE32 GUI executable.
+# The shipped program: a static GUI executable, PE32 (i686, the primary build) or PE32+ (x86_64).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QVX_ARCH win64)
+  set(QVX_MANIFEST_ARCH amd64)
+  set(QVX_ARCH_SUFFIX " (64位)")
+  set(QVX_RELEASE_EXE quovix64.exe)
+else()
+  set(QVX_ARCH win32)
+  set(QVX_MANIFEST_ARCH x86)
+  set(QVX_ARCH_SUFFIX "")
+  set(QVX_RELEASE_EXE quovix.exe)
+endif()
 target_compile_definitions(quovix_core PUBLIC UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
@@ -10,7 +21,11 @@ target_link_libraries(quovix_win32 PUBLIC quovix_core
 enable_language(RC)
 file(GLOB QVX_APP_SOURCES CONFIGURE_DEPENDS app/*.cpp)
 if(QVX_APP_SOURCES)
-  add_executable(quovix WIN32 ${QVX_APP_SOURCES} ${CMAKE_SOURCE_DIR}/res/quovix.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/res/quovix.manifest.in ${CMAKE_BINARY_DIR}/res/quovix.manifest @ONLY)
+  configure_file(${CMAKE_SOURCE_DIR}/res/quovix.rc.in ${CMAKE_BINARY_DIR}/res/quovix.rc @ONLY)
+  add_executable(quovix WIN32 ${QVX_APP_SOURCES} ${CMAKE_BINARY_DIR}/res/quovix.rc)
+  set_source_files_properties(${CMAKE_BINARY_DIR}/res/quovix.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/res/quovix.ico;${CMAKE_BINARY_DIR}/res/quovix.manifest")
   target_link_libraries(quovix PRIVATE quovix_win32)
 endif()
 
@@ -46,7 +61,8 @@ foreach(script IN LISTS QVX_WINE_TESTS)
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME wine_${name} COMMAND bash ${script})
   set_tests_properties(wine_${name} PROPERTIES LABELS wine TIMEOUT 400
-    ENVIRONMENT "QVX_BUILD=${CMAKE_BINARY_DIR};QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR};QVX_DEMO_PORT=${QVX_DEMO_PORT}"
+    SKIP_RETURN_CODE 77
+    ENVIRONMENT "QVX_ARCH=${QVX_ARCH};QVX_BUILD=${CMAKE_BINARY_DIR};QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR};QVX_DEMO_PORT=${QVX_DEMO_PORT}"
     RESOURCE_LOCK demo_port)
 endforeach()
 

@@ -8,7 +8,6 @@ namespace qvx {
 
 namespace {
 
-constexpr std::size_t kEchoReplySize = 28;  // ICMP_ECHO_REPLY on 32-bit Windows
 constexpr char kPayloadByte = 0x45;
 constexpr std::uint32_t kErrorUnexpNetErr = 59;
 
@@ -73,7 +72,8 @@ bool _CPING::ping(const std::string& host, ping_reply& reply, std::uint8_t ttl,
     return false;
   }
   const std::string payload(data_size, kPayloadByte);
-  const std::size_t buffer_size = kEchoReplySize + std::max<std::size_t>(data_size, 8);
+  const std::size_t buffer_size =
+      platform::kEchoReplyRecordSize + std::max<std::size_t>(data_size, 8);
   platform::EchoReply echo;
   const std::uint32_t replies =
       icmp.send_echo(*handle, address, payload, ttl, timeout_ms, buffer_size, echo);

@@ -9,6 +9,10 @@ namespace qvx::platform {
 
 using IcmpHandle = std::uintptr_t;
 
+// Reply buffers are sized in units of the 32-bit ICMP_ECHO_REPLY; an implementation whose
+// record is longer grows the buffer by the difference.
+constexpr std::size_t kEchoReplyRecordSize = 28;
+
 struct EchoReply {
   std::uint32_t address = 0;  // network byte order
   std::uint32_t status = 0;

@@ -5,5 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
-./scripts/build.sh native win32
-exec bash tests/wine/demo_run.sh "$@"
+# The 32-bit program where this host runs i386 programs, the 64-bit one otherwise.
+if ./scripts/host_runs_i386.sh; then arch=win32; else arch=win64; fi
+./scripts/build.sh native "$arch"
+QVX_ARCH=$arch exec bash tests/wine/demo_run.sh "$@"

@@ -7,11 +7,7 @@
 
 namespace qvx::sim {
 
-namespace {
-
-constexpr std::size_t kEchoReplySize = 28;
-
-}  // namespace
+namespace {}  // namespace
 
 bool SimIcmp::load_library() {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -56,7 +52,7 @@ std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t addr
     return 0;
   }
   requests_.push_back({address, payload, ttl, timeout_ms, reply_buffer_size});
-  if (reply_buffer_size < kEchoReplySize) {
+  if (reply_buffer_size < platform::kEchoReplyRecordSize) {
     last_error = kIpBufTooSmall;
     return 0;
   }
@@ -75,7 +71,7 @@ std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t addr
     if (host.wrong_byte && *host.wrong_byte < echoed.size()) echoed[*host.wrong_byte] ^= 0x01;
     reply.data_size = static_cast<std::uint32_t>(echoed.size());
     // Whatever does not fit behind the reply record is cut off.
-    echoed.resize(std::min(echoed.size(), reply_buffer_size - kEchoReplySize));
+    echoed.resize(std::min(echoed.size(), reply_buffer_size - platform::kEchoReplyRecordSize));
     reply.data = echoed;
   }
   return host.replies;

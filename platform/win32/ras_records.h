@@ -1,6 +1,8 @@
-// The RAS records as the 32-bit Windows ABI lays them out, in the versions the client hands
-// to RAS. The SDK headers grow some of them with WINVER (RASDIALPARAMSA is 1064 bytes from
-// Windows 7 on, RASCONNA 720 from Vista on), so the layouts are fixed here instead.
+// The RAS records as the Windows ABI lays them out, in the versions the client hands to RAS.
+// The SDK headers grow some of them with WINVER (RASDIALPARAMSA is 1064 bytes from Windows 7
+// on, RASCONNA 720), so the layouts are fixed here instead. Like the SDK's, they are packed to
+// 4 bytes; handles and ULONG_PTR members make a few of them longer on x64. The sizes below are
+// the SDK's for each architecture, and ras_layout_check.cpp compares every member with it.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +10,10 @@
 namespace qvx::win32 {
 
 using u32 = std::uint32_t;
+using uptr = std::uintptr_t;  // HANDLE, ULONG_PTR
+constexpr bool kWin64 = sizeof(void*) == 8;
+
+#pragma pack(push, 4)
 
 // RASENTRYA up to dwfOptions2, the last member the client sets. The record RAS expects is
 // as long as its size query says; this head is only its beginning.
@@ -69,18 +75,18 @@ struct RasDialParams {
   char szPassword[257];
   char szDomain[16];
   u32 dwSubEntry;
-  u32 dwCallbackId;  // ULONG_PTR
+  uptr dwCallbackId;  // ULONG_PTR
 };
 static_assert(offsetof(RasDialParams, szUserName) == 519);
 static_assert(offsetof(RasDialParams, szPassword) == 776);
 static_assert(offsetof(RasDialParams, szDomain) == 1033);
 static_assert(offsetof(RasDialParams, dwSubEntry) == 1052);
-static_assert(sizeof(RasDialParams) == 1060);
+static_assert(sizeof(RasDialParams) == (kWin64 ? 1064 : 1060));
 
 // RASCONNA ending with dwFlags and luid.
 struct RasConn {
   u32 dwSize;
-  u32 hrasconn;  // HRASCONN
+  uptr hrasconn;  // HRASCONN
   char szEntryName[257];
   char szDeviceType[17];
   char szDeviceName[129];
@@ -91,10 +97,10 @@ struct RasConn {
   u32 luidLow;
   std::int32_t luidHigh;
 };
-static_assert(offsetof(RasConn, szEntryName) == 8);
-static_assert(offsetof(RasConn, dwSubEntry) == 672);
-static_assert(offsetof(RasConn, dwFlags) == 692);
-static_assert(sizeof(RasConn) == 704);
+static_assert(offsetof(RasConn, szEntryName) == (kWin64 ? 12 : 8));
+static_assert(offsetof(RasConn, dwSubEntry) == (kWin64 ? 676 : 672));
+static_assert(offsetof(RasConn, dwFlags) == (kWin64 ? 696 : 692));
+static_assert(sizeof(RasConn) == (kWin64 ? 708 : 704));
 
 // RASENTRYNAMEA with dwFlags and szPhonebookPath.
 struct RasEntryName {
@@ -133,5 +139,7 @@ struct RasStats {
 };
 static_assert(offsetof(RasStats, dwBytesRcved) == 8);
 static_assert(sizeof(RasStats) == 60);
+
+#pragma pack(pop)
 
 }  // namespace qvx::win32

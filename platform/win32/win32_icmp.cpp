@@ -5,14 +5,20 @@
 #include <ipexport.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 namespace qvx {
 
-static_assert(sizeof(void*) != 4 || sizeof(IP_OPTION_INFORMATION) == 8,
-              "IP_OPTION_INFORMATION is 8 bytes on 32-bit Windows");
-static_assert(sizeof(void*) != 4 || sizeof(ICMP_ECHO_REPLY) == 28,
-              "ICMP_ECHO_REPLY is 28 bytes on 32-bit Windows");
+// The pointer members make both records longer on x64.
+constexpr bool kWin64 = sizeof(void*) == 8;
+static_assert(sizeof(IP_OPTION_INFORMATION) == (kWin64 ? 16 : 8));
+static_assert(sizeof(ICMP_ECHO_REPLY) == (kWin64 ? 40 : 28));
+static_assert(offsetof(ICMP_ECHO_REPLY, Data) == 16);
+static_assert(offsetof(ICMP_ECHO_REPLY, Options) == (kWin64 ? 24 : 20));
+// Callers size reply buffers by the 32-bit record; the difference is added here.
+static_assert(sizeof(ICMP_ECHO_REPLY) >= platform::kEchoReplyRecordSize);
+constexpr std::size_t kReplyGrowth = sizeof(ICMP_ECHO_REPLY) - platform::kEchoReplyRecordSize;
 
 namespace {
 
@@ -77,10 +83,11 @@ std::uint32_t Win32Icmp::send_echo(platform::IcmpHandle handle, std::uint32_t ad
   IP_OPTION_INFORMATION options{};
   options.Ttl = ttl;
   std::string request = payload;
-  std::vector<unsigned char> buffer(std::max(reply_buffer_size, sizeof(ICMP_ECHO_REPLY)));
+  const std::size_t native_size = reply_buffer_size + kReplyGrowth;
+  std::vector<unsigned char> buffer(std::max(native_size, sizeof(ICMP_ECHO_REPLY)));
   const DWORD replies = as<SendEchoFn>(send_echo_)(
       reinterpret_cast<HANDLE>(handle), address, request.data(), static_cast<WORD>(request.size()),
-      &options, buffer.data(), static_cast<DWORD>(reply_buffer_size), timeout_ms);
+      &options, buffer.data(), static_cast<DWORD>(native_size), timeout_ms);
   if (replies == 0) return 0;
 
   const auto* echo = reinterpret_cast<const ICMP_ECHO_REPLY*>(buffer.data());
@@ -90,7 +97,7 @@ std::uint32_t Win32Icmp::send_echo(platform::IcmpHandle handle, std::uint32_t ad
   reply.data_size = echo->DataSize;
   reply.data.clear();
   // Only bytes that really lie inside our buffer are taken, whatever the record claims.
-  const unsigned char* end = buffer.data() + reply_buffer_size;
+  const unsigned char* end = buffer.data() + native_size;
   const auto* data = static_cast<const unsigned char*>(echo->Data);
   if (data >= buffer.data() + sizeof(ICMP_ECHO_REPLY) && data <= end) {
     const auto available = static_cast<std::size_t>(end - data);

@@ -1,15 +1,22 @@
 #include "platform/win32/win32_ip_helper.h"
 
-#include <winsock2.h>
-#include <windows.h>
 #include <iphlpapi.h>
+#include <windows.h>
+#include <winsock2.h>
 
+#include <cstddef>
 #include <cstring>
 
 namespace qvx {
 namespace {
 
 static_assert(sizeof(MIB_IPFORWARDROW) == 56, "MIB_IPFORWARDROW is 56 bytes");
+// The adapter list is walked by hand inside one buffer; its records hold pointers.
+constexpr bool kWin64 = sizeof(void*) == 8;
+static_assert(sizeof(IP_ADDR_STRING) == (kWin64 ? 48 : 40));
+static_assert(sizeof(IP_ADAPTER_INFO) == (kWin64 ? 704 : 640));
+static_assert(offsetof(IP_ADAPTER_INFO, Index) == (kWin64 ? 416 : 412));
+static_assert(offsetof(IP_ADAPTER_INFO, GatewayList) == (kWin64 ? 488 : 468));
 
 MIB_IPFORWARDROW to_native(const platform::ForwardRow& r) {
   MIB_IPFORWARDROW row;

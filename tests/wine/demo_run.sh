@@ -4,7 +4,12 @@
 # With a display the client shows on it; without one it runs on Xvfb, and either way
 # screenshots of each step land in demo-screenshots/.
 root=$(cd "$(dirname "$0")/../.." && pwd)
-export QVX_BUILD=${QVX_BUILD:-$root/build/win32}
+# The 32-bit program is the shipped one; hosts that cannot run i386 programs get the 64-bit one.
+if [ -z "${QVX_ARCH:-}" ]; then
+  if "$root/scripts/host_runs_i386.sh"; then QVX_ARCH=win32; else QVX_ARCH=win64; fi
+fi
+export QVX_ARCH
+export QVX_BUILD=${QVX_BUILD:-$root/build/$QVX_ARCH}
 export QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD:-$root/build/native}
 export QVX_DEMO_PORT=${QVX_DEMO_PORT:-18080}
 export QVX_TEST=demo
@@ -16,6 +21,11 @@ QVX_TIMEOUT=90
 service=$QVX_NATIVE_BUILD/tools/demo_service/demo_service
 ras_double=$QVX_BUILD/tools/ras_double/rasapi32.dll
 qvx_setup
+if [ "$QVX_ARCH" = win64 ]; then
+  qvx_log "running the 64-bit program (this host cannot run the 32-bit Wine)"
+else
+  qvx_log "running the 32-bit program"
+fi
 
 files=()
 for f in "$root"/route/*.dat; do [ -e "$f" ] && files+=("$f=route/$(basename "$f")"); done

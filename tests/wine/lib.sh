@@ -1,21 +1,65 @@
 # shellcheck shell=bash disable=SC2034
-# Shared helpers for the Wine tests. Source it from tests/wine/test_*.sh; CTest sets QVX_BUILD,
-# QVX_NATIVE_BUILD, QVX_SOURCE and QVX_DEMO_PORT.
+# Shared helpers for the Wine tests. Source it from tests/wine/test_*.sh; CTest sets QVX_ARCH,
+# QVX_BUILD, QVX_NATIVE_BUILD, QVX_SOURCE and QVX_DEMO_PORT.
 #
-# Each test gets a throwaway copy of one cached 32-bit template prefix and an Xvfb display of
-# its own; everything it started is stopped on exit. Every process in the prefix runs inside
-# the virtual desktop "qvx" (1024x768), so windows have title bars and a tray.
+# Each test gets a throwaway copy of one cached template prefix per build and an Xvfb display
+# of its own; everything it started is stopped on exit. Every process in the prefix runs inside
+# the virtual desktop "qvx" (1024x768 unless QVX_DESKTOP says otherwise), so windows have title
+# bars and a tray.
+#
+# QVX_ARCH picks the Wine: win32 programs run in a 32-bit prefix under the host's wine, which
+# needs a kernel that runs i386 programs; win64 programs run in a 64-bit prefix under wine64,
+# which every x86-64 host runs. A win32 test on a host without i386 support exits with 77, the
+# code CTest reports as skipped.
 
 set -euo pipefail
 
-: "${QVX_BUILD:?QVX_BUILD must name the win32 build directory}"
+: "${QVX_BUILD:?QVX_BUILD must name the Windows build directory}"
 QVX_SOURCE=${QVX_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 QVX_TEST=${QVX_TEST:-$(basename "${BASH_SOURCE[1]:-$0}" .sh)}
+QVX_ARCH=${QVX_ARCH:-win32}
 QVX_TEMPLATE=$QVX_BUILD/wine-template
 QVX_SCREENSHOTS=$QVX_BUILD/screenshots/$QVX_TEST
 QVX_TIMEOUT=${QVX_TIMEOUT:-60}
+QVX_DESKTOP=${QVX_DESKTOP:-1024x768}
+QVX_SCREEN=${QVX_SCREEN:-1024x768}
 
-export WINEARCH=win32
+qvx_log() { printf '[%s] %s\n' "$QVX_TEST" "$*" >&2; }
+qvx_fail() {
+  qvx_log "FAIL: $*"
+  exit 1
+}
+qvx_skip() {
+  qvx_log "SKIPPED: $*"
+  exit 77
+}
+
+case $QVX_ARCH in
+  win32)
+    export WINEARCH=win32
+    "$QVX_SOURCE/scripts/host_runs_i386.sh" ||
+      qvx_skip "this host's kernel does not run i386 programs, so 32-bit Wine cannot start; the win64 build's Wine tests cover the program here"
+    ;;
+  win64)
+    export WINEARCH=win64
+    # Debian's wine and wineboot commands prefer the 32-bit loader whenever wine32 is
+    # installed, also where it cannot run: these wrappers use wine64 itself.
+    qvx_bin=$QVX_BUILD/wine64-bin
+    if [ ! -x "$qvx_bin/wineboot" ]; then
+      mkdir -p "$QVX_BUILD"
+      qvx_new=$(mktemp -d "$QVX_BUILD/wine64-bin.XXXXXX")
+      printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$qvx_new/wine"
+      printf '#!/bin/sh\nexec "$(dirname "$0")/wine" wineboot.exe "$@"\n' >"$qvx_new/wineboot"
+      chmod +x "$qvx_new/wine" "$qvx_new/wineboot"
+      # A parallel test may have made it first; either copy is the same.
+      mv -T "$qvx_new" "$qvx_bin" 2>/dev/null || rm -rf "$qvx_new"
+    fi
+    [ -x /usr/lib/wine/wine64 ] || qvx_fail "wine64 is not installed (scripts/setup.sh installs it)"
+    export PATH=$qvx_bin:$PATH
+    ;;
+  *) qvx_fail "QVX_ARCH must be win32 or win64, not '$QVX_ARCH'" ;;
+esac
+
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 
@@ -28,12 +72,6 @@ QVX_DISPLAY=
 QVX_PROGRAM_DIR=
 QVX_PROGRAM_UNIX=
 QVX_PROGRAM_EXE=
-
-qvx_log() { printf '[%s] %s\n' "$QVX_TEST" "$*" >&2; }
-qvx_fail() {
-  qvx_log "FAIL: $*"
-  exit 1
-}
 
 qvx_cleanup() {
   local rc=$?
@@ -134,7 +172,7 @@ qvx_start_xvfb() {
   local fifo=$qvx_tmp/displayfd
   mkfifo "$fifo"
   # -displayfd makes Xvfb pick a free display number itself, so parallel tests cannot collide.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${QVX_SCREEN}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   QVX_XVFB_PID=$!
   local n
   read -r -t 20 n <"$fifo" || qvx_fail "Xvfb did not start"
@@ -154,8 +192,11 @@ qvx_setup() {
   else
     qvx_start_xvfb
   fi
+  if [ "$QVX_DESKTOP" != 1024x768 ]; then
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v qvx /d "$QVX_DESKTOP" /f >/dev/null 2>&1
+  fi
   mkdir -p "$QVX_SCREENSHOTS"
-  qvx_log "prefix $WINEPREFIX, display $QVX_DISPLAY"
+  qvx_log "$QVX_ARCH prefix $WINEPREFIX, display $QVX_DISPLAY"
 }
 
 # --- paths -----------------------------------------------------------------------------------

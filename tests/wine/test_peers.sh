@@ -1,14 +1,12 @@
 #!/bin/bash
-# The native control peers (tests/win32), run under Wine on a desktop of a private display.
-set -u
-source "$(dirname "$0")/wine_lib.sh"
-: "${QVX_BUILD:=$(cd "$(dirname "$0")/../.." && pwd)/build/win32}"
-exe=$QVX_BUILD/peer_tests.exe
-[ -f "$exe" ] || { echo "peer_tests.exe not built"; exit 1; }
-wine_setup 1024x768
-cp "$exe" "$QVX_WORK/"
-cd "$QVX_WORK" || exit 1
-# A desktop gives the windows a window manager's behaviour (activation, the systray).
-timeout 300 wine explorer /desktop=peers,1024x768 peer_tests.exe --gtest_color=no >out.txt 2>&1
-tr -d '\r' <out.txt | grep -v '^\[ RUN'
-grep -q '^\[  PASSED  \]' out.txt && ! grep -q '^\[  FAILED  \]' out.txt
+# The native control peers (tests/win32), run under Wine on the test's desktop.
+# shellcheck source=tests/wine/lib.sh
+source "$(dirname "$0")/lib.sh"
+[ -f "$QVX_BUILD/peer_tests.exe" ] || qvx_fail "peer_tests.exe not built"
+qvx_setup
+qvx_install 'C:\peers' "$QVX_BUILD/peer_tests.exe"
+out=$qvx_tmp/peers.txt
+QVX_TIMEOUT=300 qvx_run "$QVX_PROGRAM_EXE" --gtest_color=no >"$out" || true
+tr -d '\r' <"$out" | grep -v '^\[ RUN' >&2
+grep -q '^\[  PASSED  \]' "$out" && ! grep -q '^\[  FAILED  \]' "$out" || qvx_fail "peer tests failed"
+qvx_pass

@@ -2,26 +2,19 @@
 # The dialer and the Win32 RAS layer against our rasapi32 test double under Wine: record
 # sizes, entry fields, the "buffer too small" retries, failures and a vanished line, all
 # read back from the double's call log and phone book.
-set -euo pipefail
+# shellcheck source=tests/wine/lib.sh
+source "$(dirname "$0")/lib.sh"
 export LC_ALL=C
 
-BUILD=${QVX_BUILD:-$(dirname "$0")/../../build/win32}
-TOOLS=$BUILD/tools/ras_double
+TOOLS=$QVX_BUILD/tools/ras_double
 for f in rasapi32.dll ras_probe.exe; do
-  [ -f "$TOOLS/$f" ] || { echo "FAIL: $TOOLS/$f not built" >&2; exit 1; }
+  [ -f "$TOOLS/$f" ] || qvx_fail "$TOOLS/$f not built"
 done
-
-WORK=$(mktemp -d /tmp/qvx-ras-dialer.XXXXXX)
-export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;rasapi32=n"
-unset DISPLAY
-finish() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap finish EXIT
-
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+WORK=$qvx_tmp
+# RASCONNA and RASDIALPARAMSA hold a handle and a ULONG_PTR: longer on x64.
+if [ "$QVX_ARCH" = win64 ]; then CONN=708 DIAL=1064; else CONN=704 DIAL=1060; fi
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n"
+qvx_setup
 
 G=$(printf 'Quovix加速' | iconv -f UTF-8 -t GBK)  # the brand prefix as the client writes it
 CASE=""
@@ -67,15 +60,15 @@ out_has "stats rx=2048 tx=512"
 out_has "stats rx=4096 tx=1024"
 out_has "hangup 0 handle=0"
 out_has "cleanup 0 connection=0"
-# Two connections do not fit one 704-byte record: 603, then a block of the reported size.
-log_has "RasEnumConnectionsA buf=set cb=704 dwSize=704 out_cb=1408 out_count=2 -> 603"
-log_has "RasEnumConnectionsA buf=set cb=1408 dwSize=704 out_cb=1408 out_count=2 -> 0"
+# Two connections do not fit one RASCONNA record: 603, then a block of the reported size.
+log_has "RasEnumConnectionsA buf=set cb=$CONN dwSize=$CONN out_cb=$((2 * CONN)) out_count=2 -> 603"
+log_has "RasEnumConnectionsA buf=set cb=$((2 * CONN)) dwSize=$CONN out_cb=$((2 * CONN)) out_count=2 -> 0"
 log_has "RasEnumEntriesA reserved=null pbk=null buf=null cb=0 out_cb=1064 out_count=2 -> 603"
 log_has "RasEnumEntriesA reserved=null pbk=null buf=set cb=1064 dwSize=532 out_cb=1064 out_count=2 -> 0"
 SET="RasSetEntryPropertiesA pbk=null entry=${G}4711 cb=2952 devinfo=null devsize=0 dwSize=2952 devname=PPPoE devtype=vpn dialmode=1 encryption=3 options=0x390D0210 options2=111 phone=10.0.0.5 protocols=4 size=2952 strategy=1 stray=0 type=2 -> 0"
 log_has "RasGetEntryPropertiesA pbk=null entry=null buf=null devinfo=null devsize=null cb=0 out_size=2952 -> 603"
 log_has "$SET"
-log_has "RasDialA ext=null pbk=null notifiertype=0 notifier=null dwSize=1060 entry=${G}4711 phone= callback= user=alice password=0123456789ABCDEF012345678 domain= subentry=0 callbackid=0 out_handle=4097 -> 0"
+log_has "RasDialA ext=null pbk=null notifiertype=0 notifier=null dwSize=$DIAL entry=${G}4711 phone= callback= user=alice password=0123456789ABCDEF012345678 domain= subentry=0 callbackid=0 out_handle=4097 -> 0"
 before "RasHangUpA handle=101 -> 0" "$SET"
 before "RasDeleteEntryA pbk=null entry=${G}123 -> 0" "$SET"
 before "RasDeleteEntryA pbk=null entry=${G}%20other%20tool -> 0" "$SET"
@@ -109,7 +102,7 @@ control "fail RasDialA 691"
 probe version 601 dial 10.0.0.9 carol pw 9 1
 out_has "dial error step=2 ras=691"
 log | grep -q "^RasDialA .*out_handle=4097 -> 691$" || fail "dial not refused"
-before "RasDialA ext=null pbk=null notifiertype=0 notifier=null dwSize=1060 entry=${G}9 phone= callback= user=carol password=pw domain= subentry=0 callbackid=0 out_handle=4097 -> 691" \
+before "RasDialA ext=null pbk=null notifiertype=0 notifier=null dwSize=$DIAL entry=${G}9 phone= callback= user=carol password=pw domain= subentry=0 callbackid=0 out_handle=4097 -> 691" \
   "RasHangUpA handle=4097 -> 0"
 log_has "RasDeleteEntryA pbk=null entry=${G}9 -> 0"
 ! state | grep -qF "$G" || fail "brand entry or line left: $(state)"
@@ -141,7 +134,7 @@ seed "entry ${G}1" "entry ${G}2" "entry ${G}3" "entry Office" "conn 200 ${G}1" "
 control "overcount 1000"
 probe version 501 cleanup
 out_has "cleanup 0 connection=0"
-log_has "RasEnumConnectionsA buf=set cb=2112 dwSize=704 out_cb=2112 out_count=1003 -> 0"
+log_has "RasEnumConnectionsA buf=set cb=$((3 * CONN)) dwSize=$CONN out_cb=$((3 * CONN)) out_count=1003 -> 0"
 [ "$(log | grep -c '^RasHangUpA ')" = 2 ] || fail "expected exactly two hang-ups"
 log_has "RasEnumEntriesA reserved=null pbk=null buf=set cb=1064 dwSize=532 out_cb=1064 out_count=1002 -> 0"
 [ "$(log | grep -c '^RasDeleteEntryA ')" = 3 ] || fail "expected one deletion per brand entry"

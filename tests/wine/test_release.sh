@@ -5,7 +5,7 @@ source "$(dirname "$0")/lib.sh"
 zip=$("$QVX_SOURCE/scripts/release.sh" | tail -n1)
 [ -f "$QVX_SOURCE/$zip" ] || qvx_fail "no release zip"
 listing=$(unzip -Z1 "$QVX_SOURCE/$zip")
-for f in Quovix/quovix.exe Quovix/readme.txt Quovix/route/CHINANET.dat Quovix/route/CNC.dat \
+for f in Quovix/quovix.exe Quovix/quovix64.exe Quovix/readme.txt Quovix/route/CHINANET.dat Quovix/route/CNC.dat \
   Quovix/route/CERNET.dat; do
   grep -qx "$f" <<<"$listing" || qvx_fail "$f missing from the zip"
 done
@@ -15,7 +15,12 @@ mkdir -p "$target"
 unzip -q "$QVX_SOURCE/$zip" -d "$target"
 QVX_PROGRAM_DIR='C:\Program Files\Quovix'
 QVX_PROGRAM_UNIX=$target/Quovix
-QVX_PROGRAM_EXE='C:\Program Files\Quovix\quovix.exe'
+# Each build's pass starts its own program from the zip.
+exe=quovix.exe
+[ "$QVX_ARCH" = win64 ] && exe=quovix64.exe
+file "$target/Quovix/quovix.exe" | grep -q 'PE32 executable (GUI) Intel 80386' || qvx_fail "quovix.exe is not PE32"
+file "$target/Quovix/quovix64.exe" | grep -q 'PE32+ executable (GUI) x86-64' || qvx_fail "quovix64.exe is not PE32+"
+QVX_PROGRAM_EXE="C:\\Program Files\\Quovix\\$exe"
 qvx_start
 qvx_wait_window '^Quovix加速2.43$' >/dev/null
 qvx_wait_log_line qvxl.log '读取用户配置文件'
