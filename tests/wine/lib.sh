@@ -186,14 +186,16 @@ qvx_setup() {
   qvx_ensure_template
   cp -a "$QVX_TEMPLATE" "$WINEPREFIX"
   rm -f "$WINEPREFIX/.qvx-ready"
+  # Without a display, so that no desktop of the old size is made on the way.
+  if [ "$QVX_DESKTOP" != 1024x768 ]; then
+    env -u DISPLAY wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v qvx /d "$QVX_DESKTOP" /f >/dev/null 2>&1
+    wineserver -w
+  fi
   # The demo may show on the user's own display; tests always get a private one.
   if [ -n "${QVX_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
     QVX_DISPLAY=$DISPLAY
   else
     qvx_start_xvfb
-  fi
-  if [ "$QVX_DESKTOP" != 1024x768 ]; then
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v qvx /d "$QVX_DESKTOP" /f >/dev/null 2>&1
   fi
   mkdir -p "$QVX_SCREENSHOTS"
   qvx_log "$QVX_ARCH prefix $WINEPREFIX, display $QVX_DISPLAY"
