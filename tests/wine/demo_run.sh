@@ -39,7 +39,8 @@ qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "${files[@]}"
 if [ -x "$service" ]; then
   "$service" --port "$QVX_DEMO_PORT" --scenario short_delays >"$qvx_tmp/service.log" 2>&1 &
   service_pid=$!
-  trap 'kill $service_pid 2>/dev/null; qvx_cleanup' EXIT
+  # The harness's clean-up reads the exit status, so it is handed on past the kill.
+  trap 'demo_rc=$?; kill $service_pid 2>/dev/null; (exit $demo_rc); qvx_cleanup' EXIT
   qvx_log "demo service on 127.0.0.1:$QVX_DEMO_PORT; demo account: demo / demo123"
 else
   qvx_log "no demo service built ($service): the login will fail to reach a server"
@@ -63,10 +64,21 @@ if qvx_wait_log_line qvxl.log '更新服务器列表成功' 30 2>/dev/null; then
     qvx_wait_log_line qvxl.log '建立加速连接成功！' 60 || true
     sleep 8
     qvx_screenshot 3-connected
+    # The service's tips window comes up over the status window; its close box hides it.
+    if tips=$(qvx_wait_window '^精彩提示$' 40 2>/dev/null); then
+      sleep 1
+      qvx_screenshot 4-tips
+      geometry=$(xwininfo -id "$tips")
+      x=$(awk '/Absolute upper-left X/{print $4}' <<<"$geometry")
+      y=$(awk '/Absolute upper-left Y/{print $4}' <<<"$geometry")
+      w=$(awk '/Width/{print $2}' <<<"$geometry")
+      qvx_click $((x + w - 12)) $((y + 10))
+      sleep 1
+    fi
     qvx_click_in "$status" 240 350  # "挂断"
-    qvx_wait_log_line qvxl.log '成功挂断连接' 30 || true
+    qvx_wait_log_line qvxl.log '成功挂断连接' 30
     sleep 1
-    qvx_screenshot 4-hung-up
+    qvx_screenshot 5-hung-up
   fi
 else
   qvx_screenshot 2-login-result
