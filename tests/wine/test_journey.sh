@@ -61,8 +61,10 @@ qvx_wait_log_line "$log" '建立加速连接成功！' 60
 qvx_wait_log_line "$log" '获得加速服务器网关对应的设备接口为：' 30
 sleep 7
 qvx_screenshot connected
-grep -q 'RasDialA' "$QVX_PROGRAM_UNIX/ras_double.log" 2>/dev/null ||
-  qvx_log "note: no call record of the RAS test double found beside the program"
+# The dial went through the RAS test double (not Wine's stub) with a record of this build's size.
+if [ "$QVX_ARCH" = win64 ]; then dial_size=1064; else dial_size=1060; fi
+grep -aEq "^RasDialA .* dwSize=$dial_size entry=.* user=demo .* -> 0$" "$QVX_PROGRAM_UNIX/ras_double_log.txt" ||
+  qvx_fail "no successful RasDialA for demo in the RAS test double's call log"
 
 # The demo service's short delays have brought up the announcement and the tips window.
 qvx_wait_window '^最新公告$' 20 >/dev/null
