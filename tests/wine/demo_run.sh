@@ -39,8 +39,7 @@ qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "${files[@]}"
 if [ -x "$service" ]; then
   "$service" --port "$QVX_DEMO_PORT" --scenario short_delays >"$qvx_tmp/service.log" 2>&1 &
   service_pid=$!
-  # The harness's clean-up reads the exit status, so it is handed on past the kill.
-  trap 'demo_rc=$?; kill $service_pid 2>/dev/null; (exit $demo_rc); qvx_cleanup' EXIT
+  qvx_stop_on_exit "$service_pid"
   qvx_log "demo service on 127.0.0.1:$QVX_DEMO_PORT; demo account: demo / demo123"
 else
   qvx_log "no demo service built ($service): the login will fail to reach a server"

@@ -73,9 +73,18 @@ QVX_PROGRAM_DIR=
 QVX_PROGRAM_UNIX=
 QVX_PROGRAM_EXE=
 
+# Processes the test started besides Wine (a demo service): stopped on exit.
+QVX_STOP_PIDS=()
+qvx_stop_on_exit() { QVX_STOP_PIDS+=("$@"); }
+
 qvx_cleanup() {
   local rc=$?
   set +e
+  local pid
+  for pid in "${QVX_STOP_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
   if [ -d "$WINEPREFIX" ]; then
     # Only this test's processes talk to this prefix's wineserver.
     WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null

@@ -24,7 +24,7 @@ refused_port=$service_port
 kill "$service_pid"
 wait "$service_pid" 2>/dev/null || true
 start_service main
-trap 'kill $service_pid 2>/dev/null; qvx_cleanup' EXIT
+qvx_stop_on_exit "$service_pid"
 
 out='C:\dl'
 out_unix=$(qvx_unix_path "$out")

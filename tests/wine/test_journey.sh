@@ -15,7 +15,7 @@ qvx_setup
 
 "$service" --port "$QVX_DEMO_PORT" --scenario short_delays --log "$qvx_tmp/requests.log" >"$qvx_tmp/service.out" 2>&1 &
 service_pid=$!
-trap 'kill $service_pid 2>/dev/null; qvx_cleanup' EXIT
+qvx_stop_on_exit "$service_pid"
 qvx_poll 10 "demo service" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
 
 routes=()
@@ -63,7 +63,7 @@ sleep 7
 qvx_screenshot connected
 # The dial went through the RAS test double (not Wine's stub) with a record of this build's size.
 if [ "$QVX_ARCH" = win64 ]; then dial_size=1064; else dial_size=1060; fi
-grep -aEq "^RasDialA .* dwSize=$dial_size entry=.* user=demo .* -> 0$" "$QVX_PROGRAM_UNIX/ras_double_log.txt" ||
+LC_ALL=C grep -aEq "^RasDialA .* dwSize=$dial_size entry=.* user=demo .* -> 0$" "$QVX_PROGRAM_UNIX/ras_double_log.txt" ||
   qvx_fail "no successful RasDialA for demo in the RAS test double's call log"
 
 # The demo service's short delays have brought up the announcement and the tips window.
