@@ -53,22 +53,28 @@ bool IcmpLibrary::attempt_load() {
 bool _CPING::ping(const std::string& host, ping_reply& reply, std::uint8_t ttl,
                   std::uint32_t timeout_ms, std::uint8_t data_size) {
   if (!load_icmp()) return false;
+  std::string error;
+  const auto address = address_of(host, &error);
+  const bool ok = address && echo(*address, reply, ttl, timeout_ms, data_size, &error);
+  if (!error.empty()) library_.show_error(error);
+  return ok;
+}
+
+std::optional<std::uint32_t> _CPING::address_of(const std::string& host, std::string* error) {
   platform::Sockets& sockets = library_.platform.sockets;
+  const std::uint32_t address = sockets.inet_addr(host);
+  if (address != platform::kInaddrNone) return address;
+  const auto resolved = sockets.resolve(host);
+  if (!resolved) *error = "无法解析主机名：" + host;
+  return resolved;
+}
+
+bool _CPING::echo(std::uint32_t address, ping_reply& reply, std::uint8_t ttl,
+                  std::uint32_t timeout_ms, std::uint8_t data_size, std::string* error) {
   platform::Icmp& icmp = library_.platform.icmp;
-
-  std::uint32_t address = sockets.inet_addr(host);
-  if (address == platform::kInaddrNone) {
-    const auto resolved = sockets.resolve(host);
-    if (!resolved) {
-      library_.show_error("无法解析主机名：" + host);
-      return false;
-    }
-    address = *resolved;
-  }
-
   const auto handle = icmp.open_handle();
   if (!handle) {
-    library_.show_error("无效的'ICMP'句柄");
+    *error = "无效的'ICMP'句柄";
     return false;
   }
   const std::string payload(data_size, kPayloadByte);

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -50,10 +51,18 @@ class _CPING {
  public:
   explicit _CPING(IcmpLibrary& library) : library_(library) {}
   bool load_icmp() { return library_.load_icmp(); }
+  void show_error(const std::string& text) { library_.show_error(text); }
   // True only for exactly one reply with status 0 that echoes the data_size bytes sent;
   // reply is written only then. A failure's cause is left in the thread's last error.
   bool ping(const std::string& host, ping_reply& reply, std::uint8_t ttl, std::uint32_t timeout_ms,
             std::uint8_t data_size);
+
+  // The two halves of ping, for callers that probe many hosts at once and show the failures
+  // afterwards, in their own order: each puts the text of the box it would have shown into
+  // *error instead. The library must be loaded first (load_icmp).
+  std::optional<std::uint32_t> address_of(const std::string& host, std::string* error);
+  bool echo(std::uint32_t address, ping_reply& reply, std::uint8_t ttl, std::uint32_t timeout_ms,
+            std::uint8_t data_size, std::string* error);
 
  private:
   IcmpLibrary& library_;

@@ -4,9 +4,9 @@
 #include "platform/text_mode.h"
 #include "shell/application.h"
 #include "shell/unit1.h"
+#include "verify/overlapped_server_choice.h"
 #include "verify/reply_parsers.h"
 #include "verify/request_urls.h"
-#include "verify/server_choice.h"
 
 namespace qvx {
 
@@ -60,20 +60,29 @@ void Thread_Login::Execute() {
   platform::Clock& clock = app.platform.clock;
 
   _CPING pinger(app.icmp_library);
-  const ServerEcho echo = [&](int n) -> std::optional<std::uint32_t> {
-    ping_reply reply;
-    if (!pinger.ping(servers[n - 1].host, reply, 64, 2500, 32)) return std::nullopt;
-    return reply.round_trip_ms;
-  };
+  // Without the library every echo fails at once, as it would one after the other.
+  const bool icmp_loaded = pinger.load_icmp();
+  OverlappedServerChoice choice(
+      [&](int n) {
+        ServerEchoOutcome outcome;
+        if (!icmp_loaded) return outcome;
+        const auto address = pinger.address_of(servers[n - 1].host, &outcome.error);
+        ping_reply reply;
+        if (address && pinger.echo(*address, reply, 64, 2500, 32, &outcome.error)) {
+          outcome.ms = reply.round_trip_ms;
+        }
+        return outcome;
+      },
+      [&](const std::string& error) { pinger.show_error(error); });
 
   int server = record.verify_server;
-  const bool kept = keeps_last_server(server, echo);
+  const bool kept = choice.keeps_last(server);
   if (kept) {
     record.write_log("利用上次验证服务器进行验证，服务器编号：" + std::to_string(server));
     post(1, 1);
   } else {
     post(1, 4);
-    server = choose_server(echo);
+    server = choice.fresh_choice();
     record.write_log("重新选择验证服务器编号为：" + std::to_string(server));
     // Stored before any download, so the next login starts from it even if this one fails.
     record.verify_server = server;

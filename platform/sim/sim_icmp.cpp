@@ -1,6 +1,7 @@
 #include "platform/sim/sim_icmp.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "platform/sim/sim_sockets.h"
@@ -45,7 +46,7 @@ std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t addr
                                  const std::string& payload, std::uint8_t ttl,
                                  std::uint32_t timeout_ms, std::size_t reply_buffer_size,
                                  platform::EchoReply& reply) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_);
   auto& last_error = last_errors_[std::this_thread::get_id()];
   if (!bound_ || open_.count(handle) == 0) {
     last_error = kErrorInvalidHandle;
@@ -57,8 +58,16 @@ std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t addr
     return 0;
   }
   const Host host = take_host(address);
-  if (host.lost || host.lost_next > 0 || host.round_trip_ms > timeout_ms || host.replies == 0) {
-    last_error = kIpReqTimedOut;
+  const bool answers =
+      !(host.lost || host.lost_next > 0 || host.round_trip_ms > timeout_ms || host.replies == 0);
+  if (real_time_) {
+    lock.unlock();
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(answers ? host.round_trip_ms : timeout_ms));
+    lock.lock();
+  }
+  if (!answers) {
+    last_errors_[std::this_thread::get_id()] = kIpReqTimedOut;
     return 0;
   }
   reply = platform::EchoReply{};
@@ -103,6 +112,13 @@ void SimIcmp::lose(const std::string& address) {
   Host h;
   h.lost = true;
   set_host(address, h);
+}
+
+void SimIcmp::script(const std::string& address,
+                     const std::vector<std::optional<std::uint32_t>>& next) {
+  const std::uint32_t a = ipv4(address);
+  std::lock_guard<std::mutex> lock(mutex_);
+  scripts_[a].assign(next.begin(), next.end());
 }
 
 int SimIcmp::probes(const std::string& address) const {
@@ -159,6 +175,13 @@ void SimIcmp::set_flag(bool& flag) {
 
 // The host's settings for this request; a pending loss is used up by it.
 SimIcmp::Host SimIcmp::take_host(std::uint32_t address) {
+  if (const auto it = scripts_.find(address); it != scripts_.end() && !it->second.empty()) {
+    Host next;
+    next.lost = !it->second.front();
+    next.round_trip_ms = it->second.front().value_or(0);
+    it->second.pop_front();
+    return next;
+  }
   if (const auto it = hosts_.find(address); it != hosts_.end()) {
     const Host now = it->second;
     if (it->second.lost_next > 0) --it->second.lost_next;

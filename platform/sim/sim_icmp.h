@@ -3,6 +3,7 @@
 // recorded.
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -54,6 +55,12 @@ class SimIcmp : public platform::Icmp {
   void set_host(const std::string& address, const Host& host);
   void set_round_trip(const std::string& address, std::uint32_t round_trip_ms);
   void lose(const std::string& address);
+  // The next requests to the address, one entry each: a round trip, or nothing for a request
+  // that gets no reply. Once they are used up the host answers as set.
+  void script(const std::string& address, const std::vector<std::optional<std::uint32_t>>& next);
+  // Makes every request take as long as it would on a network: its round trip, or the whole
+  // timeout when no reply comes. Requests overlap as they would.
+  void take_real_time() { set_flag(real_time_); }
   void make_unloadable() { set_flag(unloadable_); }
   void remove_entry_points() { set_flag(no_entry_points_); }
   void invalidate_handles() { set_flag(invalid_handles_); }
@@ -75,11 +82,12 @@ class SimIcmp : public platform::Icmp {
 
   mutable std::mutex mutex_;
   std::map<std::uint32_t, Host> hosts_;
+  std::map<std::uint32_t, std::deque<std::optional<std::uint32_t>>> scripts_;
   std::vector<Request> requests_;
   std::map<std::thread::id, std::uint32_t> last_errors_;
   std::set<platform::IcmpHandle> open_;
   platform::IcmpHandle next_handle_ = 0x100;
-  bool unloadable_ = false, no_entry_points_ = false, invalid_handles_ = false;
+  bool unloadable_ = false, no_entry_points_ = false, invalid_handles_ = false, real_time_ = false;
   bool loaded_ = false, bound_ = false;
   int loads_ = 0, unloads_ = 0;
 };
