@@ -76,6 +76,10 @@ TEST(DemoScenario, SwitchesApplyAndBadOnesChangeNothing) {
   EXPECT_FALSE(s.apply("nodes", "many", &error));
   EXPECT_FALSE(s.apply("min_version", "24a", &error));
   EXPECT_FALSE(s.apply("dead", "maybe", &error));
+  for (const char* net : {"10.77", "10.77.0.1", "10.77.256", "10..1", "10.77.0.", "a.b.c", ""}) {
+    EXPECT_FALSE(s.apply("node_net", net, &error)) << net;
+  }
+  EXPECT_EQ(s.node_net, "127.0.1");
   EXPECT_FALSE(s.apply("flood", "", &error));
   EXPECT_EQ(error, "unknown switch: flood");
   EXPECT_EQ(s.node_count, 60);
@@ -255,6 +259,12 @@ TEST_F(DemoService, NodeCountAndDelaySwitchesShapeTheList) {
   EXPECT_EQ(l.nodes[59].substr(0, l.nodes[59].find('@')), "127.0.1.60");
   EXPECT_EQ(l.notice_delay, 1);
   EXPECT_EQ(l.tips_delay, 11);
+
+  set("reset,nodes=49,node_net=10.77.0");
+  l = read_node_list(body("/ClientComm/list.asp?u=demo&t=abcde"));
+  ASSERT_EQ(l.nodes.size(), 49u);
+  EXPECT_EQ(l.nodes[0].substr(0, l.nodes[0].find('@')), "10.77.0.1");
+  EXPECT_EQ(l.nodes[48].substr(0, l.nodes[48].find('@')), "10.77.0.49");
 }
 
 TEST_F(DemoService, SettingsReplyHasKeyedTokensInTableOrder) {

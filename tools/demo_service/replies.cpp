@@ -25,8 +25,8 @@ constexpr std::array<Ticker, 3> kTickers = {{
 constexpr std::array<const char*, 6> kPagePaths = {
     "/user/home.asp", "/user/pay.asp", "/kefu.asp", "/nav.asp", "/user/help.asp", "/liuyan.asp"};
 
-std::string node_token(int number) {
-  const std::string address = "127.0.1." + std::to_string(number);
+std::string node_token(const std::string& net, int number) {
+  const std::string address = net + "." + std::to_string(number);
   const std::string name = number <= static_cast<int>(kNodeNames.size())
                                ? kNodeNames[number - 1]
                                : "扩展节点" + std::to_string(number);
@@ -94,7 +94,7 @@ std::string verification_reply(const std::string& user_field, const AccountBook&
 std::string node_list_reply(const Scenario& s, const Site& site) {
   std::ostringstream out;
   out << "1 0\r\n" << s.node_count << "\r\n";
-  for (int n = 1; n <= s.node_count; ++n) out << node_token(n) << "\r\n";
+  for (int n = 1; n <= s.node_count; ++n) out << node_token(s.node_net, n) << "\r\n";
   out << s.notice_enabled << "\r\n"
       << "欢迎使用Quovix加速！本周新增多条电信和网通高速线路，详情请看公告。"
       << "\r\n"

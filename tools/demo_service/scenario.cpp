@@ -15,6 +15,18 @@ bool to_int(const std::string& text, int low, int high, int* out) {
   return true;
 }
 
+// Three dotted octets, the network part of the node addresses.
+bool is_net(const std::string& text) {
+  std::istringstream in(text);
+  std::string octet;
+  int parts = 0, value = 0;
+  while (std::getline(in, octet, '.')) {
+    if (!to_int(octet, 0, 255, &value) || octet.size() > 3) return false;
+    ++parts;
+  }
+  return parts == 3 && text.back() != '.';
+}
+
 bool is_version(const std::string& text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
@@ -56,6 +68,9 @@ bool Scenario::apply(const std::string& key, const std::string& value, std::stri
     }
   } else if (key == "nodes") {
     ok = to_int(value, 0, 250, &next.node_count);
+  } else if (key == "node_net") {
+    ok = is_net(value);
+    next.node_net = value;
   } else if (key == "empty_list") {
     next.node_count = 0;
   } else if (key == "huge_list") {
@@ -105,8 +120,9 @@ std::string Scenario::describe() const {
       << (dead == Dead::close      ? "close"
           : dead == Dead::error500 ? "500"
                                    : "no")
-      << " nodes=" << node_count << " notice=" << notice_enabled << " notice_delay=" << notice_delay
-      << " tips=" << tips_enabled << " tips_delay=" << tips_delay << "\n";
+      << " nodes=" << node_count << " node_net=" << node_net << " notice=" << notice_enabled
+      << " notice_delay=" << notice_delay << " tips=" << tips_enabled
+      << " tips_delay=" << tips_delay << "\n";
   return out.str();
 }
 

@@ -15,6 +15,7 @@ struct Scenario {
   int delay_ms = 0;               // every service reply waits this long first
   Dead dead = Dead::no;           // service requests get no reply / a 500
   int node_count = 8;
+  std::string node_net = "127.0.1";  // node N is at node_net.N
   int notice_enabled = 1;
   int notice_delay = 10;
   int tips_enabled = 1;
@@ -22,8 +23,8 @@ struct Scenario {
 
   // Applies one switch, "name" or "name=value" split into key and value. Names:
   //   reset, wrong_password, old_version, new_version, min_version=V, latest_version=V,
-  //   no_list, no_settings, slow=MS, dead=close|500|no, nodes=N, empty_list, huge_list,
-  //   short_delays, notice=0|1, tips=0|1, notice_delay=N, tips_delay=N.
+  //   no_list, no_settings, slow=MS, dead=close|500|no, nodes=N, node_net=A.B.C, empty_list,
+  //   huge_list, short_delays, notice=0|1, tips=0|1, notice_delay=N, tips_delay=N.
   // False (with a reason) for an unknown name or a bad value; the scenario is then unchanged.
   bool apply(const std::string& key, const std::string& value, std::string* error);
   // "a=b,c" applied left to right; stops at the first bad switch.
