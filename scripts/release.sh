@@ -5,7 +5,7 @@
 # Prints the zip's path, then the setup's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/build.sh win32 win64
+./scripts/build.sh win32 win64 >&2
 version=$(sed -n 's/^project(quovix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 out=build/release
 rm -rf "$out/Quovix" && mkdir -p "$out/Quovix/route"
