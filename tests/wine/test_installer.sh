@@ -77,7 +77,16 @@ expect_exit() {
   [ "$rc" -eq "$want" ] || qvx_fail "$what: exit code $rc, expected $want"
 }
 # The uninstaller copies itself away and returns at once; its last step removes the entry.
-wait_uninstalled() { qvx_poll 60 "the uninstall entry to go" test -z "$(reg_text "$uninst_key")"; }
+wait_uninstalled() {
+  local end=$((SECONDS + 60))
+  until [ -z "$(reg_text "$uninst_key")" ]; do
+    if [ "$SECONDS" -ge "$end" ]; then
+      ls -R "$(qvx_unix_path "$1")" "$(qvx_unix_path 'C:\users')"/*/AppData/Local/Temp >&2 2>/dev/null
+      qvx_fail "the uninstall entry is still there after 60s"
+    fi
+    sleep 0.5
+  done
+}
 # A shortcut keeps its target as one name per path component.
 link_targets() {
   local link part parts
@@ -172,7 +181,7 @@ reg_add "$run_key" quovixnet "$default_dir\\quovix.exe"
 printf x >"$install/information.txt"
 quiet=$(reg_value "$uninst_key" QuietUninstallString)
 expect_exit 0 "quiet uninstall string" run_cmdline "$quiet"
-wait_uninstalled
+wait_uninstalled "$default_dir"
 [ ! -e "$install" ] || qvx_fail "install folder left: $(ls -R "$install")"
 check_removed "$default_dir"
 
@@ -189,7 +198,7 @@ qvx_wait_log_line qvxl.log '获取程序运行目录为：C:\\程序 文件\\Quo
 qvx_stop_all
 echo mine >"$cn_unix/mine.txt"
 expect_exit 0 "uninstaller in '$cn_dir'" qvx_run "$cn_dir\\uninst.exe" /S
-wait_uninstalled
+wait_uninstalled "$cn_dir"
 [ "$(cd "$cn_unix" && find . -mindepth 1)" = ./mine.txt ] || qvx_fail "the uninstaller left or took: $(ls -R "$cn_unix")"
 check_removed "$cn_dir"
 
