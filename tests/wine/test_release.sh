@@ -2,7 +2,7 @@
 # The release zip unpacked into a fresh prefix starts and shows the login window.
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
-zip=$("$QVX_SOURCE/scripts/release.sh" | tail -n1)
+zip=$("$QVX_SOURCE/scripts/release.sh" | sed -n 1p)
 [ -f "$QVX_SOURCE/$zip" ] || qvx_fail "no release zip"
 listing=$(unzip -Z1 "$QVX_SOURCE/$zip")
 for f in Quovix/quovix.exe Quovix/quovix64.exe Quovix/readme.txt Quovix/route/CHINANET.dat Quovix/route/CNC.dat \

@@ -1,0 +1,147 @@
+; Setup program of the Quovix client, built by scripts/installer.sh, which defines STAGE (the
+; release folder), OUTFILE, VERSION (as shown) and FILEVERSION (four numbers).
+; A 32-bit stub (the shipped setup) installs the 64-bit program on 64-bit Windows; an amd64
+; stub (for hosts that run only 64-bit programs) carries the 64-bit program alone.
+Unicode true
+ManifestDPIAware true
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include x64.nsh
+!include FileFunc.nsh
+
+!define PRODUCT "Quovix加速"
+!define PUBLISHER "Quovix"
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quovix"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\run"
+!define AUTOSTART_VALUE "quovixnet"
+!define MENU_DIR "$SMPROGRAMS\${PRODUCT}"
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES\Quovix"
+BrandingText "${PRODUCT} ${VERSION}"
+
+!define MUI_ICON "${SOURCE}/res/quovix.ico"
+!define MUI_UNICON "${SOURCE}/res/quovix.ico"
+!define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_FINISHPAGE_RUN "$INSTDIR\quovix.exe"
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE qvx_directory_leave
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "SimpChinese"
+!include "${SOURCE}/installer/strings.nsh"
+!include "${SOURCE}/installer/guards.nsh"
+!include "${SOURCE}/installer/target_dir.nsh"
+
+VIProductVersion "${FILEVERSION}"
+VIFileVersion "${FILEVERSION}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileDescription" "${PRODUCT} ${VERSION} 安装程序"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileVersion" "${FILEVERSION}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${PUBLISHER}"
+
+Function .onInit
+  SetShellVarContext all
+  ; The uninstall entry lives in the 32-bit view whichever stub wrote it, so both find it.
+  SetRegView 32
+  Call qvx_refuse_second_setup
+  Call qvx_refuse_while_client_runs
+  Call qvx_requested_dir
+  Pop $0
+  ${If} $0 != ""
+    StrCpy $INSTDIR $0
+    Return
+  ${EndIf}
+  ; Without /D=, an upgrade goes where the last installation went.
+  ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
+  ${If} $0 != ""
+    StrCpy $INSTDIR $0
+!if ${NSIS_PTR_SIZE} > 4
+  ${Else}
+    ; $PROGRAMFILES of a 64-bit stub is the 64-bit folder.
+    SetRegView 64
+    ReadRegStr $0 HKLM "Software\Microsoft\Windows\CurrentVersion" "ProgramFilesDir (x86)"
+    SetRegView 32
+    ${If} $0 != ""
+      StrCpy $INSTDIR "$0\Quovix"
+    ${EndIf}
+!endif
+  ${EndIf}
+FunctionEnd
+
+Function qvx_directory_leave
+  Call qvx_install_dir_writable
+  Pop $0
+  ${If} $0 = 0
+    MessageBox MB_OK|MB_ICONSTOP "$(qvx_not_writable)"
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Section "$(qvx_section_program)" SecProgram
+  SectionIn RO
+  ; The client may have been started while the pages were shown.
+  Call qvx_refuse_while_client_runs
+  Call qvx_install_dir_writable
+  Pop $0
+  ${If} $0 = 0
+    MessageBox MB_OK|MB_ICONSTOP "$(qvx_not_writable)" /SD IDOK
+    SetErrorLevel ${EXIT_NOT_WRITABLE}
+    Quit
+  ${EndIf}
+
+  ; user.ini, softsetup.ini and qvxl.log are not part of the payload, so an upgrade keeps them.
+  SetOutPath "$INSTDIR"
+!if ${NSIS_PTR_SIZE} > 4
+  File "/oname=quovix.exe" "${STAGE}/quovix64.exe"
+!else
+  ${If} ${RunningX64}
+    File "/oname=quovix.exe" "${STAGE}/quovix64.exe"
+  ${Else}
+    File "${STAGE}/quovix.exe"
+  ${EndIf}
+!endif
+  File "${STAGE}/readme.txt"
+  SetOutPath "$INSTDIR\route"
+  File "${STAGE}/route/CHINANET.dat"
+  File "${STAGE}/route/CNC.dat"
+  File "${STAGE}/route/CERNET.dat"
+  SetOutPath "$INSTDIR"
+
+  WriteUninstaller "$INSTDIR\uninst.exe"
+  CreateDirectory "${MENU_DIR}"
+  CreateShortCut "${MENU_DIR}\${PRODUCT}.lnk" "$INSTDIR\quovix.exe"
+  CreateShortCut "${MENU_DIR}\$(qvx_uninstall_link).lnk" "$INSTDIR\uninst.exe"
+
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\quovix.exe,0"
+  WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\uninst.exe"'
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\uninst.exe" /S'
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "$(qvx_section_desktop)" SecDesktop
+  CreateShortCut "$DESKTOP\${PRODUCT}.lnk" "$INSTDIR\quovix.exe"
+SectionEnd
+
+!include "${SOURCE}/installer/uninstall.nsh"

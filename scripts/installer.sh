@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the setup program from a release folder with NSIS:
+#   installer.sh STAGE OUTFILE [TARGET]
+# STAGE holds quovix.exe, quovix64.exe, readme.txt and route/ as scripts/release.sh lays them
+# out. TARGET is the NSIS stub: x86-unicode (default, the shipped setup, runs on every Windows)
+# or amd64-unicode (64-bit Windows only). makensis's listing goes to OUTFILE.log.
+set -euo pipefail
+source=$(cd "$(dirname "$0")/.." && pwd)
+stage=$(cd "$1" && pwd)
+out=$(realpath -m "$2")
+target=${3:-x86-unicode}
+command -v makensis >/dev/null || { echo "installer: makensis missing (scripts/setup.sh installs nsis)" >&2; exit 1; }
+# The version the program itself carries in its resource.
+rc=$source/res/quovix.rc.in
+fileversion=$(sed -n 's/^FILEVERSION \([0-9, ]*\)$/\1/p' "$rc" | tr -d ' ' | tr , .)
+version=$(sed -n 's/.*VALUE "ProductVersion", "\([^"]*\)".*/\1/p' "$rc")
+mkdir -p "$(dirname "$out")"
+makensis -V4 -INPUTCHARSET UTF8 "-XTarget $target" \
+  "-DSOURCE=$source" "-DSTAGE=$stage" "-DOUTFILE=$out" "-DVERSION=$version" "-DFILEVERSION=$fileversion" \
+  "$source/installer/quovix.nsi" >"$out.log" 2>&1 || { tail -n 30 "$out.log" >&2; exit 1; }
+echo "$out"

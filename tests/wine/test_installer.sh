@@ -1,0 +1,218 @@
+#!/bin/bash
+# The setup program in a fresh prefix: silent install, the installed client, an upgrade that
+# keeps the user's files, the uninstaller, and the refusals (client running, a second setup, a
+# folder that cannot be written, a folder deleted by hand).
+# The shipped setup has a 32-bit stub: the win32 pass runs it. A 64-bit prefix here cannot run
+# 32-bit programs, so the win64 pass runs the same script built with NSIS's amd64 stub, which
+# takes the branch the shipped setup takes on 64-bit Windows (the 64-bit program).
+# shellcheck source=tests/wine/lib.sh
+source "$(dirname "$0")/lib.sh"
+
+release=$("$QVX_SOURCE/scripts/release.sh")
+stage=$QVX_SOURCE/build/release/Quovix
+shipped=$QVX_SOURCE/$(sed -n 2p <<<"$release")
+
+# --- the shipped setup, checked without running it -------------------------------------------
+file "$shipped" | grep -q 'PE32 executable (GUI) Intel 80386.*Nullsoft' || qvx_fail "the shipped setup is not a 32-bit NSIS program"
+listing=$(grep -E '^(File|SetOutPath):' "$shipped.log" | grep -v PLUGINSDIR)
+expected='SetOutPath: "$INSTDIR"
+File: "quovix64.exe"->"quovix.exe"
+File: "quovix.exe"
+File: "readme.txt"
+SetOutPath: "$INSTDIR\route"
+File: "CHINANET.dat"
+File: "CNC.dat"
+File: "CERNET.dat"
+SetOutPath: "$INSTDIR"'
+[ "$(sed -E 's/ [0-9/]+ bytes$//' <<<"$listing")" = "$expected" ] || qvx_fail "the shipped setup packs: $listing"
+# UTF-16LE text in the version resource.
+has_utf16() { od -An -tx1 -v "$1" | tr -d ' \n' | grep -q "$(printf '%s' "$2" | iconv -t UTF-16LE | od -An -tx1 -v | tr -d ' \n')"; }
+has_utf16 "$shipped" 'Quovix加速 2.43 安装程序' || qvx_fail "no version information in the shipped setup"
+# zh-CN, code page 936: the block NSIS writes for the Simplified Chinese language.
+has_utf16 "$shipped" '080403a8' || qvx_fail "the shipped setup's version information is not Simplified Chinese"
+
+if [ "$QVX_ARCH" = win64 ]; then
+  setup=$("$QVX_SOURCE/scripts/installer.sh" "$stage" "$QVX_BUILD/installer/quovix-setup-amd64.exe" amd64-unicode)
+  program=$stage/quovix64.exe
+  default_dir='C:\Program Files (x86)\Quovix'
+  uninst_key='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Quovix'
+else
+  setup=$shipped
+  program=$stage/quovix.exe
+  default_dir='C:\Program Files\Quovix'
+  uninst_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quovix'
+fi
+run_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\run'
+menu_dir='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Quovix加速'
+desktop_link='C:\users\Public\Desktop\Quovix加速.lnk'
+
+qvx_setup
+cp "$setup" "$(qvx_unix_path 'C:\setup.exe')"
+QVX_CWD=$(qvx_unix_path 'C:\')
+
+# A registry key exported as UTF-8 text, empty when the key is missing.
+reg_text() {
+  local out
+  out=$(qvx_unix_path 'C:\export.reg')
+  rm -f "$out"
+  wine regedit /E 'C:\export.reg' "$1" >/dev/null 2>&1 || true
+  [ -f "$out" ] && iconv -f UTF-16 -t UTF-8 "$out" | tr -d '\r'
+  true
+}
+# A value of an exported key, unescaped: reg_field "$(reg_text KEY)" NAME.
+reg_field() { sed -n "s/^\"$2\"=\"\\(.*\\)\"\$/\\1/p" <<<"$1" | sed 's/\\\\/\\/g; s/\\"/"/g'; }
+reg_value() { reg_field "$(reg_text "$1")" "$2"; }
+reg_add() { wine reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 || qvx_fail "reg add $1 $2"; }
+# Runs an exact Windows command line (NSIS parses /D= and _?= only unquoted) through cmd.
+run_cmdline() {
+  printf '@%s\r\nexit /b %%errorlevel%%\r\n' "$1" >"$(qvx_unix_path 'C:\run.bat')"
+  local rc=0
+  qvx_run cmd /c 'C:\run.bat' >/dev/null || rc=$?
+  return "$rc"
+}
+expect_exit() {
+  local want=$1 what=$2 rc=0
+  shift 2
+  "$@" || rc=$?
+  [ "$rc" -eq "$want" ] || qvx_fail "$what: exit code $rc, expected $want"
+}
+# The uninstaller copies itself away and returns at once; its last step removes the entry.
+wait_uninstalled() {
+  local end=$((SECONDS + 60))
+  until [ -z "$(reg_text "$uninst_key")" ]; do
+    if [ "$SECONDS" -ge "$end" ]; then
+      ls -R "$(qvx_unix_path "$1")" "$(qvx_unix_path 'C:\users')"/*/AppData/Local/Temp >&2 2>/dev/null
+      qvx_fail "the uninstall entry is still there after 60s"
+    fi
+    sleep 0.5
+  done
+}
+# A shortcut keeps its target as one name per path component.
+link_targets() {
+  local link part parts
+  link=$(qvx_unix_path "$1")
+  [ -f "$link" ] || return 1
+  IFS='\\' read -ra parts <<<"${2#?:\\}"
+  for part in "${parts[@]}"; do
+    has_utf16 "$link" "$part" || return 1
+  done
+}
+
+check_installed() {
+  local dir=$1 unix
+  unix=$(qvx_unix_path "$dir")
+  cmp -s "$program" "$unix/quovix.exe" || qvx_fail "$dir: quovix.exe is not the expected program"
+  for f in readme.txt route/CHINANET.dat route/CNC.dat route/CERNET.dat; do
+    cmp -s "$stage/$f" "$unix/$f" || qvx_fail "$dir: $f missing or different"
+  done
+  [ -f "$unix/uninst.exe" ] || qvx_fail "$dir: no uninstaller"
+  link_targets "$menu_dir\\Quovix加速.lnk" "$dir\\quovix.exe" || qvx_fail "start-menu shortcut missing or wrong"
+  link_targets "$menu_dir\\卸载 Quovix加速.lnk" "$dir\\uninst.exe" || qvx_fail "uninstall shortcut missing or wrong"
+  link_targets "$desktop_link" "$dir\\quovix.exe" || qvx_fail "desktop shortcut missing or wrong"
+  local entry
+  entry=$(reg_text "$uninst_key")
+  [ "$(reg_field "$entry" DisplayName)" = Quovix加速 ] || qvx_fail "DisplayName: $entry"
+  [ "$(reg_field "$entry" DisplayVersion)" = 2.43 ] || qvx_fail "DisplayVersion: $entry"
+  [ "$(reg_field "$entry" Publisher)" = Quovix ] || qvx_fail "Publisher: $entry"
+  [ "$(reg_field "$entry" DisplayIcon)" = "$dir\\quovix.exe,0" ] || qvx_fail "DisplayIcon: $entry"
+  [ "$(reg_field "$entry" UninstallString)" = "\"$dir\\uninst.exe\"" ] || qvx_fail "UninstallString: $entry"
+  [ "$(reg_field "$entry" QuietUninstallString)" = "\"$dir\\uninst.exe\" /S" ] || qvx_fail "QuietUninstallString: $entry"
+  local size kb
+  size=$(sed -n 's/^"EstimatedSize"=dword:\([0-9a-f]*\)$/\1/p' <<<"$entry")
+  kb=$(($(stat -c %s "$program") / 1024))
+  [ -n "$size" ] && [ $((16#$size)) -ge "$kb" ] || qvx_fail "EstimatedSize ${size:-missing} below the program's $kb KB"
+}
+
+check_removed() {
+  local dir=$1
+  [ -z "$(reg_text "$uninst_key")" ] || qvx_fail "uninstall entry still there"
+  [ ! -e "$(qvx_unix_path "$menu_dir")" ] || qvx_fail "start-menu folder still there"
+  [ ! -e "$(qvx_unix_path "$desktop_link")" ] || qvx_fail "desktop shortcut still there"
+  [ -z "$(reg_value "$run_key" quovixnet)" ] || qvx_fail "autostart value still there"
+  [ "$(reg_value "$run_key" other)" = 'C:\other\other.exe' ] || qvx_fail "another program's autostart value was removed"
+  cmp -s <(echo keep) "$(qvx_unix_path 'C:\users\Public\Documents\keep.txt')" || qvx_fail "a file outside the folder was touched"
+}
+echo keep >"$(qvx_unix_path 'C:\users\Public\Documents\keep.txt')"
+reg_add "$run_key" other 'C:\other\other.exe'
+
+# --- two at once; the first page -------------------------------------------------------------
+qvx_start 'C:\setup.exe'
+qvx_wait_window '^Quovix加速 2.43 安装$' >/dev/null
+sleep 1
+qvx_screenshot installer-welcome
+expect_exit 4 "a second setup" qvx_run 'C:\setup.exe' /S
+[ -z "$(reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$default_dir")" ] || qvx_fail "the second setup installed"
+qvx_stop_all
+
+# --- silent install; the installed client ----------------------------------------------------
+expect_exit 0 "silent install" qvx_run 'C:\setup.exe' /S
+check_installed "$default_dir"
+install=$(qvx_unix_path "$default_dir")
+QVX_PROGRAM_DIR=$default_dir
+QVX_PROGRAM_UNIX=$install
+QVX_CWD=$(qvx_unix_path 'C:\users\Public') qvx_start "$default_dir\\quovix.exe"
+qvx_wait_window '^Quovix加速2.43$' >/dev/null
+qvx_wait_log_line qvxl.log '读取用户配置文件'
+qvx_gbk "$install/qvxl.log" | grep -qF "获取程序运行目录为：$default_dir\\" || qvx_fail "the log does not name the install folder"
+qvx_screenshot installed-login
+
+# --- refused while the client runs -----------------------------------------------------------
+printf junk >"$install/route/CNC.dat"
+expect_exit 3 "setup while the client runs" qvx_run 'C:\setup.exe' /S
+expect_exit 3 "uninstaller while the client runs" run_cmdline "\"$default_dir\\uninst.exe\" /S _?=$default_dir"
+[ "$(cat "$install/route/CNC.dat")" = junk ] && [ -n "$(reg_text "$uninst_key")" ] || qvx_fail "a refused run changed the installation"
+qvx_stop_all
+
+# --- upgrade ---------------------------------------------------------------------------------
+printf 'user settings\r\n' >"$install/user.ini"
+printf 'site settings\r\n' >"$install/softsetup.ini"
+cp "$install/user.ini" "$qvx_tmp/user.ini"
+cp "$install/softsetup.ini" "$qvx_tmp/softsetup.ini"
+cp "$install/qvxl.log" "$qvx_tmp/qvxl.log"
+printf junk >"$install/quovix.exe"
+expect_exit 0 "silent install over the installation" qvx_run 'C:\setup.exe' /S
+check_installed "$default_dir"
+for f in user.ini softsetup.ini qvxl.log; do
+  cmp -s "$qvx_tmp/$f" "$install/$f" || qvx_fail "the upgrade changed $f"
+done
+
+# --- silent uninstall with the entry's own command -------------------------------------------
+reg_add "$run_key" quovixnet "$default_dir\\quovix.exe"
+printf x >"$install/information.txt"
+quiet=$(reg_value "$uninst_key" QuietUninstallString)
+expect_exit 0 "quiet uninstall string" run_cmdline "$quiet"
+wait_uninstalled "$default_dir"
+[ ! -e "$install" ] || qvx_fail "install folder left: $(ls -R "$install")"
+check_removed "$default_dir"
+
+# --- a folder with Chinese characters and spaces; a file of the user's in it ------------------
+cn_dir='C:\程序 文件\Quovix 加速'
+cn_unix=$(qvx_unix_path "$cn_dir")
+expect_exit 0 "install into '$cn_dir'" qvx_run 'C:\setup.exe' /S "/D=$cn_dir"
+check_installed "$cn_dir"
+QVX_PROGRAM_DIR=$cn_dir
+QVX_PROGRAM_UNIX=$cn_unix
+qvx_start "$cn_dir\\quovix.exe"
+qvx_wait_window '^Quovix加速2.43$' >/dev/null
+qvx_wait_log_line qvxl.log '获取程序运行目录为：C:\\程序 文件\\Quovix 加速\\'
+qvx_stop_all
+echo mine >"$cn_unix/mine.txt"
+expect_exit 0 "uninstaller in '$cn_dir'" qvx_run "$cn_dir\\uninst.exe" /S
+wait_uninstalled "$cn_dir"
+[ "$(cd "$cn_unix" && find . -mindepth 1)" = ./mine.txt ] || qvx_fail "the uninstaller left or took: $(ls -R "$cn_unix")"
+check_removed "$cn_dir"
+
+# --- a folder deleted by hand, the uninstaller kept elsewhere ---------------------------------
+expect_exit 0 "silent install" run_cmdline "C:\\setup.exe /S /D=$default_dir"
+check_installed "$default_dir"
+reg_add "$run_key" quovixnet "$default_dir\\quovix.exe"
+cp "$install/uninst.exe" "$(qvx_unix_path 'C:\users\Public\uninst.exe')"
+rm -rf "$install"
+expect_exit 0 "uninstaller after the folder was deleted" run_cmdline "C:\\users\\Public\\uninst.exe /S _?=$default_dir"
+check_removed "$default_dir"
+
+# --- a folder that cannot be written ---------------------------------------------------------
+echo file >"$(qvx_unix_path 'C:\blocker')"
+expect_exit 5 "install under a file" qvx_run 'C:\setup.exe' /S '/D=C:\blocker\Quovix'
+[ -z "$(reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$menu_dir")" ] || qvx_fail "a failed install left an entry or shortcuts"
+qvx_pass
