@@ -92,10 +92,10 @@ void UserSettingsReader::read_options(ClientRecord& record) {
 }
 
 std::string user_settings_content(const ClientRecord& record) {
-  // A text the scrambled form cannot carry (a pasted "~" would cut off every later line) is
-  // stored empty rather than losing the options after it.
+  // A text the file cannot carry is stored empty rather than losing the options after it: a
+  // pasted "~" would cut off every later line, a line break would shift them.
   auto carried = [](const std::string& text) {
-    return scrambler_can_carry(text) ? text : std::string();
+    return scrambler_can_carry(text) && text.find('\n') == std::string::npos ? text : std::string();
   };
   std::string plain;
   auto put = [&plain](const std::string& line) { plain += line + "\n"; };
