@@ -20,6 +20,7 @@ run native -j 2
 run asan -j 2
 # GUI tests under Xvfb can lose an event when the machine is loaded: each gets one retry.
 run win32 --repeat until-pass:2
+./scripts/fuzz.sh 20 || failed+=(fuzz)
 
 elapsed="$(((SECONDS - start) / 60))m$(((SECONDS - start) % 60))s"
 if [ ${#failed[@]} -eq 0 ]; then
