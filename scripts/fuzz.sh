@@ -8,6 +8,10 @@ set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 seconds="${1:-60}"
 
+if ! command -v clang++ >/dev/null; then
+  echo "fuzz: clang++ is missing (the fuzz preset needs clang and libclang-rt-14-dev)"
+  exit 1
+fi
 mkdir -p build
 if ! { cmake --preset fuzz && cmake --build --preset fuzz -j "$(nproc)"; } >build/fuzz-build.log 2>&1; then
   tail -n 30 build/fuzz-build.log
