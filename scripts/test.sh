@@ -29,10 +29,11 @@ else
 fi
 [ "$wine_ran" = "win32 and win64" ] || echo "== 32-bit Wine tests will be listed as skipped: this host does not run i386 programs"
 run win32 --repeat until-pass:2
+./scripts/fuzz.sh 20 || failed+=(fuzz)
 
 elapsed="$(((SECONDS - start) / 60))m$(((SECONDS - start) % 60))s"
 if [ ${#failed[@]} -eq 0 ]; then
-  echo "== ALL TESTS PASSED (native, asan; Wine tests: $wine_ran) in $elapsed"
+  echo "== ALL TESTS PASSED (native, asan, fuzz; Wine tests: $wine_ran) in $elapsed"
 else
   echo "== FAILED: ${failed[*]} (see above; Wine tests: $wine_ran) after $elapsed"
   exit 1

@@ -1,6 +1,6 @@
-#include "logged_in_fixture.h"
 #include "connect/thread_dial.h"
 #include "connect/thread_hangup.h"
+#include "logged_in_fixture.h"
 #include "status/md5.h"
 
 namespace qvx::testing {
@@ -64,6 +64,27 @@ TEST_F(ConnectionFlowTest, ChosenNodeIsDialledWithoutProbesAndConnects) {
       << "full relay logs no route line";
   EXPECT_TRUE(os.ip_helper.created().empty());
   EXPECT_TRUE(os.ip_helper.set_rows().empty());
+}
+
+TEST_F(ConnectionFlowTest, ExternalModeDialsPptpAndInternalModeL2tp) {
+  f1().relay_mode = 1;
+  const struct {
+    int item;
+    std::uint32_t strategy;
+    const char* line;
+  } modes[] = {{1, 3, "网络模式为：内网模式"}, {0, 1, "网络模式为：外网模式"}};
+  for (const auto& mode : modes) {
+    f2().suiComboBox2.user_select(mode.item);
+    os.ras.clear_calls();
+    const std::size_t logged = log().size();
+    connect();
+    ASSERT_TRUE(connected()) << mode.item;
+    const auto entries = os.ras.calls_of(Call::SetEntry);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].entry.vpn_strategy, mode.strategy) << mode.line;
+    EXPECT_NE(log().find(mode.line, logged), std::string::npos);
+    hang_up();
+  }
 }
 
 TEST_F(ConnectionFlowTest, AutomaticChoiceProbesEveryNodeTwiceAndSelectsTheBest) {
@@ -174,14 +195,30 @@ TEST_F(ConnectionFlowTest, MonitorTellsAHiccupFromADrop) {
   EXPECT_TRUE(connected());
   EXPECT_NE(f2().Label27.caption(), "0 K");
 
+  // A connection of ours that an earlier run left behind goes with the clean-up.
+  os.ras.add_connection("Quovix加速77");
+  const std::string sent = f2().Label26.caption(), received = f2().Label27.caption();
+  const std::string log_before = log();
+  unsigned long long box_at = 0;
+  ui->on_box = [&](const widgets::RecordedBox&) { box_at = ui->now_ms(); };
+  os.ras.clear_calls();
+  const unsigned long long before = ui->now_ms();
   os.ras.drop(handle);
   ui->advance(5000);
   EXPECT_EQ(boxes(), std::vector<std::string>{"网络原因，异常中断"});
+  EXPECT_EQ(os.ras.calls_of(Call::ConnectStatus).size(), 2u);
+  EXPECT_GE(box_at, before + 6000) << "the second look comes six seconds after the first";
   EXPECT_TRUE(idle());
   EXPECT_EQ(f2().RzStatusPane1.caption(), "连接状态： 已断开");
   EXPECT_FALSE(f2().Timer3.enabled());
+  EXPECT_FALSE(f2().Timer4.enabled());
   EXPECT_FALSE(f1().N4.enabled());
   EXPECT_TRUE(f1().N5.enabled());
+  EXPECT_TRUE(os.ras.entry_names().empty());
+  EXPECT_TRUE(os.ras.connection_list().empty());
+  EXPECT_EQ(f2().Label26.caption(), sent);
+  EXPECT_EQ(f2().Label27.caption(), received);
+  EXPECT_EQ(log(), log_before) << "a drop is not logged";
 }
 
 TEST_F(ConnectionFlowTest, TrafficIsShownInWholeUnits) {

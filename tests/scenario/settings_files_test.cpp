@@ -130,6 +130,20 @@ TEST_F(SettingsFilesTest, SiteConfigIsReadByPositionAndRescrambledEachStart) {
   EXPECT_EQ(plain(kSiteIni), site);
 }
 
+TEST_F(SettingsFilesTest, UserIniIsRescrambledUnderFreshKeysAtStart) {
+  const std::string content = "1\nuser_7\n0\n\n1\n0\n0\n2\n0\n0\n0\n0\n0\n";
+  put_plain(kUserIni, content);
+  auto keys = [this] {
+    const std::string disk = os.files.get(kUserIni).value();
+    return disk.substr(0, disk.find("\r\n", disk.find("\r\n") + 2));
+  };
+  const std::string before = keys();
+  os.clock.advance(1);
+  ASSERT_TRUE(start());
+  EXPECT_NE(keys(), before);
+  EXPECT_EQ(plain(kUserIni), content);
+}
+
 TEST_F(SettingsFilesTest, ShortSiteConfigKeepsBuiltInValuesForTheRest) {
   put_plain(kSiteIni, "a=Title\nb=http://y/dl/\n");
   ASSERT_TRUE(start());

@@ -18,6 +18,41 @@ TEST_F(StartupTest, CreatesSixWindowsAndShowsOnlyTheLoginWindow) {
   EXPECT_EQ(f1().CppWebBrowser1.location(), f1().login_page_url);
 }
 
+// Native windows are made as the forms are attached; the first one is the main window.
+class AttachOrderUi : public widgets::HeadlessUi {
+ public:
+  void attach(widgets::Form& form) override { order.push_back(form.name()); }
+  std::vector<std::string> order;
+};
+
+TEST_F(StartupTest, WindowsAreCreatedLoginFirstThenStatusAnnouncementTipsSettingsExit) {
+  AttachOrderUi recording;
+  Application client(os.platform(), recording, deployment());
+  ASSERT_TRUE(client.start());
+  EXPECT_EQ(recording.order,
+            (std::vector<std::string>{"Form1", "Form2", "Form3", "Form4", "Form5", "Form9"}));
+}
+
+TEST_F(StartupTest, ProgressArrivesAsMessage32780AndUnknownPairsAreIgnored) {
+  ASSERT_TRUE(start());
+  const std::string log_before = log();
+  const int unknown[][2] = {{0, 0}, {1, 5}, {2, 3}, {3, 30}, {3, 33}, {4, 4},
+                            {5, 0}, {5, 2}, {6, 2}, {7, 1},  {-1, 1}};
+  for (const auto& [stage, code] : unknown) ui->post(f1(), 32780, stage, code);
+  ui->post(f1(), 32779, 1, 1);
+  ui->post(f1(), 32781, 1, 1);
+  ui->pump();
+  EXPECT_EQ(f1().RzStatusPane1.caption(), "");
+  EXPECT_EQ(log(), log_before);
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_TRUE(f1().suiButton1.enabled());
+  EXPECT_TRUE(f1().visible());
+
+  ui->post(f1(), 32780, 1, 1);
+  ui->pump();
+  EXPECT_EQ(f1().RzStatusPane1.caption(), "正在连接服务器");
+}
+
 TEST_F(StartupTest, SecondCopyIsRefusedWithoutWindows) {
   ASSERT_TRUE(start());
   widgets::HeadlessUi second_ui;

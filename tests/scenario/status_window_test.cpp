@@ -122,6 +122,12 @@ class StatusWindowTest : public LoggedInTest {
     EXPECT_EQ(f2().Timer3.enabled(), s.timers);
     EXPECT_EQ(f2().Timer4.enabled(), s.timers);
   }
+  // A click on "连接" and the dial thread to its end.
+  void run_dial() {
+    f2().suiButton2.click();
+    ASSERT_TRUE(ui->pump_until([&] { return app->dial_thread == nullptr; }));
+    ui->pump();
+  }
   static constexpr State kIdle{"连接", true, true, true, false, "连接状态： 未连接", false, false};
   static constexpr State kConnecting{"连接", false, false, false, false, "连接状态： 正在连接",
                                      true,   false};
@@ -141,9 +147,10 @@ TEST_F(StatusWindowTest, ConnectClickStartsADialAndShowsConnecting) {
 }
 
 TEST_F(StatusWindowTest, FailedDialReturnsToIdleLeavingTheMonitorAlone) {
-  f2().suiButton2.click();
-  f2().set_idle("连接状态： 未连接");
+  os.ras.fail_next(sim::SimRas::Call::Dial, 691);
+  run_dial();
   expect_state(kIdle);
+  EXPECT_EQ(boxes(), std::vector<std::string>{"该账号正在被使用！"});
 }
 
 TEST_F(StatusWindowTest, HangUpClickWhenConnectedStopsTimersAndShowsHangingUp) {
@@ -156,11 +163,11 @@ TEST_F(StatusWindowTest, HangUpClickWhenConnectedStopsTimersAndShowsHangingUp) {
 }
 
 TEST_F(StatusWindowTest, DroppedLinkShowsDisconnectedInIdle) {
-  enter_connected();
-  f2().Timer3.set_enabled(false);
-  f2().Timer4.set_enabled(false);
-  f1().N4.set_enabled(false);
-  f2().set_idle("连接状态： 已断开");
+  f1().relay_mode = 1;
+  run_dial();
+  expect_state(kConnected);
+  os.ras.drop(f1().ras_connection);
+  ui->advance(5000);  // the monitor's tick and its second look
   State dropped = kIdle;
   dropped.pane = "连接状态： 已断开";
   expect_state(dropped);

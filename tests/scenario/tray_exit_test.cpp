@@ -1,12 +1,22 @@
 #include "logged_in_fixture.h"
+#include "shell/password.h"
 
 namespace qvx::testing {
 namespace {
 
 constexpr char kRefusal[] = "正在连接或挂断，请稍候再退出！";
 
+using Call = sim::SimRas::Call;
+
 class TrayExitTest : public LoggedInTest {
  protected:
+  void dial() {
+    f1().relay_mode = 1;
+    f2().suiButton2.click();
+    ASSERT_TRUE(ui->pump_until([&] { return app->dial_thread == nullptr; }));
+    ui->pump();
+    os.ras.clear_calls();
+  }
   void expect_running() {
     EXPECT_FALSE(f1().is_closed());
     EXPECT_FALSE(ui->quit_requested());
@@ -84,6 +94,34 @@ TEST_F(TrayExitTest, TrayExitWhileConnectedEndsAtOnce) {
   f1().N1.click();
   EXPECT_TRUE(boxes().empty());
   expect_ended();
+}
+
+TEST_F(TrayExitTest, ExitHangsUpAndDeletesOnlyTheClientsConnectionsAndEntries) {
+  os.ras.add_entry("公司VPN");
+  const auto foreign = os.ras.add_connection("公司VPN");
+  dial();
+  const auto handle = f1().ras_connection;
+  ASSERT_NE(handle, 0u);
+  ASSERT_EQ(os.ras.entry_names().size(), 2u);
+  f1().N1.click();
+  expect_ended();
+  const auto hang_ups = os.ras.calls_of(Call::HangUp);
+  ASSERT_EQ(hang_ups.size(), 1u);
+  EXPECT_EQ(hang_ups[0].handle, handle);
+  EXPECT_FALSE(os.ras.connection(handle).has_value());
+  EXPECT_TRUE(os.ras.connection(foreign).has_value());
+  EXPECT_EQ(os.ras.entry_names(), std::vector<std::string>{"公司VPN"});
+}
+
+TEST_F(TrayExitTest, TeardownGoesOnWhenTheCleanUpThrows) {
+  dial();
+  os.ras.fail_next(Call::HangUp, 668);
+  f1().N1.click();
+  expect_ended();
+  EXPECT_EQ(
+      unscramble_file_bytes(os.files.get("C:\\Quovix\\user.ini").value(), os.clock).substr(0, 8),
+      "1\nuser1\n")
+      << "user.ini is still saved";
 }
 
 TEST_F(TrayExitTest, TeardownStopsTheThreeBrowserPanes) {

@@ -1,0 +1,73 @@
+// Our rows and adapters to and from the IP Helper records. Written over the record types, so
+// that the native tests can check the mapping and the list walks with stand-ins that have the
+// SDK's member names; the Win32 build instantiates them with the real records.
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/ip_helper.h"
+
+namespace qvx::ip_records {
+
+template <typename Row>  // MIB_IPFORWARDROW
+Row to_native_row(const platform::ForwardRow& r) {
+  Row row;
+  std::memset(&row, 0, sizeof row);
+  row.dwForwardDest = r.dest;
+  row.dwForwardMask = r.mask;
+  row.dwForwardPolicy = r.policy;
+  row.dwForwardNextHop = r.next_hop;
+  row.dwForwardIfIndex = r.if_index;
+  row.dwForwardType = r.type;
+  row.dwForwardProto = r.proto;
+  row.dwForwardAge = r.age;
+  row.dwForwardNextHopAS = r.next_hop_as;
+  row.dwForwardMetric1 = r.metric1;
+  row.dwForwardMetric2 = r.metric2;
+  row.dwForwardMetric3 = r.metric3;
+  row.dwForwardMetric4 = r.metric4;
+  row.dwForwardMetric5 = r.metric5;
+  return row;
+}
+
+// True when a whole record of type T starts at p inside [begin, end). Compared as integers: a
+// link may point anywhere.
+template <typename T>
+bool inside(const T* p, const char* begin, const char* end) {
+  const auto at = reinterpret_cast<std::uintptr_t>(p);
+  const auto first = reinterpret_cast<std::uintptr_t>(begin);
+  const auto last = reinterpret_cast<std::uintptr_t>(end);
+  return at >= first && at <= last && last - at >= sizeof(T);
+}
+
+// A chain of address strings (IP_ADDR_STRING), walked without trusting its links or its text.
+template <typename AddrString>
+std::vector<std::string> address_chain(const AddrString* entry, const char* begin,
+                                       const char* end) {
+  std::vector<std::string> out;
+  for (int n = 0; entry && n < 64 && inside(entry, begin, end); ++n) {
+    const auto& text = entry->IpAddress.String;
+    out.emplace_back(std::begin(text), std::find(std::begin(text), std::end(text), '\0'));
+    entry = entry->Next;
+  }
+  return out;
+}
+
+// The adapters (IP_ADAPTER_INFO) in the buffer GetAdaptersInfo filled, first at its start.
+template <typename AdapterInfo>
+std::vector<platform::Adapter> adapter_list(const char* begin, const char* end) {
+  std::vector<platform::Adapter> out;
+  const auto* adapter = reinterpret_cast<const AdapterInfo*>(begin);
+  for (int n = 0; adapter && n < 256 && inside(adapter, begin, end); ++n) {
+    out.push_back({adapter->Index, address_chain(&adapter->IpAddressList, begin, end),
+                   address_chain(&adapter->GatewayList, begin, end)});
+    adapter = adapter->Next;
+  }
+  return out;
+}
+
+}  // namespace qvx::ip_records
