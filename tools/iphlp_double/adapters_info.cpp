@@ -1,8 +1,10 @@
 // GetAdaptersInfo as Windows lays its answer out: the IP_ADAPTER_INFO records one after the
 // other in the caller's buffer, chained by Next, with the second and later IP_ADDR_STRINGs of
 // every list placed after the last record.
-#include <windows.h>
+// winsock2.h must come before windows.h.
 #include <winsock2.h>
+
+#include <windows.h>
 
 #include <iphlpapi.h>
 

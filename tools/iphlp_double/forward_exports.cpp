@@ -1,7 +1,9 @@
 // The routing-table calls, checked as the SDK describes them and logged with every member of
 // the row they are handed.
-#include <windows.h>
+// winsock2.h must come before windows.h.
 #include <winsock2.h>
+
+#include <windows.h>
 
 #include <iphlpapi.h>
 

@@ -1,8 +1,10 @@
 // The echo functions: Wine's ICMP.DLL forwards them to iphlpapi, so with this DLL in its place
 // every echo the program sends ends here. Answers come from the state's echo table: loopback
 // answers at once, any other address times out, unless the table says otherwise.
-#include <windows.h>
+// winsock2.h must come before windows.h.
 #include <winsock2.h>
+
+#include <windows.h>
 
 #include <ipexport.h>
 // After ipexport.h, whose types it uses.
