@@ -108,7 +108,8 @@ wait_default_update "$mark"
 calls=$(iphlp_calls_after "$mark" | iphlp_without_questions) || qvx_fail "$calls"
 [ "$calls" = "$(iphlp_listing 2 2,65539; echo "$expected_rows"; iphlp_default_set 65539 100 0)" ] ||
   qvx_fail "partial relay calls differ: $(diff <(iphlp_listing 2 2,65539; echo "$expected_rows"; iphlp_default_set 65539 100 0) <(echo "$calls") | head -n 8)"
-[ "$(grep -c '^route .* 65539 type=4 proto=3 age=0 policy=0 nexthopas=0 metric1=1 ' "$(iphlp_file "$IPHLP_STATE")")" = "$rows" ] ||
+range_routes() { grep -c "^route .* $1 type=4 proto=3 age=0 policy=0 nexthopas=0 metric1=1 " "$(iphlp_file "$IPHLP_STATE")"; }
+[ "$(range_routes 65539)" = "$rows" ] ||
   qvx_fail "the routing table does not hold the $rows range routes"
 iphlp_default_route 65539 | grep -q ' metric1=100 ' || qvx_fail "tunnel default: $(iphlp_default_route 65539)"
 iphlp_default_route 2 | grep -q ' metric1=20 ' || qvx_fail "LAN default: $(iphlp_default_route 2)"
@@ -138,7 +139,7 @@ wait_default_update "$mark"
 calls=$(iphlp_calls_after "$mark" | iphlp_without_questions) || qvx_fail "$calls"
 want=$(iphlp_listing 2 65539,2; sed '300s/-> 0$/-> 31/' <<<"$expected_rows"; iphlp_default_set 65539 100 0)
 [ "$calls" = "$want" ] || qvx_fail "300th refused: $(diff <(echo "$want") <(echo "$calls") | head -n 8)"
-[ "$(grep -c '^route .* 65539 type=4 ' "$(iphlp_file "$IPHLP_STATE")")" = $((rows - 1)) ] ||
+[ "$(range_routes 65539)" = $((rows - 1)) ] ||
   qvx_fail "the table should hold all range routes but the 300th"
 hang_up
 

@@ -111,15 +111,27 @@ void apply_line(State& s, const std::string& line) {
   }
 }
 
-// The RAS double's state: the handle of a connection of the client's brand, or 0.
-std::uint32_t brand_connection() {
-  for (const auto& line : read_lines(path("ras_double_state.txt"))) {
-    const auto w = split(line, ' ');
-    if (w.size() > 2 && w[0] == "conn" && w[2].compare(0, kBrand.size(), kBrand) == 0) {
-      return number(w[1]);
+// The RAS double's state: the handle of a connection of the client's brand, or 0. The RAS
+// double always writes its next_handle line; a file that exists without it is caught while
+// being replaced, so it is read again.
+std::uint32_t brand_connection(std::uint32_t known) {
+  const std::string file = path("ras_double_state.txt");
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+    const auto lines = read_lines(file);
+    if (lines.empty() || lines[0].compare(0, 12, "next_handle ") != 0) {
+      Sleep(2);
+      continue;
     }
+    for (const auto& line : lines) {
+      const auto w = split(line, ' ');
+      if (w.size() > 2 && w[0] == "conn" && w[2].compare(0, kBrand.size(), kBrand) == 0) {
+        return number(w[1]);
+      }
+    }
+    return 0;
   }
-  return 0;
+  return known;
 }
 
 // A tunnel that went down took its routes with it; one that came up brings its on-link
@@ -149,7 +161,7 @@ State load() {
     std::remove(control.c_str());
     for (const auto& line : lines) apply_line(s, line);
   }
-  follow_tunnels(s, brand_connection());
+  follow_tunnels(s, brand_connection(s.tunnel_conn));
   return s;
 }
 
@@ -159,8 +171,8 @@ void save_fault(std::ostream& out, const char* kind, const Fault& f) {
   out << "\n";
 }
 
-void save(const State& s) {
-  std::ofstream out(path("iphlp_double_state.txt"), std::ios::binary | std::ios::trunc);
+void write_state(const State& s, const std::string& file) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
   for (const Adapter& a : s.adapters) {
     out << "adapter " << a.index << " addr=";
     for (std::size_t i = 0; i < a.addresses.size(); ++i) {
@@ -187,6 +199,13 @@ void save(const State& s) {
   out << "next_icmp " << s.next_icmp << "\n";
   if (s.tunnel_conn) out << "tunnel_conn " << s.tunnel_conn << "\n";
   for (std::uint32_t h : s.icmp_handles) out << "icmp_open " << h << "\n";
+}
+
+// Written aside and moved into place, so a test reading it never sees half a file.
+void save(const State& s) {
+  const std::string file = path("iphlp_double_state.txt");
+  write_state(s, file + ".new");
+  MoveFileExA((file + ".new").c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 // The first matching entry counts down; skip passes calls through before it fires.
