@@ -1,15 +1,19 @@
 #!/bin/bash
 # A subscriber's journey with the real program under Wine: the demo service on loopback, our
-# RAS test double standing in for Windows RAS. Log in through the keyboard, see the status
-# window, connect, watch the clock and the traffic, hang up, exit; start again and find the
-# account remembered.
+# RAS and IP Helper test doubles standing in for Windows RAS and the routing table. Log in
+# through the keyboard, see the status window, connect with partial relay, watch the clock and
+# the traffic, hang up, exit; start again and find the account remembered.
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
+# shellcheck source=tests/wine/iphlp_double.sh
+source "$(dirname "$0")/iphlp_double.sh"
 : "${QVX_NATIVE_BUILD:?QVX_NATIVE_BUILD must name the native build directory}"
 service=$QVX_NATIVE_BUILD/tools/demo_service/demo_service
 double=$QVX_BUILD/tools/ras_double/rasapi32.dll
+iphlp=$QVX_BUILD/tools/iphlp_double/iphlpapi.dll
 [ -x "$service" ] || qvx_fail "no demo service at $service"
 [ -f "$double" ] || qvx_fail "no RAS test double at $double"
+[ -f "$iphlp" ] || qvx_fail "no IP Helper test double at $iphlp"
 QVX_TIMEOUT=60
 qvx_setup
 
@@ -20,8 +24,8 @@ qvx_poll 10 "demo service" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
 
 routes=()
 for f in "$QVX_SOURCE"/route/*.dat; do routes+=("$f=route/$(basename "$f")"); done
-qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$double" "${routes[@]}"
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n"
+qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$double" "$iphlp" "${routes[@]}"
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n;iphlpapi=n"
 log=qvxl.log
 close_box() {
   local geometry x y w
@@ -55,12 +59,24 @@ expected="用户demo尝试登陆 开始连接验证服务器 正在连接验证�
 [ "$stages" = "$expected" ] || qvx_fail "stage lines: $stages"
 qvx_wait_log_line "$log" '本机外网IP为：61\.152\.12\.34' 1
 
-# The connect button sits at the bottom right of the choice boxes.
+# A LAN adapter holding the local address, and a tunnel that comes up with the dial.
+local_ip=$(qvx_gbk "$QVX_PROGRAM_UNIX/$log" | tr -d '\r' | sed -n 's/.*本机的内网IP为：//p' | tail -n1)
+iphlp_control "adapter 2 addr=$local_ip/255.255.255.0 gw=192.168.1.1" \
+  "adapter 65539 gw=10.8.0.1 type=23 tunnel" "route 0.0.0.0 0.0.0.0 192.168.1.1 2 metric1=20"
+mark=$(iphlp_log_lines)
+
+# The connect button sits at the bottom right of the choice boxes; the relay box is on 部分中转.
 qvx_click_in "$status" 240 350
 qvx_wait_log_line "$log" '建立加速连接成功！' 60
-qvx_wait_log_line "$log" '获得加速服务器网关对应的设备接口为：' 30
-sleep 7
+qvx_wait_log_line "$log" '获得加速服务器网关对应的设备接口为：65539' 30
+updated() { iphlp_calls_after "$mark" | grep -q '^SetIpForwardEntry'; }
+qvx_poll 120 "the routes of partial relay" updated
 qvx_screenshot connected
+# The demo account is on 中国电信: the CNC and CERNET rows go through the tunnel.
+want=$(iphlp_listing 2 2,65539; iphlp_expected_rows CHINANET 65539; iphlp_default_set 65539 100 0)
+calls=$(iphlp_calls_after "$mark" | iphlp_without_questions) || qvx_fail "$calls"
+[ "$calls" = "$want" ] || qvx_fail "partial relay: $(diff <(echo "$want") <(echo "$calls") | head -n 8)"
+qvx_log "partial relay: $(grep -c '^CreateIpForwardEntry' <<<"$calls") route rows checked"
 # The dial went through the RAS test double (not Wine's stub) with a record of this build's size.
 if [ "$QVX_ARCH" = win64 ]; then dial_size=1064; else dial_size=1060; fi
 LC_ALL=C grep -aEq "^RasDialA .* dwSize=$dial_size entry=.* user=demo .* -> 0$" "$QVX_PROGRAM_UNIX/ras_double_log.txt" ||
@@ -74,10 +90,13 @@ qvx_screenshot notices
 tips=$(qvx_wait_window '^精彩提示$' 5)
 close_box "$tips"
 sleep 1
+mark=$(iphlp_log_lines)
 qvx_click_in "$status" 240 350
 qvx_wait_log_line "$log" '成功挂断连接' 30
 sleep 1
 qvx_screenshot hung-up
+want=$(iphlp_default_set 65539 1 0; iphlp_default_set 2 100 1168)
+[ "$(iphlp_calls_after "$mark")" = "$want" ] || qvx_fail "hang-up routing calls: $(iphlp_calls_after "$mark")"
 
 # The tray menu, then the settings window from the status window's menu: tick autostart.
 qvx_click 1014 758 3

@@ -88,8 +88,8 @@ State load() {
   return s;
 }
 
-void save(const State& s) {
-  std::ofstream out(state_path(), std::ios::binary | std::ios::trunc);
+void write_state(const State& s, const std::string& file) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out << "next_handle " << s.next_handle << "\n";
   if (s.overcount) out << "overcount " << s.overcount << "\n";
   for (const auto& f : s.faults)
@@ -103,6 +103,13 @@ void save(const State& s) {
     out << "conn " << c.handle << " " << escape(c.name) << " state=" << c.state << " rx=" << c.rx
         << " tx=" << c.tx << " phone=" << escape(c.phone) << "\n";
   }
+}
+
+// Written aside and moved into place, so a reader (the IP Helper double) never sees half a file.
+void save(const State& s) {
+  const std::string fresh = state_path() + ".new";
+  write_state(s, fresh);
+  MoveFileExA(fresh.c_str(), state_path().c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 void apply_control(State& s) {
