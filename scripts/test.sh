@@ -6,7 +6,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 start=$SECONDS
 ./scripts/setup.sh || exit 1
-if ! ./scripts/build.sh native asan win32; then
+if ! ./scripts/build.sh native asan tsan win32; then
   echo "== FAILED: the build did not complete"
   exit 1
 fi
@@ -18,6 +18,7 @@ run() {
 }
 run native -j 2
 run asan -j 2
+run tsan -j 2
 # GUI tests under Xvfb can lose an event when the machine is loaded: each gets one retry.
 run win32 --repeat until-pass:2
 
