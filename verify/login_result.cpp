@@ -122,6 +122,11 @@ void complete_login(TForm1& f) {
     restore_choice(f2.suiComboBox1, f.node_choice, f2.Label15);
     restore_choice(f2.suiComboBox2, f.network_mode, f2.Label17);
     restore_choice(f2.suiComboBox3, f.relay_mode, f2.Label19);
+  } else {
+    // A dial uses the record: it must hold what the boxes show, not what user.ini had.
+    f.node_choice = f2.suiComboBox1.item_index();
+    f.network_mode = f2.suiComboBox2.item_index();
+    f.relay_mode = f2.suiComboBox3.item_index();
   }
 
   f.ticker_index = 0;

@@ -284,13 +284,31 @@ TEST_F(LoginFlow, RememberedIndexOutsideTheBoxFallsBackToTheFirstItem) {
   EXPECT_EQ(f2().Label19.caption(), "完全中转");
 }
 
-TEST_F(LoginFlow, ChoicesAreNotRestoredWithoutTheOption) {
+// What the boxes show is what a dial uses, so the record follows them.
+TEST_F(LoginFlow, WithoutTheOptionTheRecordFollowsTheBoxes) {
   f1().node_choice = 2;
   f1().network_mode = 1;
+  f1().relay_mode = 1;
   login_and_finish();
   EXPECT_EQ(f2().suiComboBox1.item_index(), 0);
   EXPECT_EQ(f2().suiComboBox2.item_index(), 0);
-  EXPECT_EQ(f1().network_mode, 1);
+  EXPECT_EQ(f2().suiComboBox3.item_index(), 0);
+  EXPECT_EQ(f1().node_choice, 0);
+  EXPECT_EQ(f1().network_mode, 0);
+  EXPECT_EQ(f1().relay_mode, 0);
+}
+
+TEST_F(LoginFlow, EnterDuringALoginStartsNothing) {
+  service.hold(kLog1);
+  Thread_Login* first = login();
+  ASSERT_NE(first, nullptr);
+  service.wait_for(kLog1);
+  f1().Edit2.type_key('\r');
+  EXPECT_EQ(app->login_thread, first);
+  service.release();
+  finish(first);
+  EXPECT_EQ(service.count(kLog1), 1);
+  EXPECT_EQ(f2().suiComboBox1.items().size(), 3u);
 }
 
 TEST_F(LoginFlow, AutoConnectClicksTheConnectButton) {
