@@ -47,6 +47,7 @@ class TForm1 : public widgets::Form, public ClientRecord {
   bool busy() const;  // a dial or hang-up is running
   void exit_step();
   void FormClose();
+  void end_session();
 
   // Login result (verify/login_result.cpp).
   void on_login_progress(int stage, int code);

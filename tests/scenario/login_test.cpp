@@ -112,7 +112,7 @@ TEST_F(LoginFlow, LaterSecondGivesLaterUrlsAFreshToken) {
 }
 
 TEST_F(LoginFlow, UnusualCredentialsArePercentEncoded) {
-  Thread_Login* thread = login("a&t=b", "p w%1");
+  const WorkerId thread = login("a&t=b", "p w%1");
   finish(thread);
   EXPECT_TRUE(starts_with(target_of(kLog1), "/ClientComm/log1.asp?u=a%26t%3Db:p%20w%251&t="));
   EXPECT_EQ(f2().Label2.caption(), "a&t=b");
@@ -120,7 +120,7 @@ TEST_F(LoginFlow, UnusualCredentialsArePercentEncoded) {
 
 TEST_F(LoginFlow, ThreadUsesTheCredentialsOfTheClick) {
   service.hold(kLog1);
-  Thread_Login* thread = login("first", "pw");
+  const WorkerId thread = login("first", "pw");
   ASSERT_TRUE(service.wait_for(kLog1));
   f1().Edit1.paste("changed");
   f1().Edit2.paste("other");
@@ -300,11 +300,12 @@ TEST_F(LoginFlow, WithoutTheOptionTheRecordFollowsTheBoxes) {
 
 TEST_F(LoginFlow, EnterDuringALoginStartsNothing) {
   service.hold(kLog1);
-  Thread_Login* first = login();
-  ASSERT_NE(first, nullptr);
+  const WorkerId first = login();
+  ASSERT_NE(first, 0u);
   service.wait_for(kLog1);
   f1().Edit2.type_key('\r');
-  EXPECT_EQ(app->login_thread, first);
+  ASSERT_NE(app->login_thread, nullptr);
+  EXPECT_EQ(app->login_thread->id(), first);
   service.release();
   finish(first);
   EXPECT_EQ(service.count(kLog1), 1);
