@@ -342,5 +342,21 @@ TEST_F(LoginFlow, FullNodeListFillsTheBoxWith50Items) {
   EXPECT_FALSE(f2().Timer1.enabled());
 }
 
+// The process must end soon after its last window, whatever the login thread waits for, and
+// leave nothing that refuses the next start.
+TEST_F(LoginFlow, ClosingDuringAHeldDownloadEndsAtOnceAndTheNextStartWorks) {
+  service.hold(kLog1);
+  ASSERT_NE(login(), 0u);
+  ASSERT_TRUE(service.wait_for(kLog1));
+  f1().close();
+  EXPECT_TRUE(ui->quit_requested());
+  EXPECT_NE(log().find("成功退出"), std::string::npos);
+  const auto closed = std::chrono::steady_clock::now();
+  stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - closed, std::chrono::seconds(2));
+  ASSERT_TRUE(start());
+  EXPECT_TRUE(boxes().empty());
+}
+
 }  // namespace
 }  // namespace qvx::testing
