@@ -58,6 +58,8 @@ class Application {
   // GUI thread: a worker has finished; clears the pointers to it and frees it.
   void reap(WorkerId id);
   bool worker_alive(WorkerId id) const;
+  // GUI thread: w (a worker the application still owns, or null) has not finished.
+  bool is_running(const Worker* w) const { return w && worker_alive(w->id()); }
   // GUI thread: the worker while it runs, else null. T must be the worker's own type.
   template <typename T>
   T* running(WorkerId id) {

@@ -44,8 +44,11 @@ void TForm1::N1Click() {
 // The status window's button is disabled from the click until the worker reports back; the
 // dial thread goes on with the routes after it has re-enabled the button.
 bool TForm1::busy() const {
-  const auto running = [this](const Worker* w) { return w && app.worker_alive(w->id()); };
-  return !app.Form2->suiButton2.enabled() || running(app.dial_thread) || running(app.hangup_thread);
+  return !app.Form2->suiButton2.enabled() || connection_worker_running();
+}
+
+bool TForm1::connection_worker_running() const {
+  return app.is_running(app.dial_thread) || app.is_running(app.hangup_thread);
 }
 
 void TForm1::exit_step() {
@@ -62,9 +65,7 @@ void TForm1::exit_step() {
 // way is let finish (its steps on this thread still run); then the exit's teardown.
 void TForm1::end_session() {
   constexpr unsigned kWorkerWaitMs = 20000;
-  const auto running = [this](const Worker* w) { return w && app.worker_alive(w->id()); };
-  app.ui.run_until([&] { return !running(app.dial_thread) && !running(app.hangup_thread); },
-                   kWorkerWaitMs);
+  app.ui.run_until([this] { return !connection_worker_running(); }, kWorkerWaitMs);
   app.Form2->hide();
   close();
   app.Form2->close();

@@ -88,6 +88,7 @@ class TForm1 : public widgets::Form, public ClientRecord {
   widgets::TrayIcon RzTrayIcon1;
 
  private:
+  bool connection_worker_running() const;  // the dial or hang-up thread has not ended
   void wire_events();
   void handle_box_change(widgets::Edit& box, std::string& member, widgets::CheckBox& remember,
                          bool tick_on_accept);

@@ -71,7 +71,7 @@ void TForm2::Timer4Timer() {
   TForm1& f1 = *app.Form1;
   // While the dial thread still changes the routes, a drop's clean-up and the idle state it
   // leads to would let a new dial start beside it: the link is watched once the dial is done.
-  if (app.dial_thread && app.worker_alive(app.dial_thread->id())) return;
+  if (app.is_running(app.dial_thread)) return;
   if (f1.dialer.connect_status(f1.ras_connection) == platform::kRasDisconnected) {
     // One miss may be a hiccup: look again six seconds later before calling it a drop.
     app.ui.block_gui(6000);
