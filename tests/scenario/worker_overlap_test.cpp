@@ -61,6 +61,20 @@ TEST_F(WorkerOverlapTest, ExitDuringTheRouteChangesIsRefused) {
   EXPECT_TRUE(connected());
 }
 
+// The refused 退出 empties the account while the dial thread has yet to send it.
+TEST_F(WorkerOverlapTest, RefusedExitDuringADialLeavesTheDialledAccountAlone) {
+  f1().relay_mode = 1;
+  f2().suiButton2.click();  // the thread now waits for the GUI to read the node box
+  f1().N1.click();
+  EXPECT_EQ(boxes(), std::vector<std::string>{kRefusal});
+  EXPECT_EQ(f1().account, "");
+  ASSERT_TRUE(ui->pump_until([&] { return app->dial_thread == nullptr; }));
+  const auto dials = os.ras.calls_of(Call::Dial);
+  ASSERT_EQ(dials.size(), 1u);
+  EXPECT_EQ(dials[0].user, "user1");
+  EXPECT_TRUE(connected());
+}
+
 TEST_F(WorkerOverlapTest, NothingFromTheTrayContradictsTheDropMessage) {
   f1().relay_mode = 1;
   connect();
