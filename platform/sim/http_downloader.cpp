@@ -52,6 +52,7 @@ long HttpDownloader::download(const std::string& url, const std::string& path) {
     // The body goes to the file as it arrives, as the system's download does: a reply of any
     // size costs no memory here.
     std::unique_ptr<platform::OutputFile> out;
+    std::string chunk;  // one buffer for every piece
     bool written = true;
     const auto res = client.Get(
         parsed->target,
@@ -62,7 +63,9 @@ long HttpDownloader::download(const std::string& url, const std::string& path) {
           return written;
         },
         [&](const char* data, std::size_t length) {
-          if (out) out->write(std::string(data, length));
+          if (!out) return true;
+          chunk.assign(data, length);
+          out->write(chunk);
           return true;
         });
     out.reset();
