@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <stdexcept>
+
 #include "platform/sim/http_url.h"
 
 namespace qvx::sim {
@@ -30,6 +32,10 @@ long HttpDownloader::download(const std::string& url, const std::string& path) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     fetched_.push_back(url);
+    if (throw_next_) {
+      throw_next_ = false;
+      throw std::runtime_error("simulated download fault");
+    }
   }
   std::string current = url;
   for (int hop = 0; hop <= limits_.redirects; ++hop) {
@@ -97,6 +103,11 @@ void HttpDownloader::cancel() {
   std::lock_guard<std::mutex> lock(mutex_);
   cancelled_ = true;
   for (void* client : active_) static_cast<httplib::Client*>(client)->stop();
+}
+
+void HttpDownloader::throw_next() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  throw_next_ = true;
 }
 
 void HttpDownloader::end_process() {

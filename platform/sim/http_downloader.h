@@ -27,6 +27,8 @@ class HttpDownloader : public platform::Downloader {
 
   // Test side. A cancel holds for the process that made it; the next one downloads again.
   void end_process();
+  // The next download throws instead of answering (a fault no result code describes).
+  void throw_next();
   // Every URL asked for, as the caller gave it, in order.
   std::vector<std::string> fetched() const;
   void clear_fetched();
@@ -40,6 +42,7 @@ class HttpDownloader : public platform::Downloader {
   std::vector<std::string> fetched_;
   std::set<void*> active_;  // the clients of downloads under way
   bool cancelled_ = false;
+  bool throw_next_ = false;
 };
 
 }  // namespace qvx::sim

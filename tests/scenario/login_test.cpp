@@ -359,5 +359,19 @@ TEST_F(LoginFlow, ClosingDuringAHeldDownloadEndsAtOnceAndTheNextStartWorks) {
   EXPECT_TRUE(boxes().empty());
 }
 
+TEST_F(LoginFlow, LoginThatThrowsEndsAsAFailedLogin) {
+  os.downloader.throw_next();
+  login_and_finish();
+  EXPECT_EQ(boxes(), std::vector<std::string>{"程序异常：simulated download fault"});
+  EXPECT_NE(log().find("程序异常：simulated download fault"), std::string::npos);
+  EXPECT_TRUE(f1().suiButton1.enabled());
+  EXPECT_EQ(f1().RzStatusPane1.caption(), "登陆失败");
+  // The user simply tries again.
+  ui->clear_boxes();
+  finish(login());
+  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_TRUE(boxes().empty());
+}
+
 }  // namespace
 }  // namespace qvx::testing
