@@ -1,6 +1,7 @@
 // Process entry: the real platform and user interface, the application, the message loop.
 #include <windows.h>
 
+#include <chrono>
 #include <exception>
 #include <string>
 
@@ -23,6 +24,10 @@ void run_client() {
   ui.attach_menu_bar(*app.Form2, app.Form2->suiMainMenu1);
   ui.attach_tray_icon(*app.Form1, app.Form1->RzTrayIcon1);
   ui.run();
+  // The teardown has run. A worker still blocked (a download that has not yet seen its cancel)
+  // must not keep this windowless process, and with it the mutex, alive.
+  app.platform.downloader.cancel();
+  if (!app.wait_for_workers(std::chrono::seconds(2))) ExitProcess(0);
 }
 
 void show_exception(const std::string& text) {

@@ -65,8 +65,20 @@ int Dial_class::dial(const std::string& address, const std::string& user,
 
   platform::RasHandle handle = 0;
   if (const std::uint32_t r = ras_.dial(entry_name, dial_user, dial_password, handle)) {
-    // Takes down the half-made connection and the new entry; its own failure wins.
-    clean_up();
+    // A failed dial may still have handed out a handle, and a half-made connection that is not
+    // listed goes away only when that very handle is hung up (a second hang-up of one the
+    // clean-up found is refused harmlessly).
+    const auto release_handle = [this, handle] {
+      if (handle != 0) ras_.hang_up(handle);
+    };
+    // Takes down the new entry and anything of ours still listed; its own failure wins.
+    try {
+      clean_up();
+    } catch (const error_message&) {
+      release_handle();
+      throw;
+    }
+    release_handle();
     throw error_message{2, static_cast<int>(r)};
   }
   connection = handle;

@@ -52,14 +52,14 @@ void Thread_dial::Execute() {
   crt::srand(static_cast<unsigned>(app.platform.clock.now()));
   f1.entry_number = crt::rand() % 100000;
   const std::string entry_name = std::string(kBrandPrefix) + std::to_string(f1.entry_number);
-  const std::string ras_password = md5_hex(f1.user_password).substr(0, 25);
+  const std::string ras_password = md5_hex(credentials_.password).substr(0, 25);
   f1.dialer.set_os_version(f1.os_version.major * 100 + f1.os_version.minor);
 
   try {
     const bool external = f1.network_mode == 0;
     f1.write_log(external ? "网络模式为：外网模式" : "网络模式为：内网模式");
-    f1.dialer.dial(f1.node_addresses[static_cast<std::size_t>(node)], f1.account, ras_password,
-                   entry_name, f1.ras_connection, external ? kPptpOnly : kL2tpOnly,
+    f1.dialer.dial(f1.node_addresses[static_cast<std::size_t>(node)], credentials_.account,
+                   ras_password, entry_name, f1.ras_connection, external ? kPptpOnly : kL2tpOnly,
                    kOptionalEncryption);
     Synchronize([this] { show_connected(); });
     if (f1.relay_mode == 0) {
@@ -90,6 +90,22 @@ void Thread_dial::Execute() {
         break;
     }
   }
+}
+
+// An unexpected failure, perhaps with the tunnel already up, ends as a failed dial does: no
+// connection of ours is left and the window is idle.
+void Thread_dial::Abandon() {
+  TForm1& f1 = *app.Form1;
+  TForm2& f2 = *app.Form2;
+  try {
+    f1.dialer.clean_up();
+  } catch (const error_message&) {
+  }
+  f1.ras_connection = 0;
+  f2.Timer3.set_enabled(false);
+  f2.Timer4.set_enabled(false);
+  f1.N4.set_enabled(false);
+  f2.set_idle("连接状态： 未连接");
 }
 
 void Thread_dial::show_line_check() {

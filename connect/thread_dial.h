@@ -1,15 +1,18 @@
 // Builds the accelerated connection in the background; window changes run on the GUI thread.
 #pragma once
+#include "shell/credentials.h"
 #include "shell/worker.h"
 
 namespace qvx {
 
 class Thread_dial : public Worker {
  public:
-  explicit Thread_dial(Application& app) : Worker(app) {}
+  Thread_dial(Application& app, LoginCredentials credentials)
+      : Worker(app), credentials_(std::move(credentials)) {}
 
  protected:
   void Execute() override;
+  void Abandon() override;
 
  private:
   void show_line_check();
@@ -21,6 +24,9 @@ class Thread_dial : public Worker {
   void show_network_failure();
   void show_dial_failure();
   void show_bad_node();
+
+  // 退出 may empty the account box while this thread dials.
+  const LoginCredentials credentials_;
 };
 
 }  // namespace qvx

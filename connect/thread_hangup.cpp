@@ -6,8 +6,16 @@
 
 namespace qvx {
 
+namespace {
+// Far longer than the route changes of a full table take.
+constexpr std::chrono::minutes kDialRoutesLimit{2};
+}  // namespace
+
 void Thread_hangup::Execute() {
   TForm1& f1 = *app.Form1;
+  // The dial thread may still be adding routes and writing the gateways: restoring before it
+  // ends would leave its later routes and metrics in place.
+  app.wait_for_worker(dial_, kDialRoutesLimit);
   try {
     if (f1.relay_mode == 0) {
       f1.write_log("连接方式为：部分中转。挂断前正在改回路由表");
@@ -37,8 +45,17 @@ void Thread_hangup::show_hung_up() {
 
 // The clock and the monitor stay stopped: the window shows the last time until a new connect.
 void Thread_hangup::show_hang_up_failure() {
+  app.ui.message_box(app.Form2, "挂断错误", kAppTitle, widgets::kMbOk);
+  show_failed_state();
+}
+
+// An unexpected failure leaves the window as a refused hang-up does, so the user can retry.
+void Thread_hangup::Abandon() {
+  show_failed_state();
+}
+
+void Thread_hangup::show_failed_state() {
   TForm2& f2 = *app.Form2;
-  app.ui.message_box(&f2, "挂断错误", kAppTitle, widgets::kMbOk);
   f2.suiButton2.set_caption("挂断");
   f2.suiButton2.set_enabled(true);
   app.Form1->N4.set_enabled(true);

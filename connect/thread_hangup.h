@@ -6,14 +6,19 @@ namespace qvx {
 
 class Thread_hangup : public Worker {
  public:
-  explicit Thread_hangup(Application& app) : Worker(app) {}
+  // dial: the dial worker whose route changes may still be running (0 for none).
+  Thread_hangup(Application& app, WorkerId dial) : Worker(app), dial_(dial) {}
 
  protected:
   void Execute() override;
+  void Abandon() override;
 
  private:
   void show_hung_up();
   void show_hang_up_failure();
+  void show_failed_state();
+
+  const WorkerId dial_;
 };
 
 }  // namespace qvx

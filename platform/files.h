@@ -1,6 +1,7 @@
 // Files, addressed by GBK Windows paths (drive, backslashes). Contents are raw bytes: callers
 // apply text-mode line ends themselves (see text_mode.h), so both targets write the same bytes.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -20,6 +21,9 @@ class Files {
   virtual ~Files() = default;
   virtual std::string program_path() = 0;  // full path of the program file
   virtual std::optional<std::string> read(const std::string& path) = 0;
+  // The first max_bytes bytes (fewer when the file is shorter), whatever the file's size.
+  virtual std::optional<std::string> read_at_most(const std::string& path,
+                                                  std::size_t max_bytes) = 0;
   // Size in bytes, or -1 when the file cannot be opened.
   virtual std::int64_t size(const std::string& path) = 0;
   // Null when the file cannot be opened; append creates a missing file.

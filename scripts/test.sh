@@ -7,7 +7,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 start=$SECONDS
 ./scripts/setup.sh || exit 1
-if ! ./scripts/build.sh native asan win32 win64; then
+if ! ./scripts/build.sh native asan tsan win32 win64; then
   echo "== FAILED: the build did not complete"
   exit 1
 fi
@@ -19,6 +19,7 @@ run() {
 }
 run native -j 2
 run asan -j 2
+run tsan -j 2
 # GUI tests under Xvfb can lose an event when the machine is loaded: each gets one retry.
 run win64 --repeat until-pass:2
 if ./scripts/host_runs_i386.sh; then
@@ -33,7 +34,7 @@ run win32 --repeat until-pass:2
 
 elapsed="$(((SECONDS - start) / 60))m$(((SECONDS - start) % 60))s"
 if [ ${#failed[@]} -eq 0 ]; then
-  echo "== ALL TESTS PASSED (native, asan, fuzz; Wine tests: $wine_ran) in $elapsed"
+  echo "== ALL TESTS PASSED (native, asan, tsan, fuzz; Wine tests: $wine_ran) in $elapsed"
 else
   echo "== FAILED: ${failed[*]} (see above; Wine tests: $wine_ran) after $elapsed"
   exit 1

@@ -17,10 +17,16 @@ namespace qvx {
 const char kAppTitle[] = "Quovix加速";
 
 Application::Application(const platform::Platform& platform, widgets::Ui& ui, Deployment deployment)
-    : platform(platform), ui(ui), deployment(std::move(deployment)), icmp_library(platform, ui) {}
+    : platform(platform), ui(ui), deployment(std::move(deployment)), icmp_library(platform, ui) {
+  ui.on_failure = [this](const std::string& what) { report_failure(what); };
+}
 
+// A worker blocked in a download must not hold up the end of the process: the download is
+// called off, so every worker ends soon and can be joined.
 Application::~Application() {
   ui.shutdown();
+  ui.on_failure = nullptr;
+  platform.downloader.cancel();
   std::vector<std::unique_ptr<Worker>> remaining;
   {
     std::lock_guard<std::mutex> lock(workers_mutex_);
@@ -48,37 +54,66 @@ bool Application::start() {
   Form5 = form5_.get();
   form9_ = std::make_unique<TForm9>(*this);
   Form9 = form9_.get();
-  for (widgets::Form* form : std::initializer_list<widgets::Form*>{
-           Form1, Form2, Form3, Form4, Form5, Form9}) {
+  for (widgets::Form* form :
+       std::initializer_list<widgets::Form*>{Form1, Form2, Form3, Form4, Form5, Form9}) {
     ui.attach(*form);
   }
   Form1->show();
   return true;
 }
 
-void Application::reap(Worker* worker) {
-  if (login_thread == worker) login_thread = nullptr;
-  if (dial_thread == worker) dial_thread = nullptr;
-  if (hangup_thread == worker) hangup_thread = nullptr;
+void Application::worker_finished(WorkerId id) {
+  {
+    std::lock_guard<std::mutex> lock(workers_mutex_);
+    worker_done_.notify_all();
+  }
+  ui.queue([this, id] { reap(id); });
+}
+
+void Application::reap(WorkerId id) {
   std::unique_ptr<Worker> finished;
   {
     std::lock_guard<std::mutex> lock(workers_mutex_);
     auto it = std::find_if(workers_.begin(), workers_.end(),
-                           [worker](const auto& w) { return w.get() == worker; });
+                           [id](const auto& w) { return w->id() == id; });
     if (it == workers_.end()) return;
     finished = std::move(*it);
     workers_.erase(it);
   }
+  if (login_thread == finished.get()) login_thread = nullptr;
+  if (dial_thread == finished.get()) dial_thread = nullptr;
+  if (hangup_thread == finished.get()) hangup_thread = nullptr;
   finished->join();
 }
 
-bool Application::worker_alive(const Worker* worker) const {
-  if (!worker) return false;
+bool Application::worker_alive(WorkerId id) const {
   std::lock_guard<std::mutex> lock(workers_mutex_);
   for (const auto& w : workers_) {
-    if (w.get() == worker) return !w->finished();
+    if (w->id() == id) return !w->finished();
   }
   return false;
+}
+
+bool Application::wait_for_worker(WorkerId id, std::chrono::milliseconds limit) {
+  std::unique_lock<std::mutex> lock(workers_mutex_);
+  return worker_done_.wait_for(lock, limit, [&] {
+    return std::none_of(workers_.begin(), workers_.end(),
+                        [id](const auto& w) { return w->id() == id && !w->finished(); });
+  });
+}
+
+bool Application::wait_for_workers(std::chrono::milliseconds limit) {
+  std::unique_lock<std::mutex> lock(workers_mutex_);
+  return worker_done_.wait_for(lock, limit, [&] {
+    return std::all_of(workers_.begin(), workers_.end(),
+                       [](const auto& w) { return w->finished(); });
+  });
+}
+
+void Application::report_failure(const std::string& what) {
+  const std::string text = "程序异常：" + (what.empty() ? std::string("未知错误") : what);
+  if (Form1) Form1->write_log(text);
+  ui.message_box(nullptr, text, kAppTitle, widgets::kMbOk);
 }
 
 }  // namespace qvx

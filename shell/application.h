@@ -1,8 +1,12 @@
 // The application object: builds the six windows over the platform and toolkit it is given,
 // holds the window and thread pointers, and owns the worker threads.
 #pragma once
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "connect/cping.h"
@@ -48,9 +52,28 @@ class Application {
     raw->start();
     return raw;
   }
+  WorkerId next_worker_id() { return ++last_worker_id_; }
+  // Worker thread, at its very end: wakes the waiters and has the GUI thread reap it.
+  void worker_finished(WorkerId id);
   // GUI thread: a worker has finished; clears the pointers to it and frees it.
-  void reap(Worker* worker);
-  bool worker_alive(const Worker* worker) const;
+  void reap(WorkerId id);
+  bool worker_alive(WorkerId id) const;
+  // GUI thread: w (a worker the application still owns, or null) has not finished.
+  bool is_running(const Worker* w) const { return w && worker_alive(w->id()); }
+  // GUI thread: the worker while it runs, else null. T must be the worker's own type.
+  template <typename T>
+  T* running(WorkerId id) {
+    std::lock_guard<std::mutex> lock(workers_mutex_);
+    for (const auto& w : workers_) {
+      if (w->id() == id) return w->finished() ? nullptr : static_cast<T*>(w.get());
+    }
+    return nullptr;
+  }
+  // Block until the worker (or every worker) has finished; false when the time ran out.
+  bool wait_for_worker(WorkerId id, std::chrono::milliseconds limit);
+  bool wait_for_workers(std::chrono::milliseconds limit);
+  // GUI thread: an unexpected exception, logged and shown once.
+  void report_failure(const std::string& what);
 
   platform::Platform platform;  // references to the services, copied in
   widgets::Ui& ui;
@@ -75,7 +98,9 @@ class Application {
   std::unique_ptr<TForm5> form5_;
   std::unique_ptr<TForm9> form9_;
   mutable std::mutex workers_mutex_;
+  std::condition_variable worker_done_;
   std::vector<std::unique_ptr<Worker>> workers_;
+  std::atomic<WorkerId> last_worker_id_{0};
 };
 
 }  // namespace qvx

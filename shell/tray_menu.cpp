@@ -1,3 +1,5 @@
+#include "connect/thread_dial.h"
+#include "connect/thread_hangup.h"
 #include "shell/application.h"
 #include "shell/unit1.h"
 #include "status/unit2.h"
@@ -39,9 +41,14 @@ void TForm1::N1Click() {
   exit_step();
 }
 
-// The status window's button is disabled from the click until the worker reports back.
+// The status window's button is disabled from the click until the worker reports back; the
+// dial thread goes on with the routes after it has re-enabled the button.
 bool TForm1::busy() const {
-  return !app.Form2->suiButton2.enabled();
+  return !app.Form2->suiButton2.enabled() || connection_worker_running();
+}
+
+bool TForm1::connection_worker_running() const {
+  return app.is_running(app.dial_thread) || app.is_running(app.hangup_thread);
 }
 
 void TForm1::exit_step() {
@@ -49,6 +56,16 @@ void TForm1::exit_step() {
     app.ui.message_box(app.Form2, "正在连接或挂断，请稍候再退出！", kAppTitle, widgets::kMbOk);
     return;
   }
+  app.Form2->hide();
+  close();
+  app.Form2->close();
+}
+
+// Logging off cannot be refused, so instead of the busy test's refusal the dial or hang-up under
+// way is let finish (its steps on this thread still run); then the exit's teardown.
+void TForm1::end_session() {
+  constexpr unsigned kWorkerWaitMs = 20000;
+  app.ui.run_until([this] { return !connection_worker_running(); }, kWorkerWaitMs);
   app.Form2->hide();
   close();
   app.Form2->close();

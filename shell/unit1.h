@@ -47,6 +47,7 @@ class TForm1 : public widgets::Form, public ClientRecord {
   bool busy() const;  // a dial or hang-up is running
   void exit_step();
   void FormClose();
+  void end_session();
 
   // Login result (verify/login_result.cpp).
   void on_login_progress(int stage, int code);
@@ -87,6 +88,7 @@ class TForm1 : public widgets::Form, public ClientRecord {
   widgets::TrayIcon RzTrayIcon1;
 
  private:
+  bool connection_worker_running() const;  // the dial or hang-up thread has not ended
   void wire_events();
   void handle_box_change(widgets::Edit& box, std::string& member, widgets::CheckBox& remember,
                          bool tick_on_accept);

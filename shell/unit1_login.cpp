@@ -12,8 +12,8 @@ bool accepted_login_char(char c) {
 }
 
 // Only the last character is tested, so a paste ending in an admitted character is kept whole.
-void TForm1::handle_box_change(widgets::Edit& box, std::string& member,
-                               widgets::CheckBox& remember, bool tick_on_accept) {
+void TForm1::handle_box_change(widgets::Edit& box, std::string& member, widgets::CheckBox& remember,
+                               bool tick_on_accept) {
   const std::string& text = box.text();
   if (text.empty()) {
     remember.set_checked(false);
@@ -27,12 +27,17 @@ void TForm1::handle_box_change(widgets::Edit& box, std::string& member,
   }
 }
 
-void TForm1::Edit1Change() { handle_box_change(Edit1, account, suiCheckBox1, true); }
+void TForm1::Edit1Change() {
+  handle_box_change(Edit1, account, suiCheckBox1, true);
+}
 
-void TForm1::Edit2Change() { handle_box_change(Edit2, user_password, suiCheckBox2, false); }
+void TForm1::Edit2Change() {
+  handle_box_change(Edit2, user_password, suiCheckBox2, false);
+}
 
+// Enter stands for the button, so it does nothing while the button does: during a login.
 void TForm1::Edit2KeyPress(char& key) {
-  if (key == '\r') suiButton1Click();
+  if (key == '\r' && suiButton1.enabled()) suiButton1Click();
 }
 
 void TForm1::handle_remember_click(widgets::CheckBox& box, const widgets::Edit& edit, int& flag,
@@ -55,10 +60,18 @@ void TForm1::suiCheckBox2Click() {
   handle_remember_click(suiCheckBox2, Edit2, remember_password, "请您先输入密码！");
 }
 
-void TForm1::Label3Click() { app.platform.shell.open(register_url); }
-void TForm1::Label4Click() { app.platform.shell.open(find_password_url); }
-void TForm1::Label5Click() { app.platform.shell.open(site_url); }
-void TForm1::Label6Click() { app.platform.shell.open(help_url); }
+void TForm1::Label3Click() {
+  app.platform.shell.open(register_url);
+}
+void TForm1::Label4Click() {
+  app.platform.shell.open(find_password_url);
+}
+void TForm1::Label5Click() {
+  app.platform.shell.open(site_url);
+}
+void TForm1::Label6Click() {
+  app.platform.shell.open(help_url);
+}
 
 void TForm1::suiButton1Click() {
   if (Edit1.text().empty()) {

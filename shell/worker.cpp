@@ -1,23 +1,53 @@
 #include "shell/worker.h"
 
+#include <exception>
+
 #include "shell/application.h"
 
 namespace qvx {
 
-Worker::~Worker() { join(); }
+Worker::Worker(Application& app) : app(app), id_(app.next_worker_id()) {}
+
+Worker::~Worker() {
+  join();
+}
 
 void Worker::start() {
-  thread_ = std::thread([this] {
+  thread_ = std::thread([this] { run(); });
+}
+
+// The thread's failure boundary: nothing may reach std::terminate.
+void Worker::run() {
+  std::string failure;
+  bool failed = false;
+  try {
     Execute();
-    finished_ = true;
-    app.ui.queue([app = &app, self = this] { app->reap(self); });
-  });
+  } catch (const std::exception& e) {
+    failed = true;
+    failure = e.what();
+  } catch (...) {
+    failed = true;
+  }
+  if (failed) {
+    try {
+      Synchronize([this, &failure] {
+        app.report_failure(failure);
+        Abandon();
+      });
+    } catch (...) {
+      // The report itself failed; the worker still ends normally below.
+    }
+  }
+  finished_ = true;
+  app.worker_finished(id_);
 }
 
 void Worker::join() {
   if (thread_.joinable()) thread_.join();
 }
 
-void Worker::Synchronize(const std::function<void()>& fn) { app.ui.synchronize(fn); }
+void Worker::Synchronize(const std::function<void()>& fn) {
+  app.ui.synchronize(fn);
+}
 
 }  // namespace qvx

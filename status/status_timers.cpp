@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "connect/thread_dial.h"
 #include "shell/application.h"
 #include "shell/unit1.h"
 #include "status/unit2.h"
@@ -68,6 +69,9 @@ void TForm2::Timer3Timer() {
 
 void TForm2::Timer4Timer() {
   TForm1& f1 = *app.Form1;
+  // While the dial thread still changes the routes, a drop's clean-up and the idle state it
+  // leads to would let a new dial start beside it: the link is watched once the dial is done.
+  if (app.is_running(app.dial_thread)) return;
   if (f1.dialer.connect_status(f1.ras_connection) == platform::kRasDisconnected) {
     // One miss may be a hiccup: look again six seconds later before calling it a drop.
     app.ui.block_gui(6000);
@@ -78,7 +82,14 @@ void TForm2::Timer4Timer() {
         f1.dialer.clean_up();
       } catch (const error_message&) {
       }
+      // The box's outcome is the idle state: while it is open, nothing may hang up the dead
+      // connection or end the program under this handler.
+      f1.ras_connection = 0;
+      f1.N4.set_enabled(false);
+      f1.N1.set_enabled(false);
+      suiButton2.set_enabled(false);
       app.ui.message_box(this, "网络原因，异常中断", kAppTitle, widgets::kMbOk);
+      f1.N1.set_enabled(true);
       suiButton2.set_caption("连接");
       suiButton2.set_enabled(true);
       f1.N5.set_enabled(true);

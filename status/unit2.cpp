@@ -151,9 +151,9 @@ void TForm2::suiButton2Click() {
     RzStatusPane1.set_caption("连接状态： 正在连接");
     RzStatusPane1.set_blinking(true);
     // A worker that has ended is gone; only a running one is asked to stop.
-    if (app.worker_alive(app.dial_thread)) app.dial_thread->Terminate();
+    if (app.is_running(app.dial_thread)) app.dial_thread->Terminate();
     app.dial_thread = nullptr;
-    app.dial_thread = app.launch<Thread_dial>();
+    app.dial_thread = app.launch<Thread_dial>(LoginCredentials{f1.account, f1.user_password});
   } else if (suiButton2.caption() == kHangUp) {
     suiButton2.set_enabled(false);
     f1.N4.set_enabled(false);
@@ -161,9 +161,9 @@ void TForm2::suiButton2Click() {
     Timer4.set_enabled(false);
     RzStatusPane1.set_caption("连接状态： 正在挂断");
     RzStatusPane1.set_blinking(true);
-    if (app.worker_alive(app.hangup_thread)) app.hangup_thread->Terminate();
+    if (app.is_running(app.hangup_thread)) app.hangup_thread->Terminate();
     app.hangup_thread = nullptr;
-    app.hangup_thread = app.launch<Thread_hangup>();
+    app.hangup_thread = app.launch<Thread_hangup>(app.dial_thread ? app.dial_thread->id() : 0);
   }
 }
 

@@ -53,18 +53,19 @@ void version_too_old(TForm1& f) {
 // and one that is held is always let go again (resumed or cancelled) so nothing waits on it.
 void offer_update(TForm1& f) {
   Application& app = f.app;
-  Thread_Login* thread = app.login_thread;
-  if (app.worker_alive(thread)) thread->Suspend();
+  // Held by its serial number: the box's own message loop may reap the thread meanwhile, and
+  // a new worker may then live at its address.
+  const WorkerId login = app.login_thread ? app.login_thread->id() : 0;
+  if (Thread_Login* thread = app.running<Thread_Login>(login)) thread->Suspend();
   const int answer = app.ui.message_box(
       &f, "检测到有最新版本，当前版本仍可使用。\n您需要使用自动更新升级到最新版本吗?", "升级提示 ",
       widgets::kMbYesNo | widgets::kMbIconQuestion);
-  // The box's own message loop may have reaped the thread meanwhile.
-  const bool alive = app.worker_alive(thread);
+  Thread_Login* thread = app.running<Thread_Login>(login);
   if (answer == widgets::kIdYes) {
     app.login_thread = nullptr;
-    if (alive) thread->Cancel();
+    if (thread) thread->Cancel();
     run_updater(f);
-  } else if (alive) {
+  } else if (thread) {
     thread->Resume();
   }
 }
@@ -122,6 +123,11 @@ void complete_login(TForm1& f) {
     restore_choice(f2.suiComboBox1, f.node_choice, f2.Label15);
     restore_choice(f2.suiComboBox2, f.network_mode, f2.Label17);
     restore_choice(f2.suiComboBox3, f.relay_mode, f2.Label19);
+  } else {
+    // A dial uses the record: it must hold what the boxes show, not what user.ini had.
+    f.node_choice = f2.suiComboBox1.item_index();
+    f.network_mode = f2.suiComboBox2.item_index();
+    f.relay_mode = f2.suiComboBox3.item_index();
   }
 
   f.ticker_index = 0;

@@ -1,5 +1,6 @@
 // Reading the verification servers' replies straight into the client record.
 #pragma once
+#include <cstddef>
 #include <string>
 
 namespace qvx {
@@ -7,6 +8,9 @@ namespace qvx {
 struct ClientRecord;
 
 constexpr std::size_t kVerificationLineMax = 199;
+// The token replies are read no further than this: a full list of 49 nodes and 50 ticker
+// entries with long links stays far below it, and a hostile reply costs no more memory.
+constexpr std::size_t kTokenReplyMax = 256 * 1024;
 
 // The first line of a reply read in text mode: up to the first line feed, at most 199 bytes.
 std::string first_line(const std::string& text);

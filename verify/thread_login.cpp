@@ -48,10 +48,19 @@ bool Thread_Login::download(const std::string& url, const std::string& path) {
   return app.platform.downloader.download(url, path) == 0;
 }
 
-std::string Thread_Login::take_file(const std::string& path) {
-  const auto bytes = app.platform.files.read(path);
+std::string Thread_Login::take_file(const std::string& path, std::size_t max_bytes) {
+  const auto bytes = app.platform.files.read_at_most(path, max_bytes);
   app.platform.files.remove(path);
   return platform::from_disk_text(bytes.value_or(std::string()));
+}
+
+// An unexpected failure ends the login like a failed one: the user can press the button again.
+void Thread_Login::Abandon() {
+  TForm1& f = *app.Form1;
+  if (f.is_closed()) return;
+  if (app.login_thread == this) app.login_thread = nullptr;
+  f.RzStatusPane1.set_caption("登陆失败");
+  f.suiButton1.set_enabled(true);
 }
 
 void Thread_Login::Execute() {
@@ -84,8 +93,9 @@ void Thread_Login::Execute() {
     post(1, 4);
     server = choice.fresh_choice();
     record.write_log("重新选择验证服务器编号为：" + std::to_string(server));
-    // Stored before any download, so the next login starts from it even if this one fails.
-    record.verify_server = server;
+    // Stored before any download, so the next login starts from it even if this one fails;
+    // by the GUI thread, which also reads it when saving at exit.
+    app.ui.queue([app = &app, server] { app->Form1->verify_server = server; });
   }
 
   const std::string prefix = "http://" + servers[server - 1].authority() + "/ClientComm/";
@@ -101,7 +111,8 @@ void Thread_Login::Execute() {
     return;
   }
   post(1, 3);
-  VerificationFields fields(first_line(take_file(information)));
+  // Room for the line end after a full line, so a CR there is never taken for content.
+  VerificationFields fields(first_line(take_file(information, kVerificationLineMax + 2)));
   if (!fields.accepted()) {
     post(2, 2);
     return;
@@ -127,13 +138,13 @@ void Thread_Login::Execute() {
     return;
   }
   post(4, 3);
-  parse_node_list(take_file(list), record);
+  parse_node_list(take_file(list, kTokenReplyMax), record);
 
   if (!pass_gate()) return;
   if (!record.settings_url.empty()) {
     post(6, 1);
     if (download(record.settings_url + request_token(clock), list)) {
-      parse_service_settings(take_file(list), record);
+      parse_service_settings(take_file(list, kTokenReplyMax), record);
     }
   }
 

@@ -5,15 +5,10 @@
 #include <mutex>
 #include <string>
 
+#include "shell/credentials.h"
 #include "shell/worker.h"
 
 namespace qvx {
-
-// The credentials as they stood when the login button was pressed.
-struct LoginCredentials {
-  std::string account;
-  std::string password;
-};
 
 class Thread_Login : public Worker {
  public:
@@ -26,12 +21,14 @@ class Thread_Login : public Worker {
 
  protected:
   void Execute() override;
+  void Abandon() override;
 
  private:
   bool pass_gate();  // false once cancelled
   void post(int stage, int code);
   bool download(const std::string& url, const std::string& path);
-  std::string take_file(const std::string& path);  // text-mode content; the file is deleted
+  // Text-mode content, at most max_bytes of the file; the file is deleted.
+  std::string take_file(const std::string& path, std::size_t max_bytes);
 
   LoginCredentials credentials_;
   std::mutex pause_mutex_;

@@ -25,17 +25,21 @@ class Form : public Control {
   void show();   // runs on_show
   void hide();   // runs on_hide
   void close();  // runs on_close, then hides; the main window's close ends the program
+  // The user's session ends (log-off, shut-down): on_end_session, or a plain close without one.
+  void end_session();
   bool topmost() const { return topmost_; }
   void set_topmost(bool on);
   void set_position(int left, int top);
   bool is_closed() const { return closed_; }
 
-  Handler on_show, on_hide, on_close;
+  Handler on_show, on_hide, on_close, on_end_session;
   // Title-bar buttons (close and minimise) as the frame reports them.
   std::function<void(TitleButton)> on_title_button;
   // Window messages posted to this form (WM_APP range).
   std::function<void(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)> on_message;
-  void title_button(TitleButton b) { if (on_title_button) on_title_button(b); }
+  void title_button(TitleButton b) {
+    if (on_title_button) on_title_button(b);
+  }
 
  private:
   FormStyle style_;

@@ -43,11 +43,18 @@ class Ui {
   virtual void timer_changed(Timer& timer, bool alive) = 0;
   // Blocks the GUI thread (the windows do not respond meanwhile).
   virtual void block_gui(unsigned ms) = 0;
+  // GUI thread: handles messages and tasks until done() holds or ms have passed; false then.
+  virtual bool run_until(const std::function<bool()>& done, unsigned ms) = 0;
   virtual Size screen_size() = 0;
   // The main window closed: leave the message loop.
   virtual void quit() = 0;
   // Wakes any worker waiting in synchronize and makes later calls return at once.
   virtual void shutdown() = 0;
+
+  // Set by the application: told of an exception that escaped a handler on the GUI thread.
+  std::function<void(const std::string& what)> on_failure;
+  // Runs a handler as a failure boundary: an exception ends at on_failure, never beyond.
+  void guard(const std::function<void()>& handler) noexcept;
 };
 
 }  // namespace qvx::widgets

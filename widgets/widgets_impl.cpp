@@ -1,3 +1,5 @@
+#include <exception>
+
 #include "widgets/form.h"
 #include "widgets/menu.h"
 #include "widgets/timer.h"
@@ -6,10 +8,28 @@
 
 namespace qvx::widgets {
 
+void Ui::guard(const std::function<void()>& handler) noexcept {
+  std::string what;
+  try {
+    handler();
+    return;
+  } catch (const std::exception& e) {
+    what = e.what();
+  } catch (...) {
+  }
+  try {
+    if (on_failure) on_failure(what);
+  } catch (...) {
+    // Reporting failed as well; the handler's caller still goes on.
+  }
+}
+
 Timer::Timer(Ui& ui, std::string name, unsigned interval_ms)
     : ui_(ui), name_(std::move(name)), interval_(interval_ms) {}
 
-Timer::~Timer() { ui_.timer_changed(*this, false); }
+Timer::~Timer() {
+  ui_.timer_changed(*this, false);
+}
 
 void Timer::set_enabled(bool on) {
   if (on == enabled_) return;
@@ -75,6 +95,14 @@ void Form::close() {
   closed_ = true;
   if (on_close) on_close();
   hide();
+}
+
+void Form::end_session() {
+  if (on_end_session) {
+    on_end_session();
+  } else {
+    close();
+  }
 }
 
 void Form::set_topmost(bool on) {

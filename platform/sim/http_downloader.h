@@ -2,6 +2,7 @@
 #pragma once
 #include <chrono>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,13 @@ class HttpDownloader : public platform::Downloader {
   HttpDownloader(platform::Files& files, Limits limits) : files_(files), limits_(limits) {}
 
   long download(const std::string& url, const std::string& path) override;
+  void cancel() override;
 
-  // Test side: every URL asked for, as the caller gave it, in order.
+  // Test side. A cancel holds for the process that made it; the next one downloads again.
+  void end_process();
+  // The next download throws instead of answering (a fault no result code describes).
+  void throw_next();
+  // Every URL asked for, as the caller gave it, in order.
   std::vector<std::string> fetched() const;
   void clear_fetched();
 
@@ -34,6 +40,9 @@ class HttpDownloader : public platform::Downloader {
   const Limits limits_;
   mutable std::mutex mutex_;
   std::vector<std::string> fetched_;
+  std::set<void*> active_;  // the clients of downloads under way
+  bool cancelled_ = false;
+  bool throw_next_ = false;
 };
 
 }  // namespace qvx::sim

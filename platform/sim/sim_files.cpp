@@ -58,6 +58,15 @@ std::optional<std::string> SimFiles::read(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::optional<std::string> SimFiles::read_at_most(const std::string& path, std::size_t max_bytes) {
+  std::ifstream in(host_path(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string out(max_bytes, '\0');
+  in.read(out.data(), static_cast<std::streamsize>(max_bytes));
+  out.resize(static_cast<std::size_t>(in.gcount()));
+  return out;
+}
+
 std::int64_t SimFiles::size(const std::string& path) {
   std::error_code ec;
   const fs::path p = host_path(path);
@@ -66,11 +75,9 @@ std::int64_t SimFiles::size(const std::string& path) {
   return ec ? -1 : static_cast<std::int64_t>(n);
 }
 
-std::unique_ptr<platform::OutputFile> SimFiles::open_output(const std::string& path,
-                                                            bool append) {
+std::unique_ptr<platform::OutputFile> SimFiles::open_output(const std::string& path, bool append) {
   if (!writable(path)) return nullptr;
-  std::ofstream out(host_path(path),
-                    std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+  std::ofstream out(host_path(path), std::ios::binary | (append ? std::ios::app : std::ios::trunc));
   if (!out) return nullptr;
   return std::make_unique<HostOutputFile>(std::move(out));
 }

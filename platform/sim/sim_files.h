@@ -15,6 +15,7 @@ class SimFiles : public platform::Files {
 
   std::string program_path() override { return program_path_; }
   std::optional<std::string> read(const std::string& path) override;
+  std::optional<std::string> read_at_most(const std::string& path, std::size_t max_bytes) override;
   std::int64_t size(const std::string& path) override;
   std::unique_ptr<platform::OutputFile> open_output(const std::string& path, bool append) override;
   bool replace(const std::string& path, const std::string& bytes) override;

@@ -9,15 +9,38 @@ std::uint32_t SimIpHelper::best_interface(std::uint32_t, std::uint32_t& if_index
 }
 
 std::uint32_t SimIpHelper::create_forward_entry(const platform::ForwardRow& row) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_);
+  create_waiting_ = hold_creates_;
+  released_.wait(lock, [this] { return !hold_creates_; });
+  create_waiting_ = false;
   created_.push_back(row);
+  writes_.push_back({true, row});
   return 0;
 }
 
 std::uint32_t SimIpHelper::set_forward_entry(const platform::ForwardRow& row) {
   std::lock_guard<std::mutex> lock(mutex_);
   set_.push_back(row);
+  writes_.push_back({false, row});
   return 0;
+}
+
+std::vector<SimIpHelper::Write> SimIpHelper::writes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return writes_;
+}
+
+void SimIpHelper::hold_creates(bool on) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hold_creates_ = on;
+  }
+  released_.notify_all();
+}
+
+bool SimIpHelper::create_waiting() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return create_waiting_;
 }
 
 bool SimIpHelper::adapters(std::vector<platform::Adapter>& out) {
@@ -58,6 +81,7 @@ void SimIpHelper::clear_rows() {
   std::lock_guard<std::mutex> lock(mutex_);
   created_.clear();
   set_.clear();
+  writes_.clear();
 }
 
 }  // namespace qvx::sim

@@ -2,6 +2,7 @@
 // answer, and the adapter list (the simulated RAS adds its tunnel adapters here).
 #pragma once
 #include <algorithm>
+#include <condition_variable>
 #include <mutex>
 
 #include "platform/ip_helper.h"
@@ -24,12 +25,25 @@ class SimIpHelper : public platform::IpHelper {
   std::vector<platform::ForwardRow> created() const;
   std::vector<platform::ForwardRow> set_rows() const;
   void clear_rows();
+  // Every write to the table, created or set, in the order it came.
+  struct Write {
+    bool created;
+    platform::ForwardRow row;
+  };
+  std::vector<Write> writes() const;
+  // A slow IP Helper: while held, create_forward_entry waits; create_waiting() tells when one does.
+  void hold_creates(bool on);
+  bool create_waiting() const;
 
  private:
   mutable std::mutex mutex_;
+  std::condition_variable released_;
   std::vector<platform::Adapter> adapters_;
   std::vector<platform::ForwardRow> created_;
   std::vector<platform::ForwardRow> set_;
+  std::vector<Write> writes_;
+  bool hold_creates_ = false;
+  bool create_waiting_ = false;
   std::uint32_t best_index_ = 2;
   std::uint32_t best_result_ = 0;
   bool adapters_fail_ = false;

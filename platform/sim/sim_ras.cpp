@@ -1,6 +1,7 @@
 #include "platform/sim/sim_ras.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "platform/sim/sim_ip_helper.h"
 
@@ -15,6 +16,10 @@ constexpr std::uint32_t kInvalidName = 123;  // ERROR_INVALID_NAME
 std::optional<std::uint32_t> SimRas::take_fault(Call call, const std::string& name) {
   for (auto it = faults_.begin(); it != faults_.end(); ++it) {
     if (it->call != call || (!it->name.empty() && it->name != name)) continue;
+    if (it->throws) {
+      faults_.erase(it);
+      throw std::runtime_error("simulated RAS fault");
+    }
     const std::uint32_t code = it->code;
     if (it->times > 0 && --it->times == 0) faults_.erase(it);
     return code;
@@ -86,21 +91,26 @@ std::uint32_t SimRas::set_entry(const std::string& name, const platform::RasEntr
 
 std::uint32_t SimRas::dial(const std::string& entry_name, const std::string& user,
                            const std::string& password, RasHandle& handle) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_);
   CallRecord r(Call::Dial);
   r.name = entry_name;
   r.user = user;
   r.password = password;
   if (auto code = take_fault(Call::Dial, entry_name)) {
     // Like RAS, a failed dial still hands out a handle to a half-made connection that
-    // stays listed until it is hung up.
+    // stays until it is hung up.
     r.result = *code;
     Connection c = new_connection(entry_name, platform::kRasDisconnected, user, password);
+    c.listed = failed_dials_listed;
     connections_.push_back(c);
     handle = r.handle = c.handle;
   } else if (find_entry(entry_name) == phone_book_.end()) {
     r.result = platform::kRasEntryNotFound;
   } else {
+    // The entry was read when the dial began; the line may take its time to come up.
+    dial_waiting_ = hold_dials_;
+    dials_released_.wait(lock, [this] { return !hold_dials_; });
+    dial_waiting_ = false;
     Connection c = new_connection(entry_name, platform::kRasConnected, user, password);
     c.adapter_index = next_adapter_index_++;
     connections_.push_back(c);
@@ -132,7 +142,9 @@ std::uint32_t SimRas::connections(std::vector<platform::RasConnection>& out) {
   if (auto code = take_fault(Call::Connections, "")) {
     r.result = *code;
   } else {
-    for (const auto& c : connections_) out.push_back({c.handle, c.entry_name});
+    for (const auto& c : connections_) {
+      if (c.listed) out.push_back({c.handle, c.entry_name});
+    }
   }
   return record(r);
 }
@@ -199,6 +211,24 @@ std::uint32_t SimRas::statistics(RasHandle handle, std::uint32_t& received, std:
 void SimRas::fail_next(Call call, std::uint32_t code, int times, const std::string& name) {
   std::lock_guard<std::mutex> lock(mutex_);
   faults_.push_back({call, code, times, name});
+}
+
+void SimRas::throw_next(Call call) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  faults_.push_back({call, 0, 1, "", true});
+}
+
+void SimRas::hold_dials(bool on) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hold_dials_ = on;
+  }
+  dials_released_.notify_all();
+}
+
+bool SimRas::dial_waiting() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return dial_waiting_;
 }
 
 void SimRas::clear_failures() {

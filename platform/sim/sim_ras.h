@@ -3,6 +3,7 @@
 // IP Helper; hang-up takes it away. Tests can make any call fail with any code, add entries
 // and connections "of another program", make a connection vanish and read every call made.
 #pragma once
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -54,6 +55,7 @@ class SimRas : public platform::Ras {
     std::uint32_t received = 0, sent = 0;
     std::uint32_t adapter_index = 0;  // 0: no tunnel adapter (half-made or foreign)
     std::string user, password;
+    bool listed = true;  // reported by connections()
   };
 
   explicit SimRas(SimIpHelper& adapters) : adapters_(adapters) {}
@@ -75,6 +77,11 @@ class SimRas : public platform::Ras {
   // instead of working; with a name, only calls about that entry name count.
   void fail_next(Call call, std::uint32_t code, int times = 1, const std::string& name = "");
   void clear_failures();
+  // The next call of `call` throws instead of answering (a fault no result code describes).
+  void throw_next(Call call);
+  // Dials wait while held, as a slow line makes RasDial wait; dial_waiting() tells when one does.
+  void hold_dials(bool on);
+  bool dial_waiting() const;
   // An entry or a connection made by another program (the connection has no adapter here).
   void add_entry(const std::string& name, const platform::RasEntry& fields = {});
   platform::RasHandle add_connection(const std::string& entry_name);
@@ -93,6 +100,9 @@ class SimRas : public platform::Ras {
   // What this "Windows" reports and builds; set before the calls.
   std::uint32_t entry_record_size = 2884;
   std::uint32_t received_per_query = 4096, sent_per_query = 1024;
+  // Whether the half-made connection of a failed dial shows in the connection listing; some
+  // failures leave a handle that only a direct hang-up releases.
+  bool failed_dials_listed = true;
   std::string tunnel_address = "10.8.0.2";
   std::string tunnel_gateway = "10.8.0.1";
 
@@ -102,6 +112,7 @@ class SimRas : public platform::Ras {
     std::uint32_t code;
     int times;
     std::string name;
+    bool throws = false;
   };
 
   std::optional<std::uint32_t> take_fault(Call call, const std::string& name);
@@ -113,6 +124,9 @@ class SimRas : public platform::Ras {
 
   SimIpHelper& adapters_;
   mutable std::mutex mutex_;
+  std::condition_variable dials_released_;
+  bool hold_dials_ = false;
+  bool dial_waiting_ = false;
   std::vector<Fault> faults_;
   std::vector<CallRecord> calls_;
   std::vector<Entry> phone_book_;

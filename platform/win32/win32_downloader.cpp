@@ -17,8 +17,10 @@ std::wstring widen(const std::string& gbk) {
 }
 
 // Records the status line of the reply and asks for a fresh copy rather than the cache's.
+// Once the downloader is cancelled, the next progress report aborts the transfer.
 class BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
  public:
+  explicit BindCallback(const std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
   DWORD status() const { return status_; }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
@@ -43,13 +45,17 @@ class BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
   STDMETHODIMP OnStartBinding(DWORD, IBinding*) override { return S_OK; }
   STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
   STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
-  STDMETHODIMP OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override { return S_OK; }
+  STDMETHODIMP OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override {
+    return cancelled_ ? E_ABORT : S_OK;
+  }
   STDMETHODIMP OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
   STDMETHODIMP GetBindInfo(DWORD* flags, BINDINFO*) override {
     *flags |= BINDF_GETNEWESTVERSION | BINDF_NOWRITECACHE | BINDF_PRAGMA_NO_CACHE;
     return S_OK;
   }
-  STDMETHODIMP OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
+  STDMETHODIMP OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override {
+    return cancelled_ ? E_ABORT : S_OK;
+  }
   STDMETHODIMP OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
 
   STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* extra) override {
@@ -63,6 +69,7 @@ class BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
   }
 
  private:
+  const std::atomic<bool>& cancelled_;
   LONG refs_ = 1;
   DWORD status_ = 0;
 };
@@ -70,10 +77,11 @@ class BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
 }  // namespace
 
 long Win32Downloader::download(const std::string& url, const std::string& path) {
+  if (cancelled_) return E_ABORT;
   // The caller may be any thread; urlmon needs COM on it.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const std::wstring wide_path = widen(path);
-  BindCallback* callback = new BindCallback;
+  BindCallback* callback = new BindCallback(cancelled_);
   HRESULT hr = URLDownloadToFileW(nullptr, widen(url).c_str(), wide_path.c_str(), 0, callback);
   const DWORD status = callback->status();
   callback->Release();

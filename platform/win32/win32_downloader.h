@@ -12,12 +12,14 @@ class Win32Downloader : public platform::Downloader {
  public:
   // url and path are GBK; path is a full Windows path.
   long download(const std::string& url, const std::string& path) override;
+  void cancel() override { cancelled_ = true; }
 
   // Status code of the last reply seen, 0 when none came (refused connection, bad URL).
   unsigned long last_http_status() const { return last_status_; }
 
  private:
   std::atomic<unsigned long> last_status_{0};
+  std::atomic<bool> cancelled_{false};
 };
 
 }  // namespace qvx

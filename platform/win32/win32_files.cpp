@@ -98,6 +98,22 @@ std::optional<std::string> Win32Files::read(const std::string& path) {
   return out;
 }
 
+std::optional<std::string> Win32Files::read_at_most(const std::string& path,
+                                                    std::size_t max_bytes) {
+  Handle file(open_for_reading(path));
+  if (!file.ok()) return std::nullopt;
+  std::string out;
+  char chunk[64 * 1024];
+  DWORD got = 0;
+  while (out.size() < max_bytes) {
+    const DWORD want =
+        static_cast<DWORD>(std::min<std::size_t>(sizeof chunk, max_bytes - out.size()));
+    if (!ReadFile(file.get(), chunk, want, &got, nullptr) || got == 0) break;
+    out.append(chunk, got);
+  }
+  return out;
+}
+
 std::int64_t Win32Files::size(const std::string& path) {
   Handle file(open_for_reading(path));
   LARGE_INTEGER size;

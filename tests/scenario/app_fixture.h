@@ -52,6 +52,7 @@ class AppTest : public ::testing::Test {
     app.reset();
     ui.reset();
     os.mutex.end_process();
+    os.downloader.end_process();
   }
   void restart() {
     stop();

@@ -62,22 +62,21 @@ class LoginTest : public AppTest {
   }
 
   // Types the credentials and presses the login button; returns the thread it started.
-  Thread_Login* login(const std::string& account = "user1",
-                      const std::string& password = "secret") {
+  WorkerId login(const std::string& account = "user1", const std::string& password = "secret") {
     f1().Edit1.paste(account);
     f1().Edit2.paste(password);
     f1().suiButton1.click();
-    return app->login_thread;
+    return app->login_thread ? app->login_thread->id() : 0;
   }
   // Pumps the GUI until the thread has ended and its last message has been handled.
-  void finish(Thread_Login* thread) {
+  void finish(WorkerId thread) {
     ASSERT_TRUE(ui->pump_until([&] { return !app->worker_alive(thread); }));
     ASSERT_TRUE(ui->pump_until([&] { return app->login_thread == nullptr; }));
     ui->pump();
   }
   void login_and_finish() {
-    Thread_Login* thread = login();
-    ASSERT_NE(thread, nullptr);
+    const WorkerId thread = login();
+    ASSERT_NE(thread, 0u);
     finish(thread);
   }
 

@@ -112,7 +112,7 @@ TEST_F(LoginFlow, LaterSecondGivesLaterUrlsAFreshToken) {
 }
 
 TEST_F(LoginFlow, UnusualCredentialsArePercentEncoded) {
-  Thread_Login* thread = login("a&t=b", "p w%1");
+  const WorkerId thread = login("a&t=b", "p w%1");
   finish(thread);
   EXPECT_TRUE(starts_with(target_of(kLog1), "/ClientComm/log1.asp?u=a%26t%3Db:p%20w%251&t="));
   EXPECT_EQ(f2().Label2.caption(), "a&t=b");
@@ -120,7 +120,7 @@ TEST_F(LoginFlow, UnusualCredentialsArePercentEncoded) {
 
 TEST_F(LoginFlow, ThreadUsesTheCredentialsOfTheClick) {
   service.hold(kLog1);
-  Thread_Login* thread = login("first", "pw");
+  const WorkerId thread = login("first", "pw");
   ASSERT_TRUE(service.wait_for(kLog1));
   f1().Edit1.paste("changed");
   f1().Edit2.paste("other");
@@ -284,13 +284,32 @@ TEST_F(LoginFlow, RememberedIndexOutsideTheBoxFallsBackToTheFirstItem) {
   EXPECT_EQ(f2().Label19.caption(), "完全中转");
 }
 
-TEST_F(LoginFlow, ChoicesAreNotRestoredWithoutTheOption) {
+// What the boxes show is what a dial uses, so the record follows them.
+TEST_F(LoginFlow, WithoutTheOptionTheRecordFollowsTheBoxes) {
   f1().node_choice = 2;
   f1().network_mode = 1;
+  f1().relay_mode = 1;
   login_and_finish();
   EXPECT_EQ(f2().suiComboBox1.item_index(), 0);
   EXPECT_EQ(f2().suiComboBox2.item_index(), 0);
-  EXPECT_EQ(f1().network_mode, 1);
+  EXPECT_EQ(f2().suiComboBox3.item_index(), 0);
+  EXPECT_EQ(f1().node_choice, 0);
+  EXPECT_EQ(f1().network_mode, 0);
+  EXPECT_EQ(f1().relay_mode, 0);
+}
+
+TEST_F(LoginFlow, EnterDuringALoginStartsNothing) {
+  service.hold(kLog1);
+  const WorkerId first = login();
+  ASSERT_NE(first, 0u);
+  service.wait_for(kLog1);
+  f1().Edit2.type_key('\r');
+  ASSERT_NE(app->login_thread, nullptr);
+  EXPECT_EQ(app->login_thread->id(), first);
+  service.release();
+  finish(first);
+  EXPECT_EQ(service.count(kLog1), 1);
+  EXPECT_EQ(f2().suiComboBox1.items().size(), 3u);
 }
 
 TEST_F(LoginFlow, AutoConnectClicksTheConnectButton) {
@@ -321,6 +340,37 @@ TEST_F(LoginFlow, FullNodeListFillsTheBoxWith50Items) {
   ASSERT_EQ(f2().suiComboBox1.items().size(), 50u);
   EXPECT_EQ(f2().suiComboBox1.items()[49], "N49");
   EXPECT_FALSE(f2().Timer1.enabled());
+}
+
+// The process must end soon after its last window, whatever the login thread waits for, and
+// leave nothing that refuses the next start.
+TEST_F(LoginFlow, ClosingDuringAHeldDownloadEndsAtOnceAndTheNextStartWorks) {
+  f1().verify_server = 4;  // the thread chooses a server and records it, as the exit saves it
+  service.hold(kLog1);
+  ASSERT_NE(login(), 0u);
+  ASSERT_TRUE(service.wait_for(kLog1));
+  f1().close();
+  EXPECT_TRUE(ui->quit_requested());
+  EXPECT_NE(log().find("成功退出"), std::string::npos);
+  const auto closed = std::chrono::steady_clock::now();
+  stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - closed, std::chrono::seconds(2));
+  ASSERT_TRUE(start());
+  EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(LoginFlow, LoginThatThrowsEndsAsAFailedLogin) {
+  os.downloader.throw_next();
+  login_and_finish();
+  EXPECT_EQ(boxes(), std::vector<std::string>{"程序异常：simulated download fault"});
+  EXPECT_NE(log().find("程序异常：simulated download fault"), std::string::npos);
+  EXPECT_TRUE(f1().suiButton1.enabled());
+  EXPECT_EQ(f1().RzStatusPane1.caption(), "登陆失败");
+  // The user simply tries again.
+  ui->clear_boxes();
+  finish(login());
+  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_TRUE(boxes().empty());
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST_F(LoginUpdate, AcceptingTheUpdateEndsThreadAndProgram) {
   service.hold(kList);
   ui->on_box = [&](const widgets::RecordedBox&) { service.release(); };
   ui->answer_next(widgets::kIdYes);
-  Thread_Login* thread = login();
+  const WorkerId thread = login();
   ASSERT_TRUE(ui->pump_until([&] { return !app->worker_alive(thread); }));
   ui->pump();
   EXPECT_TRUE(updater_started());
@@ -95,7 +95,7 @@ TEST_F(LoginUpdate, AcceptingTheUpdateEndsThreadAndProgram) {
 
 TEST_F(LoginUpdate, QuestionAfterTheThreadHasFinishedTouchesNothing) {
   service.set(kLog1, {200, verification_line("2430", "2431")});
-  Thread_Login* thread = login();
+  const WorkerId thread = login();
   // Let the thread run to its end before the GUI sees any of its messages.
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (app->worker_alive(thread) && std::chrono::steady_clock::now() < end) {
@@ -110,7 +110,7 @@ TEST_F(LoginUpdate, QuestionAfterTheThreadHasFinishedTouchesNothing) {
 
 TEST_F(LoginUpdate, AcceptingAfterTheThreadHasFinishedStillEnds) {
   service.set(kLog1, {200, verification_line("2430", "2431")});
-  Thread_Login* thread = login();
+  const WorkerId thread = login();
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (app->worker_alive(thread) && std::chrono::steady_clock::now() < end) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));

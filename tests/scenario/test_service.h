@@ -2,6 +2,7 @@
 #pragma once
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -17,6 +18,8 @@ class TestService {
   struct Reply {
     int status = 200;
     std::string body;
+    // Then this many bytes of filler, streamed so that no copy of them is ever held.
+    std::size_t filler = 0;
   };
 
   TestService() {
@@ -24,7 +27,22 @@ class TestService {
     server_.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
       const Reply reply = answer(req);
       res.status = reply.status;
-      res.set_content(reply.body, "text/plain");
+      if (reply.filler == 0) {
+        res.set_content(reply.body, "text/plain");
+        return;
+      }
+      const std::size_t total = reply.body.size() + reply.filler;
+      res.set_content_provider(
+          total, "text/plain",
+          [body = reply.body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            static const std::string filler(64 * 1024, 'x');
+            if (offset < body.size()) {
+              sink.write(body.data() + offset, std::min(length, body.size() - offset));
+            } else {
+              sink.write(filler.data(), std::min(length, filler.size()));
+            }
+            return true;
+          });
     });
     thread_ = std::thread([this] { server_.listen_after_bind(); });
     while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -9,7 +9,9 @@ namespace qvx::widgets {
 
 HeadlessUi::HeadlessUi() : gui_thread_(std::this_thread::get_id()) {}
 
-HeadlessUi::~HeadlessUi() { shutdown(); }
+HeadlessUi::~HeadlessUi() {
+  shutdown();
+}
 
 int HeadlessUi::message_box(Form* owner, const std::string& text, const std::string& caption,
                             unsigned type) {
@@ -29,8 +31,7 @@ int HeadlessUi::message_box(Form* owner, const std::string& text, const std::str
   return answer;
 }
 
-void HeadlessUi::post(Form& target, unsigned message, std::uintptr_t wparam,
-                      std::intptr_t lparam) {
+void HeadlessUi::post(Form& target, unsigned message, std::uintptr_t wparam, std::intptr_t lparam) {
   Form* form = &target;
   queue([form, message, wparam, lparam] {
     if (form->on_message) form->on_message(message, wparam, lparam);
@@ -57,17 +58,23 @@ void HeadlessUi::synchronize(const std::function<void()>& fn) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (shut_down_) return;
     tasks_.push_back([&fn, done] {
-      fn();
-      done->set_value();
+      try {
+        fn();
+        done->set_value();
+      } catch (...) {
+        done->set_exception(std::current_exception());
+      }
     });
   }
   cv_.notify_all();
   // Wait for the GUI thread, or for shutdown, which drops the task unrun.
   std::unique_lock<std::mutex> lock(mutex_);
   cv_.wait(lock, [&] {
-    return shut_down_ ||
-           finished.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    return shut_down_ || finished.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
   });
+  const bool ran = finished.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  lock.unlock();
+  if (ran) finished.get();  // fn's exception, if any, belongs to the worker
 }
 
 void HeadlessUi::timer_changed(Timer& timer, bool alive) {
@@ -107,7 +114,7 @@ int HeadlessUi::pump() {
       task = std::move(tasks_.front());
       tasks_.pop_front();
     }
-    task();
+    guard(task);
     cv_.notify_all();
     ++ran;
   }
@@ -135,7 +142,7 @@ void HeadlessUi::advance(unsigned ms) {
       if (due > now_ms_) now_ms_ = due;
       timers_[next].due = now_ms_ + next->interval();
     }
-    next->tick();
+    guard([next] { next->tick(); });
     pump();
   }
   pump();

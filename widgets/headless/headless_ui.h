@@ -38,13 +38,16 @@ class HeadlessUi : public Ui {
   void synchronize(const std::function<void()>& fn) override;
   void timer_changed(Timer& timer, bool alive) override;
   void block_gui(unsigned ms) override;
+  bool run_until(const std::function<bool()>& done, unsigned ms) override {
+    return pump_until(done, ms);
+  }
   Size screen_size() override { return screen_; }
   void quit() override { quit_ = true; }
   void shutdown() override;
 
   // Test side.
-  int pump();                          // runs every queued task; returns how many ran
-  void advance(unsigned ms);           // moves the virtual clock, firing due timers in order
+  int pump();                 // runs every queued task; returns how many ran
+  void advance(unsigned ms);  // moves the virtual clock, firing due timers in order
   bool pump_until(const std::function<bool()>& done, unsigned real_timeout_ms = 10000);
   unsigned long long now_ms() const { return now_ms_; }
   bool quit_requested() const { return quit_; }

@@ -172,8 +172,8 @@ bool FormPeer::handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_COMMAND:
       return lp == 0 && HIWORD(wp) == 0 && menu_bar_ && menu_bar_->choose(LOWORD(wp));
     case WM_ENDSESSION:
-      // Logging off: the main form's close saves what an ordinary exit saves.
-      if (wp && main_) form_.close();
+      // Logging off: the main form ends as an ordinary exit does.
+      if (wp && main_) form_.end_session();
       return true;
     default:
       break;
@@ -188,9 +188,12 @@ bool FormPeer::handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 LRESULT CALLBACK FormPeer::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (auto* self = dynamic_cast<FormPeer*>(from(hwnd))) {
     LRESULT result = 0;
-    if (self->handle(msg, wp, lp, result) || self->container_message(msg, wp, lp, result)) {
-      return result;
-    }
+    bool handled = true;  // a handler that threw has done with the message
+    // No exception may unwind through the system's frames.
+    self->ui().guard([&] {
+      handled = self->handle(msg, wp, lp, result) || self->container_message(msg, wp, lp, result);
+    });
+    if (handled) return result;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }

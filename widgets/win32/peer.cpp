@@ -67,8 +67,11 @@ void Peer::subclass() {
 
 LRESULT CALLBACK Peer::subclass_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                      DWORD_PTR self) {
+  Peer* peer = reinterpret_cast<Peer*>(self);
   LRESULT result = 0;
-  if (reinterpret_cast<Peer*>(self)->on_subclass(msg, wp, lp, result)) return result;
+  bool handled = true;
+  peer->ui().guard([&] { handled = peer->on_subclass(msg, wp, lp, result); });
+  if (handled) return result;
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
@@ -216,7 +219,9 @@ bool ContainerPeer::container_message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
 LRESULT CALLBACK ContainerPeer::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (auto* self = dynamic_cast<ContainerPeer*>(from(hwnd))) {
     LRESULT result = 0;
-    if (self->container_message(msg, wp, lp, result)) return result;
+    bool handled = true;
+    self->ui().guard([&] { handled = self->container_message(msg, wp, lp, result); });
+    if (handled) return result;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }

@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <algorithm>
+#include <exception>
+
 #include "widgets/form.h"
 #include "widgets/timer.h"
 #include "widgets/win32/form_peer.h"
@@ -122,10 +125,15 @@ void Win32Ui::synchronize(const std::function<void()>& fn) {
     return;
   }
   auto done = std::make_shared<bool>(false);
+  auto error = std::make_shared<std::exception_ptr>();
   std::unique_lock<std::mutex> lock(mutex_);
   if (shut_down_) return;
-  tasks_.push_back([this, &fn, done] {
-    fn();
+  tasks_.push_back([this, &fn, done, error] {
+    try {
+      fn();
+    } catch (...) {
+      *error = std::current_exception();  // it belongs to the waiting worker
+    }
     std::lock_guard<std::mutex> relock(mutex_);
     *done = true;
     cv_.notify_all();
@@ -133,6 +141,9 @@ void Win32Ui::synchronize(const std::function<void()>& fn) {
   PostMessageW(hidden_, kRunTasks, 0, 0);
   // Shutdown drops the task unrun, so fn is never touched after this returns.
   cv_.wait(lock, [&] { return *done || shut_down_; });
+  const bool ran = *done;
+  lock.unlock();
+  if (ran && *error) std::rethrow_exception(*error);
 }
 
 void Win32Ui::run_tasks() {
@@ -144,7 +155,7 @@ void Win32Ui::run_tasks() {
       task = std::move(tasks_.front());
       tasks_.pop_front();
     }
-    task();
+    guard(task);
   }
 }
 
@@ -167,6 +178,26 @@ void Win32Ui::timer_changed(Timer& timer, bool alive) {
 
 void Win32Ui::block_gui(unsigned ms) {
   Sleep(ms);
+}
+
+bool Win32Ui::run_until(const std::function<bool()>& done, unsigned ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));  // the outer loop still has to see it
+        return done();
+      }
+      dispatch(msg);
+    }
+    if (done()) return true;
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) return false;
+    // Workers finish without a message: look again at least every 20 ms.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                              static_cast<DWORD>(std::min<ULONGLONG>(end - now, 20)), QS_ALLINPUT);
+  }
 }
 
 Size Win32Ui::screen_size() {
@@ -223,7 +254,7 @@ LRESULT CALLBACK Win32Ui::hidden_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
   }
   if (self && msg == WM_TIMER) {
     auto it = self->timers_.find(wp);
-    if (it != self->timers_.end()) it->second->tick();
+    if (it != self->timers_.end()) self->guard([&] { it->second->tick(); });
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
