@@ -103,7 +103,7 @@ void Thread_dial::Abandon() {
   }
   f1.ras_connection = 0;
   f2.Timer3.set_enabled(false);
-  f2.Timer4.set_enabled(false);
+  f2.stop_link_monitor();
   f1.N4.set_enabled(false);
   f2.set_idle("连接状态： 未连接");
 }

@@ -34,7 +34,7 @@ void Thread_hangup::show_hung_up() {
   f2.suiComboBox2.set_enabled(true);
   f2.suiComboBox3.set_enabled(true);
   f2.Timer3.set_enabled(false);
-  f2.Timer4.set_enabled(false);
+  f2.stop_link_monitor();
   f2.suiButton2.set_caption("连接");
   f2.suiButton2.set_enabled(true);
   app.Form1->N5.set_enabled(true);

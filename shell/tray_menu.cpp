@@ -72,6 +72,8 @@ void TForm1::end_session() {
 }
 
 void TForm1::FormClose() {
+  // The connection is about to go: no second look at it may follow.
+  app.Form2->stop_link_monitor();
   try {
     dialer.clean_up();
   } catch (const error_message&) {

@@ -73,35 +73,55 @@ void TForm2::Timer4Timer() {
   // leads to would let a new dial start beside it: the link is watched once the dial is done.
   if (app.is_running(app.dial_thread)) return;
   if (f1.dialer.connect_status(f1.ras_connection) == platform::kRasDisconnected) {
-    // One miss may be a hiccup: look again six seconds later before calling it a drop.
-    app.ui.block_gui(6000);
-    if (f1.dialer.connect_status(f1.ras_connection) == platform::kRasDisconnected) {
-      Timer4.set_enabled(false);
-      Timer3.set_enabled(false);
-      try {
-        f1.dialer.clean_up();
-      } catch (const error_message&) {
-      }
-      // The box's outcome is the idle state: while it is open, nothing may hang up the dead
-      // connection or end the program under this handler.
-      f1.ras_connection = 0;
-      f1.N4.set_enabled(false);
-      f1.N1.set_enabled(false);
-      suiButton2.set_enabled(false);
-      app.ui.message_box(this, "网络原因，异常中断", kAppTitle, widgets::kMbOk);
-      f1.N1.set_enabled(true);
-      suiButton2.set_caption("连接");
-      suiButton2.set_enabled(true);
-      f1.N5.set_enabled(true);
-      f1.N4.set_enabled(false);
-      suiComboBox1.set_enabled(true);
-      suiComboBox2.set_enabled(true);
-      suiComboBox3.set_enabled(true);
-      RzStatusPane1.set_blinking(false);
-      RzStatusPane1.set_caption("连接状态： 已断开");
-      return;
-    }
+    // One miss may be a hiccup: look again six seconds later before calling it a drop. The
+    // windows keep working meanwhile; a hang-up or an exit calls the second look off.
+    Timer4.set_enabled(false);
+    SecondLook.set_enabled(true);
+    return;
   }
+  show_traffic();
+}
+
+void TForm2::SecondLookTimer() {
+  TForm1& f1 = *app.Form1;
+  SecondLook.set_enabled(false);
+  if (f1.ras_connection == 0) return;
+  if (f1.dialer.connect_status(f1.ras_connection) != platform::kRasDisconnected) {
+    Timer4.set_enabled(true);
+    show_traffic();
+    return;
+  }
+  Timer3.set_enabled(false);
+  try {
+    f1.dialer.clean_up();
+  } catch (const error_message&) {
+  }
+  // The box's outcome is the idle state: while it is open, nothing may hang up the dead
+  // connection or end the program under this handler.
+  f1.ras_connection = 0;
+  f1.N4.set_enabled(false);
+  f1.N1.set_enabled(false);
+  suiButton2.set_enabled(false);
+  app.ui.message_box(this, "网络原因，异常中断", kAppTitle, widgets::kMbOk);
+  f1.N1.set_enabled(true);
+  suiButton2.set_caption("连接");
+  suiButton2.set_enabled(true);
+  f1.N5.set_enabled(true);
+  f1.N4.set_enabled(false);
+  suiComboBox1.set_enabled(true);
+  suiComboBox2.set_enabled(true);
+  suiComboBox3.set_enabled(true);
+  RzStatusPane1.set_blinking(false);
+  RzStatusPane1.set_caption("连接状态： 已断开");
+}
+
+void TForm2::stop_link_monitor() {
+  Timer4.set_enabled(false);
+  SecondLook.set_enabled(false);
+}
+
+void TForm2::show_traffic() {
+  TForm1& f1 = *app.Form1;
   try {
     f1.dialer.statistics(f1.ras_connection, f1.bytes_received, f1.bytes_sent);
   } catch (const error_message&) {

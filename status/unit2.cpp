@@ -70,6 +70,7 @@ TForm2::TForm2(Application& app)
       Timer3(app.ui, "Timer3", 1000),
       Timer4(app.ui, "Timer4", 5000),
       Timer5(app.ui, "Timer5", 25000),
+      SecondLook(app.ui, "SecondLook", 6000),
       suiMainMenu1("suiMainMenu1"),
       z1(suiMainMenu1, "z1", "主页"),
       N1(suiMainMenu1, "N1", "设置"),
@@ -122,6 +123,7 @@ void TForm2::wire_events() {
   Timer3.on_timer = [this] { Timer3Timer(); };
   Timer4.on_timer = [this] { Timer4Timer(); };
   Timer5.on_timer = [this] { Timer5Timer(); };
+  SecondLook.on_timer = [this] { SecondLookTimer(); };
   z1.on_click = [this] { z1Click(); };
   N1.on_click = [this] { N1Click(); };
   N2.on_click = [this] { N2Click(); };
@@ -158,7 +160,7 @@ void TForm2::suiButton2Click() {
     suiButton2.set_enabled(false);
     f1.N4.set_enabled(false);
     Timer3.set_enabled(false);
-    Timer4.set_enabled(false);
+    stop_link_monitor();
     RzStatusPane1.set_caption("连接状态： 正在挂断");
     RzStatusPane1.set_blinking(true);
     if (app.is_running(app.hangup_thread)) app.hangup_thread->Terminate();

@@ -36,6 +36,11 @@ class TForm2 : public widgets::Form {
   void Timer3Timer();
   void Timer4Timer();
   void Timer5Timer();
+  void SecondLookTimer();
+  // Stops the link monitor, its pending second look included.
+  void stop_link_monitor();
+  // Reads the link's counters into the traffic labels.
+  void show_traffic();
 
   // Web links (status/web_links.cpp).
   void z1Click();
@@ -62,6 +67,8 @@ class TForm2 : public widgets::Form {
   widgets::Browser CppWebBrowser1;
   widgets::Label Label23;
   widgets::Timer Timer1, Timer2, Timer3, Timer4, Timer5;
+  // The monitor's second look at a link that seemed down, six seconds after the first.
+  widgets::Timer SecondLook;
   widgets::Menu suiMainMenu1;
   widgets::MenuItem z1, N1, N2, N3, N4, N5, N6;
 

@@ -41,8 +41,6 @@ class Ui {
   virtual void synchronize(const std::function<void()>& fn) = 0;
   // A timer was enabled, disabled or destroyed.
   virtual void timer_changed(Timer& timer, bool alive) = 0;
-  // Blocks the GUI thread (the windows do not respond meanwhile).
-  virtual void block_gui(unsigned ms) = 0;
   // GUI thread: handles messages and tasks until done() holds or ms have passed; false then.
   virtual bool run_until(const std::function<bool()>& done, unsigned ms) = 0;
   virtual Size screen_size() = 0;

@@ -155,7 +155,12 @@ TEST_F(ConnectionFlowTest, MonitorTellsAHiccupFromADrop) {
   const auto handle = f1().ras_connection;
   os.ras.fail_next(Call::ConnectStatus, 6);  // down once, back 6 s later
   ui->advance(5000);
+  EXPECT_TRUE(f2().SecondLook.enabled());
+  EXPECT_EQ(f2().Label27.caption(), "0 K") << "no counters while the link is in doubt";
+  ui->advance(6000);
   EXPECT_TRUE(connected());
+  EXPECT_TRUE(f2().Timer4.enabled()) << "watched again after a hiccup";
+  EXPECT_FALSE(f2().SecondLook.enabled());
   EXPECT_NE(f2().Label27.caption(), "0 K");
 
   // A connection of ours that an earlier run left behind goes with the clean-up.
@@ -167,10 +172,10 @@ TEST_F(ConnectionFlowTest, MonitorTellsAHiccupFromADrop) {
   os.ras.clear_calls();
   const unsigned long long before = ui->now_ms();
   os.ras.drop(handle);
-  ui->advance(5000);
+  ui->advance(5000 + 6000);
   EXPECT_EQ(boxes(), std::vector<std::string>{"网络原因，异常中断"});
   EXPECT_EQ(os.ras.calls_of(Call::ConnectStatus).size(), 2u);
-  EXPECT_GE(box_at, before + 6000) << "the second look comes six seconds after the first";
+  EXPECT_EQ(box_at, before + 5000 + 6000) << "the second look comes six seconds after the first";
   EXPECT_TRUE(idle());
   EXPECT_EQ(f2().RzStatusPane1.caption(), "连接状态： 已断开");
   EXPECT_FALSE(f2().Timer3.enabled());
@@ -182,6 +187,39 @@ TEST_F(ConnectionFlowTest, MonitorTellsAHiccupFromADrop) {
   EXPECT_EQ(f2().Label26.caption(), sent);
   EXPECT_EQ(f2().Label27.caption(), received);
   EXPECT_EQ(log(), log_before) << "a drop is not logged";
+}
+
+// Between the two looks the windows keep working: the clock goes on, and a hang-up calls the
+// second look off, so no drop is reported for a link the user has just ended.
+TEST_F(ConnectionFlowTest, TheWindowsRespondBetweenTheTwoLooksAndAHangUpCallsTheSecondOff) {
+  f1().relay_mode = 1;
+  connect();
+  os.ras.fail_next(Call::ConnectStatus, 6);  // the link seems down at the first look
+  ui->advance(5000);
+  ASSERT_TRUE(f2().SecondLook.enabled());
+  const int seconds = f1().conn_seconds;
+  ui->advance(3000);
+  EXPECT_EQ(f1().conn_seconds, seconds + 3) << "the clock stood still between the looks";
+  f2().suiButton2.click();  // 挂断
+  ASSERT_TRUE(ui->pump_until([&] { return app->hangup_thread == nullptr; }));
+  ui->pump();
+  EXPECT_FALSE(f2().SecondLook.enabled());
+  ui->advance(10000);
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_TRUE(idle());
+  EXPECT_EQ(f2().RzStatusPane1.caption(), "连接状态： 未连接");
+}
+
+TEST_F(ConnectionFlowTest, AnExitBetweenTheTwoLooksCallsTheSecondOff) {
+  f1().relay_mode = 1;
+  connect();
+  os.ras.drop(f1().ras_connection);
+  ui->advance(5000);
+  ASSERT_TRUE(f2().SecondLook.enabled());
+  f1().FormClose();
+  EXPECT_FALSE(f2().SecondLook.enabled());
+  ui->advance(10000);
+  EXPECT_TRUE(boxes().empty());
 }
 
 TEST_F(ConnectionFlowTest, TrafficIsShownInWholeUnits) {

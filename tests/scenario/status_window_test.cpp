@@ -167,7 +167,7 @@ TEST_F(StatusWindowTest, DroppedLinkShowsDisconnectedInIdle) {
   run_dial();
   expect_state(kConnected);
   os.ras.drop(f1().ras_connection);
-  ui->advance(5000);  // the monitor's tick and its second look
+  ui->advance(5000 + 6000);  // the monitor's tick, then its second look
   State dropped = kIdle;
   dropped.pane = "连接状态： 已断开";
   expect_state(dropped);

@@ -88,7 +88,7 @@ TEST_F(WorkerOverlapTest, NothingFromTheTrayContradictsTheDropMessage) {
     named = f1().ras_connection;
   };
   os.ras.drop(handle);
-  ui->advance(5000);
+  ui->advance(5000 + 6000);
   ASSERT_EQ(boxes(), std::vector<std::string>{"网络原因，异常中断"});
   EXPECT_FALSE(hang_up_usable);
   EXPECT_FALSE(exit_usable);

@@ -86,15 +86,6 @@ void HeadlessUi::timer_changed(Timer& timer, bool alive) {
   timers_[&timer].due = now_ms_ + timer.interval();
 }
 
-void HeadlessUi::block_gui(unsigned ms) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  now_ms_ += ms;
-  // Ticks missed while blocked are not made up: an overdue timer fires once, next.
-  for (auto& entry : timers_) {
-    if (entry.second.due < now_ms_) entry.second.due = now_ms_;
-  }
-}
-
 void HeadlessUi::shutdown() {
   {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -37,7 +37,6 @@ class HeadlessUi : public Ui {
   void queue(std::function<void()> task) override;
   void synchronize(const std::function<void()>& fn) override;
   void timer_changed(Timer& timer, bool alive) override;
-  void block_gui(unsigned ms) override;
   bool run_until(const std::function<bool()>& done, unsigned ms) override {
     return pump_until(done, ms);
   }

@@ -176,10 +176,6 @@ void Win32Ui::timer_changed(Timer& timer, bool alive) {
   SetTimer(hidden_, it->second, timer.interval(), nullptr);
 }
 
-void Win32Ui::block_gui(unsigned ms) {
-  Sleep(ms);
-}
-
 bool Win32Ui::run_until(const std::function<bool()>& done, unsigned ms) {
   const ULONGLONG end = GetTickCount64() + ms;
   for (;;) {

@@ -41,7 +41,6 @@ class Win32Ui : public Ui {
   void queue(std::function<void()> task) override;
   void synchronize(const std::function<void()>& fn) override;
   void timer_changed(Timer& timer, bool alive) override;
-  void block_gui(unsigned ms) override;
   bool run_until(const std::function<bool()>& done, unsigned ms) override;
   Size screen_size() override;
   void quit() override;
