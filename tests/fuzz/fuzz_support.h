@@ -23,6 +23,11 @@ class MemoryFiles : public platform::Files {
     if (it == files_.end()) return std::nullopt;
     return it->second;
   }
+  std::optional<std::string> read_at_most(const std::string& path, std::size_t max_bytes) override {
+    auto bytes = read(path);
+    if (bytes && bytes->size() > max_bytes) bytes->resize(max_bytes);
+    return bytes;
+  }
   std::int64_t size(const std::string& path) override {
     const auto it = files_.find(path);
     return it == files_.end() ? -1 : static_cast<std::int64_t>(it->second.size());
