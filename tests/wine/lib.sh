@@ -357,4 +357,16 @@ qvx_click() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; }
 # Click at coordinates relative to a window's top-left corner.
 qvx_click_in() { xdotool mousemove --sync --window "$1" "$2" "$3" click "${4:-1}"; }
 
+# Types the demo service's account into the login window once it shows, and logs in.
+qvx_log_in_as_demo() {
+  local login
+  login=$(qvx_wait_window '^Quovix加速2.43$')
+  sleep 1
+  qvx_key_to "$login" ctrl+a
+  qvx_type demo
+  qvx_key Tab
+  qvx_type demo123
+  qvx_key Return
+}
+
 qvx_pass() { qvx_log "PASS"; }

@@ -37,13 +37,7 @@ close_box() {
 }
 
 qvx_start
-login=$(qvx_wait_window '^Quovix加速2.43$')
-sleep 1
-qvx_key_to "$login" ctrl+a
-qvx_type demo
-qvx_key Tab
-qvx_type demo123
-qvx_key Return
+qvx_log_in_as_demo
 qvx_wait_log_line "$log" '更新服务器列表成功'
 qvx_wait_log_line "$log" '本机的网络类型为:中国电信'
 sleep 2

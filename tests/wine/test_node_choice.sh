@@ -46,13 +46,7 @@ export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n"
 log=qvxl.log
 
 qvx_start
-login=$(qvx_wait_window '^Quovix加速2.43$')
-sleep 1
-qvx_key_to "$login" ctrl+a
-qvx_type demo
-qvx_key Tab
-qvx_type demo123
-qvx_key Return
+qvx_log_in_as_demo
 qvx_wait_log_line "$log" '更新服务器列表成功'
 sleep 2
 status=$(qvx_wait_window '^Quovix加速')

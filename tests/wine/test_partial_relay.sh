@@ -35,13 +35,7 @@ expect_calls() { # WHAT MARK EXPECTED: the routing calls after MARK, exactly
 }
 
 qvx_start
-login=$(qvx_wait_window '^Quovix加速2.43$')
-sleep 1
-qvx_key_to "$login" ctrl+a
-qvx_type demo
-qvx_key Tab
-qvx_type demo123
-qvx_key Return
+qvx_log_in_as_demo
 qvx_wait_log_line "$log" '本机的内网IP为'
 status=$(qvx_wait_window '^Quovix加速')
 local_ip=$(runlog | sed -n 's/^本机的内网IP为[:：]//p' | tail -n1)
