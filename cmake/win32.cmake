@@ -63,8 +63,12 @@ foreach(script IN LISTS QVX_WINE_TESTS)
   set_tests_properties(wine_${name} PROPERTIES LABELS wine TIMEOUT 400
     SKIP_RETURN_CODE 77
     ENVIRONMENT "QVX_ARCH=${QVX_ARCH};QVX_BUILD=${CMAKE_BINARY_DIR};QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR};QVX_DEMO_PORT=${QVX_DEMO_PORT}"
-    RESOURCE_LOCK demo_port)
+    RESOURCE_LOCK demo_port FIXTURES_REQUIRED wine_leftovers)
 endforeach()
+# After the Wine tests, stops what a test killed at its time-out left behind.
+add_test(NAME wine_sweep COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/sweep.sh)
+set_tests_properties(wine_sweep PROPERTIES LABELS wine FIXTURES_CLEANUP wine_leftovers
+  ENVIRONMENT "QVX_ARCH=${QVX_ARCH};QVX_BUILD=${CMAKE_BINARY_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR}")
 
 # Exercises the Wine test helpers themselves.
 add_executable(harness_probe WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/harness_probe.c)

@@ -37,8 +37,11 @@ qvx_skip() {
 case $QVX_ARCH in
   win32)
     export WINEARCH=win32
-    "$QVX_SOURCE/scripts/host_runs_i386.sh" ||
-      qvx_skip "this host's kernel does not run i386 programs, so 32-bit Wine cannot start; the win64 build's Wine tests cover the program here"
+    qvx_wine32=0
+    qvx_why=$("$QVX_SOURCE/scripts/wine32_usable.sh" 2>&1) || qvx_wine32=$?
+    [ "$qvx_wine32" -ne 2 ] || qvx_fail "$qvx_why"
+    [ "$qvx_wine32" -eq 0 ] ||
+      qvx_skip "32-bit Wine cannot start ($qvx_why); the win64 build's Wine tests cover the program here"
     ;;
   win64)
     export WINEARCH=win64
@@ -63,7 +66,39 @@ esac
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 
+# --- leftovers of killed tests ----------------------------------------------------------------
+# A test that CTest kills at its time-out never reaches its exit trap. So each test records what
+# it starts in $QVX_RUNS, and every test (and the wine_sweep test after the rest) first stops
+# what a dead test left: its processes, by id and start time, its wineserver and its prefix.
+QVX_RUNS=$QVX_BUILD/wine-runs
+qvx_start_time() { sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f20; }
+qvx_alive() { [ -n "$2" ] && [ "$(qvx_start_time "$1")" = "$2" ]; }
+qvx_sweep() {
+  local record owner owner_start tmp pid start
+  for record in "$QVX_RUNS"/*; do
+    [ -f "$record" ] || continue
+    read -r owner owner_start tmp <"$record" || { rm -f "$record"; continue; }
+    qvx_alive "$owner" "$owner_start" && continue
+    qvx_log "stopping what a killed test left (pid $owner, $tmp)"
+    while read -r pid start; do
+      qvx_alive "$pid" "$start" && kill "$pid" 2>/dev/null
+    done < <(tail -n +2 "$record")
+    if [ -d "$tmp/prefix" ]; then
+      WINEPREFIX=$tmp/prefix wineserver -k 2>/dev/null
+      WINEPREFIX=$tmp/prefix wineserver -w 2>/dev/null
+    fi
+    case $tmp in "${TMPDIR:-/tmp}"/qvx-*) rm -rf "$tmp" ;; esac
+    rm -f "$record"
+  done
+}
+# Records a process this test started, so a sweep can stop it if the test is killed.
+qvx_record_pid() { echo "$1 $(qvx_start_time "$1")" >>"$QVX_RUN_RECORD"; }
+
+mkdir -p "$QVX_RUNS"
+qvx_sweep
 qvx_tmp=$(mktemp -d "${TMPDIR:-/tmp}/qvx-$QVX_TEST.XXXXXX")
+QVX_RUN_RECORD=$QVX_RUNS/$$
+echo "$$ $(qvx_start_time $$) $qvx_tmp" >"$QVX_RUN_RECORD"
 export WINEPREFIX=$qvx_tmp/prefix
 QVX_XVFB_PID=
 QVX_WINE_PID=
@@ -75,7 +110,11 @@ QVX_PROGRAM_EXE=
 
 # Processes the test started besides Wine (a demo service): stopped on exit.
 QVX_STOP_PIDS=()
-qvx_stop_on_exit() { QVX_STOP_PIDS+=("$@"); }
+qvx_stop_on_exit() {
+  QVX_STOP_PIDS+=("$@")
+  local pid
+  for pid in "$@"; do qvx_record_pid "$pid"; done
+}
 
 qvx_cleanup() {
   local rc=$?
@@ -104,6 +143,7 @@ qvx_cleanup() {
   else
     rm -rf "$qvx_tmp"
   fi
+  rm -f "$QVX_RUN_RECORD"
   exit "$rc"
 }
 trap qvx_cleanup EXIT
@@ -183,6 +223,7 @@ qvx_start_xvfb() {
   # -displayfd makes Xvfb pick a free display number itself, so parallel tests cannot collide.
   Xvfb -displayfd 3 -screen 0 "${QVX_SCREEN}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   QVX_XVFB_PID=$!
+  qvx_record_pid "$QVX_XVFB_PID"
   local n
   read -r -t 20 n <"$fifo" || qvx_fail "Xvfb did not start"
   rm -f "$fifo"
