@@ -40,7 +40,7 @@ kill -0 "$xvfb" || qvx_fail "the victim's display server is not running"
 # A wineserver listens in /tmp/.wine-UID/server-DEV-INODE of its prefix (both in hex).
 read -r dev inode < <(stat -c '%d %i' "$killed_tmp/prefix")
 server_socket=/tmp/.wine-$(id -u)/server-$(printf '%x-%x' "$dev" "$inode")
-[ -n "$server_socket" ] && [ -S "$server_socket/socket" ] || qvx_fail "the victim's wineserver is not running"
+[ -S "$server_socket/socket" ] || qvx_fail "the victim's wineserver is not running"
 
 kill -KILL "$killed"
 wait "$killed" 2>/dev/null
