@@ -43,7 +43,7 @@ fi
 count_ctest() {
   local preset=$1 report=$counts_dir/$1.xml
   local suite total fails skips disabled
-  suite=$(grep -m1 -o '<testsuite [^>]*>' "$report" 2>/dev/null)
+  suite=$(tr '\n\t' '  ' <"$report" 2>/dev/null | grep -m1 -o '<testsuite [^>]*>')
   if [ -z "$suite" ]; then
     echo "== ctest --preset $preset wrote no report"
     fail_step "$preset"
