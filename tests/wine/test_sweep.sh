@@ -6,9 +6,18 @@ source "$(dirname "$0")/lib.sh"
 
 # Starts a test that sets up its prefix and display, then waits; its pid lands in $victim.
 victim() {
-  QVX_TEST=sweep_victim bash -c 'source "$1/tests/wine/lib.sh"; qvx_setup; wineserver -p; sleep 600 & wait $!' _ "$QVX_SOURCE" \
-    >/dev/null 2>&1 &
+  # exec: the pid in $! is the victim's own, not a subshell's around it.
+  (
+    export QVX_TEST=sweep_victim
+    exec bash -c 'source "$1/tests/wine/lib.sh"; qvx_setup; wineserver -p; sleep 600 & wait $!' _ "$QVX_SOURCE" >/dev/null 2>&1
+  ) &
   victim=$!
+}
+# An orphan that ended may stay a zombie until its new parent reaps it.
+running() {
+  local state
+  state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f1)
+  [ -n "$state" ] && [ "$state" != Z ]
 }
 # Waits up to 5 s for a condition to become false.
 gone() {
@@ -20,7 +29,7 @@ record_of() {
   local i
   for ((i = 0; i < 300; i++)); do
     # The record is complete once the display server is in it.
-    [ "$(wc -l <"$QVX_RUNS/$1" 2>/dev/null)" -ge 2 ] && pgrep -P "$1" -x sleep >/dev/null && return 0
+    [ -f "$QVX_RUNS/$1" ] && [ "$(wc -l <"$QVX_RUNS/$1")" -ge 2 ] && pgrep -P "$1" -x sleep >/dev/null && return 0
     sleep 0.2
   done
   qvx_fail "the victim test never got going"
@@ -37,23 +46,22 @@ read -r _ _ killed_tmp <"$QVX_RUNS/$killed"
 read -r xvfb _ < <(sed -n 2p "$QVX_RUNS/$killed")
 [ -d "$killed_tmp/prefix" ] || qvx_fail "the victim has no prefix"
 kill -0 "$xvfb" || qvx_fail "the victim's display server is not running"
-# A wineserver listens in /tmp/.wine-UID/server-DEV-INODE of its prefix (both in hex).
-read -r dev inode < <(stat -c '%d %i' "$killed_tmp/prefix")
-server_socket=/tmp/.wine-$(id -u)/server-$(printf '%x-%x' "$dev" "$inode")
-[ -S "$server_socket/socket" ] || qvx_fail "the victim's wineserver is not running"
+# The wineservers serving a prefix: they carry it in their environment.
+servers_of() {
+  local pid
+  for pid in $(pgrep wineserver); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$1" && running "$pid" && echo "$pid"
+  done
+}
+has_server() { [ -n "$(servers_of "$1")" ]; }
+has_server "$killed_tmp/prefix" || qvx_fail "the victim's wineserver is not running"
 
 kill -KILL "$killed"
-wait "$killed" 2>/dev/null
+wait "$killed" 2>/dev/null || true
 qvx_sweep
 
-# An orphan that ended may stay a zombie until its new parent reaps it.
-running() {
-  local state
-  state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f1)
-  [ -n "$state" ] && [ "$state" != Z ]
-}
 gone running "$xvfb" || qvx_fail "the killed test's display server still runs"
-gone test -S "$server_socket/socket" || qvx_fail "the killed test's wineserver still runs"
+gone has_server "$killed_tmp/prefix" || qvx_fail "the killed test's wineserver still runs"
 [ -e "$killed_tmp" ] && qvx_fail "the killed test's prefix is still there"
 [ -e "$QVX_RUNS/$killed" ] && qvx_fail "the killed test's record is still there"
 
@@ -61,4 +69,7 @@ gone test -S "$server_socket/socket" || qvx_fail "the killed test's wineserver s
 [ -e "$QVX_RUNS/$live" ] || qvx_fail "the sweep took a live test's record"
 read -r _ _ live_tmp <"$QVX_RUNS/$live"
 [ -d "$live_tmp/prefix" ] || qvx_fail "the sweep removed a live test's prefix"
+has_server "$live_tmp/prefix" || qvx_fail "the sweep stopped a live test's wineserver"
+read -r live_xvfb _ < <(sed -n 2p "$QVX_RUNS/$live")
+running "$live_xvfb" || qvx_fail "the sweep stopped a live test's display server"
 qvx_pass
