@@ -130,6 +130,36 @@ TEST_F(FilesTest, ReplaceSwapsTheWholeFileAndLeavesNothingBeside) {
   EXPECT_EQ(names_in(wide_dir), std::vector<std::wstring>{L"用户.ini"});
 }
 
+// Another program reading the settings (an editor, a virus scanner) may hold the file open
+// while the client saves it. One that shares it for reading, writing and deleting must not
+// cost the save; one that does not share it makes the save fail with the old file whole and
+// nothing left beside it.
+TEST_F(FilesTest, ReplaceWhileAReaderHoldsTheFileOpen) {
+  const std::string path = dir + "用户.ini";
+  const std::wstring wide_path = wide_dir + L"用户.ini";
+  ASSERT_TRUE(files.replace(path, "first"));
+
+  HANDLE sharing = CreateFileW(wide_path.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(sharing, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(files.replace(path, "second"));
+  CloseHandle(sharing);
+  EXPECT_EQ(files.read(path), std::optional<std::string>("second"));
+
+  HANDLE exclusive = CreateFileW(wide_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(files.replace(path, "third"));
+  CloseHandle(exclusive);
+  EXPECT_EQ(files.read(path), std::optional<std::string>("second"));
+  EXPECT_EQ(names_in(wide_dir), std::vector<std::wstring>{L"用户.ini"});
+
+  // Once the reader has gone, saving works again.
+  EXPECT_TRUE(files.replace(path, "fourth"));
+  EXPECT_EQ(files.read(path), std::optional<std::string>("fourth"));
+}
+
 TEST_F(FilesTest, FailedReplaceLeavesNoTemporaryFileBehind) {
   // A folder where the file should be: the final move fails (also under Wine, which would
   // replace a read-only file).
