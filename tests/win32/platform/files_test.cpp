@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/win32_files.h"
@@ -130,34 +131,38 @@ TEST_F(FilesTest, ReplaceSwapsTheWholeFileAndLeavesNothingBeside) {
   EXPECT_EQ(names_in(wide_dir), std::vector<std::wstring>{L"用户.ini"});
 }
 
-// Another program reading the settings (an editor, a virus scanner) may hold the file open
-// while the client saves it. One that shares it for reading, writing and deleting must not
-// cost the save; one that does not share it makes the save fail with the old file whole and
-// nothing left beside it.
-TEST_F(FilesTest, ReplaceWhileAReaderHoldsTheFileOpen) {
+// Another program may hold the settings open while the client saves them, and Windows does
+// not move a file over one that is open, whatever sharing its reader allows. A reader that
+// looks only briefly (a virus scanner, an indexer) is waited out; one that holds on makes the
+// save fail with the old file whole and nothing left beside it.
+// https://learn.microsoft.com/en-us/windows/win32/fileio/moving-and-replacing-files
+TEST_F(FilesTest, ReplaceWaitsOutABriefReaderAndFailsCleanlyOnALongOne) {
   const std::string path = dir + "用户.ini";
   const std::wstring wide_path = wide_dir + L"用户.ini";
+  const auto open_reader = [&] {
+    return CreateFileW(wide_path.c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
   ASSERT_TRUE(files.replace(path, "first"));
 
-  HANDLE sharing = CreateFileW(wide_path.c_str(), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(sharing, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(files.replace(path, "second"));
-  CloseHandle(sharing);
-  EXPECT_EQ(files.read(path), std::optional<std::string>("second"));
-
-  HANDLE exclusive = CreateFileW(wide_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(files.replace(path, "third"));
-  CloseHandle(exclusive);
-  EXPECT_EQ(files.read(path), std::optional<std::string>("second"));
+  HANDLE holding = open_reader();
+  ASSERT_NE(holding, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(files.replace(path, "second"));
+  CloseHandle(holding);
+  EXPECT_EQ(files.read(path), std::optional<std::string>("first"));
   EXPECT_EQ(names_in(wide_dir), std::vector<std::wstring>{L"用户.ini"});
 
-  // Once the reader has gone, saving works again.
-  EXPECT_TRUE(files.replace(path, "fourth"));
-  EXPECT_EQ(files.read(path), std::optional<std::string>("fourth"));
+  HANDLE brief = open_reader();
+  ASSERT_NE(brief, INVALID_HANDLE_VALUE);
+  std::thread reader([brief] {
+    Sleep(150);
+    CloseHandle(brief);
+  });
+  EXPECT_TRUE(files.replace(path, "third"));
+  reader.join();
+  EXPECT_EQ(files.read(path), std::optional<std::string>("third"));
+  EXPECT_EQ(names_in(wide_dir), std::vector<std::wstring>{L"用户.ini"});
 }
 
 TEST_F(FilesTest, FailedReplaceLeavesNoTemporaryFileBehind) {
