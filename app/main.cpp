@@ -1,12 +1,13 @@
 // Process entry: the real platform and user interface, the application, the message loop.
 #include <windows.h>
 
-#include <chrono>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "platform/win32/win32_platform.h"
 #include "shell/application.h"
+#include "shell/process_end.h"
 #include "shell/unit1.h"
 #include "status/unit2.h"
 #include "widgets/win32/gbk.h"
@@ -15,19 +16,18 @@
 namespace {
 
 void run_client() {
-  // Declared in this order so the application goes first: its end shuts the windows down
-  // while the controls they mirror still exist.
+  // The platform and the toolkit outlive the application, which shuts the windows down while
+  // the controls they mirror still exist.
   qvx::Win32Platform os;
   qvx::widgets::win32::Win32Ui ui;
-  qvx::Application app(os.platform(), ui, qvx::Deployment::built_in());
-  if (!app.start()) return;
-  ui.attach_menu_bar(*app.Form2, app.Form2->suiMainMenu1);
-  ui.attach_tray_icon(*app.Form1, app.Form1->RzTrayIcon1);
+  auto app = std::make_unique<qvx::Application>(os.platform(), ui, qvx::Deployment::built_in());
+  if (!app->start()) return;
+  ui.attach_menu_bar(*app->Form2, app->Form2->suiMainMenu1);
+  ui.attach_tray_icon(*app->Form1, app->Form1->RzTrayIcon1);
   ui.run();
-  // The teardown has run. A worker still blocked (a download that has not yet seen its cancel)
-  // must not keep this windowless process, and with it the mutex, alive.
-  app.platform.downloader.cancel();
-  if (!app.wait_for_workers(std::chrono::seconds(2))) ExitProcess(0);
+  // The teardown has run; a worker still blocked must not keep this windowless process, and
+  // with it the mutex, alive.
+  qvx::end_process(std::move(app));
 }
 
 void show_exception(const std::string& text) {

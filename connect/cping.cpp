@@ -77,6 +77,12 @@ bool _CPING::echo(std::uint32_t address, ping_reply& reply, std::uint8_t ttl,
     *error = "无效的'ICMP'句柄";
     return false;
   }
+  // Closed however the request ends, also when it throws.
+  struct Closer {
+    platform::Icmp& icmp;
+    platform::IcmpHandle handle;
+    ~Closer() { icmp.close_handle(handle); }
+  } closer{icmp, *handle};
   const std::string payload(data_size, kPayloadByte);
   const std::size_t buffer_size =
       platform::kEchoReplyRecordSize + std::max<std::size_t>(data_size, 8);
@@ -94,7 +100,6 @@ bool _CPING::echo(std::uint32_t address, ping_reply& reply, std::uint8_t ttl,
       ok = true;
     }
   }
-  icmp.close_handle(*handle);
   if (ok) {
     reply.reply_address = echo.address;
     reply.round_trip_ms = echo.round_trip_ms;

@@ -10,6 +10,8 @@ class Thread_dial : public Worker {
   Thread_dial(Application& app, LoginCredentials credentials)
       : Worker(app), credentials_(std::move(credentials)) {}
 
+  bool blocks_session_end() const override { return true; }
+
  protected:
   void Execute() override;
   void Abandon() override;

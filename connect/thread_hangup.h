@@ -9,6 +9,8 @@ class Thread_hangup : public Worker {
   // dial: the dial worker whose route changes may still be running (0 for none).
   Thread_hangup(Application& app, WorkerId dial) : Worker(app), dial_(dial) {}
 
+  bool blocks_session_end() const override { return true; }
+
  protected:
   void Execute() override;
   void Abandon() override;

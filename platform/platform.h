@@ -6,6 +6,7 @@
 #include "platform/icmp.h"
 #include "platform/ip_helper.h"
 #include "platform/mutex.h"
+#include "platform/process.h"
 #include "platform/ras.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -26,6 +27,7 @@ struct Platform {
   SystemVersion& version;
   Files& files;
   Clock& clock;
+  Process& process;
 };
 
 }  // namespace qvx::platform

@@ -84,6 +84,7 @@ void Application::reap(WorkerId id) {
   if (dial_thread == finished.get()) dial_thread = nullptr;
   if (hangup_thread == finished.get()) hangup_thread = nullptr;
   finished->join();
+  update_shutdown_block();
 }
 
 bool Application::worker_alive(WorkerId id) const {
@@ -108,6 +109,15 @@ bool Application::wait_for_workers(std::chrono::milliseconds limit) {
     return std::all_of(workers_.begin(), workers_.end(),
                        [](const auto& w) { return w->finished(); });
   });
+}
+
+void Application::update_shutdown_block() {
+  bool blocks = false;
+  {
+    std::lock_guard<std::mutex> lock(workers_mutex_);
+    for (const auto& w : workers_) blocks = blocks || (w->blocks_session_end() && !w->finished());
+  }
+  ui.set_shutdown_block(blocks ? "正在连接或挂断，请稍候" : "");
 }
 
 void Application::report_failure(const std::string& what) {

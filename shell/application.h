@@ -50,6 +50,7 @@ class Application {
       workers_.push_back(std::move(worker));
     }
     raw->start();
+    update_shutdown_block();
     return raw;
   }
   WorkerId next_worker_id() { return ++last_worker_id_; }
@@ -74,6 +75,9 @@ class Application {
   bool wait_for_workers(std::chrono::milliseconds limit);
   // GUI thread: an unexpected exception, logged and shown once.
   void report_failure(const std::string& what);
+  // GUI thread: an ending session is held off with a reason exactly while a worker that
+  // blocks it runs.
+  void update_shutdown_block();
 
   platform::Platform platform;  // references to the services, copied in
   widgets::Ui& ui;

@@ -1,3 +1,6 @@
+#include <exception>
+#include <functional>
+
 #include "connect/thread_dial.h"
 #include "connect/thread_hangup.h"
 #include "shell/application.h"
@@ -61,31 +64,65 @@ void TForm1::exit_step() {
   app.Form2->close();
 }
 
-// Logging off cannot be refused, so instead of the busy test's refusal the dial or hang-up under
-// way is let finish (its steps on this thread still run); then the exit's teardown.
+// A dial or hang-up under way answers no, and the system shows the reason the application has
+// set for it; otherwise the session may end.
+bool TForm1::FormQueryEndSession() {
+  return !connection_worker_running();
+}
+
+// The session ends, also when the user overrode the reason: a dial or hang-up under way gets a
+// short wait (its steps on this thread still run), then the exit's teardown runs, hanging up
+// and deleting our connection and entries. All of it inside the message: the system may end
+// the process as soon as it returns, and offers to end one that takes more than five seconds.
+// https://learn.microsoft.com/en-us/windows/win32/shutdown/wm-endsession
+// https://learn.microsoft.com/en-us/windows/win32/shutdown/shutdown-changes-for-windows-vista
 void TForm1::end_session() {
-  constexpr unsigned kWorkerWaitMs = 20000;
+  constexpr unsigned kWorkerWaitMs = 2000;
   app.ui.run_until([this] { return !connection_worker_running(); }, kWorkerWaitMs);
   app.Form2->hide();
   close();
   app.Form2->close();
 }
 
+// Every step runs whatever the one before it threw: the process must end with the settings
+// saved, the log closed and the message loop left. A failure is only logged; a box would
+// hold up the end.
 void TForm1::FormClose() {
+  const auto step = [this](const std::function<void()>& fn) {
+    try {
+      fn();
+    } catch (const std::exception& e) {
+      log_teardown_failure(e.what());
+    } catch (...) {
+      log_teardown_failure("");
+    }
+  };
   // The connection is about to go: no second look at it may follow.
-  app.Form2->stop_link_monitor();
-  try {
-    dialer.clean_up();
-  } catch (const error_message&) {
-    // The program ends anyway; the rest of the teardown must still run.
-  }
-  CppWebBrowser1.stop();
-  app.Form2->CppWebBrowser1.stop();
-  app.Form4->CppWebBrowser1.stop();
-  save_user_settings();
-  write_log("成功退出");
-  log_file.close();
+  step([this] { app.Form2->stop_link_monitor(); });
+  step([this] {
+    try {
+      dialer.clean_up();
+    } catch (const error_message&) {
+      // The program ends anyway; the rest of the teardown must still run.
+    }
+  });
+  step([this] {
+    CppWebBrowser1.stop();
+    app.Form2->CppWebBrowser1.stop();
+    app.Form4->CppWebBrowser1.stop();
+  });
+  step([this] { save_user_settings(); });
+  step([this] { write_log("成功退出"); });
+  step([this] { log_file.close(); });
   app.ui.quit();
+}
+
+void TForm1::log_teardown_failure(const std::string& what) noexcept {
+  try {
+    write_log("程序异常：" + (what.empty() ? std::string("未知错误") : what));
+  } catch (...) {
+    // The log itself failed; the teardown goes on without it.
+  }
 }
 
 }  // namespace qvx

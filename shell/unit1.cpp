@@ -72,6 +72,7 @@ void TForm1::wire_events() {
   N6.on_click = [this] { N6Click(); };
   RzTrayIcon1.on_left_button_down = [this] { RzTrayIcon1LButtonDown(); };
   on_close = [this] { FormClose(); };
+  on_query_end_session = [this] { return FormQueryEndSession(); };
   on_end_session = [this] { end_session(); };
   on_message = [this](unsigned message, std::uintptr_t wparam, std::intptr_t lparam) {
     if (message == WM_LOGIN_PROGRESS) {

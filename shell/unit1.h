@@ -47,6 +47,7 @@ class TForm1 : public widgets::Form, public ClientRecord {
   bool busy() const;  // a dial or hang-up is running
   void exit_step();
   void FormClose();
+  bool FormQueryEndSession();
   void end_session();
 
   // Login result (verify/login_result.cpp).
@@ -89,6 +90,7 @@ class TForm1 : public widgets::Form, public ClientRecord {
 
  private:
   bool connection_worker_running() const;  // the dial or hang-up thread has not ended
+  void log_teardown_failure(const std::string& what) noexcept;
   void wire_events();
   void handle_box_change(widgets::Edit& box, std::string& member, widgets::CheckBox& remember,
                          bool tick_on_accept);

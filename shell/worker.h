@@ -27,6 +27,8 @@ class Worker {
   // A terminate request; like the threads it stands for, Execute never looks at it.
   void Terminate() { terminate_requested_ = true; }
   void join();
+  // While it runs, an ending session is held off with a reason (a dial or a hang-up).
+  virtual bool blocks_session_end() const { return false; }
 
  protected:
   virtual void Execute() = 0;

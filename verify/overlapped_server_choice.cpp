@@ -1,5 +1,6 @@
 #include "verify/overlapped_server_choice.h"
 
+#include <memory>
 #include <utility>
 
 namespace qvx {
@@ -18,7 +19,7 @@ void OverlappedServerChoice::start_fresh() {
   if (fresh_started_) return;
   fresh_started_ = true;
   for (int n = 1; n <= kVerifyServers; ++n) {
-    fresh_[n - 1] = std::async(std::launch::async, echo_, n);
+    fresh_[n - 1] = std::async(std::launch::async, [this, n] { return echo_(n, [] {}); });
   }
 }
 
@@ -30,8 +31,23 @@ ServerEchoOutcome OverlappedServerChoice::take(std::future<ServerEchoOutcome>& e
 
 bool OverlappedServerChoice::keeps_last(int last_server) {
   if (last_server < 1 || last_server > kVerifyServers) return false;
-  last_ = std::async(std::launch::async, echo_, last_server);
-  if (last_.wait_for(kHeadStart) != std::future_status::ready) start_fresh();
+  // Set once the echo is sent, or once the echo ends without one (a name that did not resolve).
+  auto sent = std::make_shared<std::promise<void>>();
+  std::future<void> sent_or_done = sent->get_future();
+  last_ = std::async(std::launch::async, [this, last_server, sent] {
+    struct Mark {
+      std::promise<void>& promise;
+      bool set = false;
+      void operator()() {
+        if (!set) promise.set_value();
+        set = true;
+      }
+      ~Mark() { (*this)(); }
+    } mark{*sent};
+    return echo_(last_server, [&mark] { mark(); });
+  });
+  sent_or_done.wait();
+  if (last_.wait_for(kHeadStart + kSchedulingMargin) != std::future_status::ready) start_fresh();
   const ServerEchoOutcome last = take(last_);
   return keeps_last_server(last_server, [&](int) { return last.ms; });
 }

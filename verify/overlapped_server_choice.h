@@ -19,14 +19,17 @@ struct ServerEchoOutcome {
 
 class OverlappedServerChoice {
  public:
-  // Runs on threads of its own, several at once.
-  using Echo = std::function<ServerEchoOutcome(int server)>;
+  // Runs on threads of its own, several at once; calls sending() just before the echo request
+  // goes out, after the name lookup.
+  using Echo = std::function<ServerEchoOutcome(int server, const std::function<void()>& sending)>;
   // Shows a failed echo's box; called on the thread that asks, in the sequential rule's order.
   using Report = std::function<void(const std::string& error)>;
 
-  // The fresh choice's echoes start when the last server has not answered by then: an answer
-  // any later could not keep it anyway.
+  // The fresh choice's echoes start when the last server has not answered this long after its
+  // echo went out: an answer any later could not keep it anyway. Counted from the request, not
+  // from the name lookup, with a margin for the threads' scheduling.
   static constexpr std::chrono::milliseconds kHeadStart{kKeepServerMs};
+  static constexpr std::chrono::milliseconds kSchedulingMargin{100};
 
   OverlappedServerChoice(Echo echo, Report report);
   // Waits for the echoes still running, so none outlives the choice.

@@ -72,12 +72,14 @@ void Thread_Login::Execute() {
   // Without the library every echo fails at once, as it would one after the other.
   const bool icmp_loaded = pinger.load_icmp();
   OverlappedServerChoice choice(
-      [&](int n) {
+      [&](int n, const std::function<void()>& sending) {
         ServerEchoOutcome outcome;
         if (!icmp_loaded) return outcome;
         const auto address = pinger.address_of(servers[n - 1].host, &outcome.error);
+        if (!address) return outcome;
+        sending();
         ping_reply reply;
-        if (address && pinger.echo(*address, reply, 64, 2500, 32, &outcome.error)) {
+        if (pinger.echo(*address, reply, 64, 2500, 32, &outcome.error)) {
           outcome.ms = reply.round_trip_ms;
         }
         return outcome;

@@ -25,6 +25,8 @@ class Form : public Control {
   void show();   // runs on_show
   void hide();   // runs on_hide
   void close();  // runs on_close, then hides; the main window's close ends the program
+  // The user's session is about to end: whether it may (on_query_end_session; yes without one).
+  bool query_end_session() { return on_query_end_session ? on_query_end_session() : true; }
   // The user's session ends (log-off, shut-down): on_end_session, or a plain close without one.
   void end_session();
   bool topmost() const { return topmost_; }
@@ -33,6 +35,7 @@ class Form : public Control {
   bool is_closed() const { return closed_; }
 
   Handler on_show, on_hide, on_close, on_end_session;
+  std::function<bool()> on_query_end_session;
   // Title-bar buttons (close and minimise) as the frame reports them.
   std::function<void(TitleButton)> on_title_button;
   // Window messages posted to this form (WM_APP range).

@@ -46,7 +46,11 @@ class Ui {
   virtual Size screen_size() = 0;
   // The main window closed: leave the message loop.
   virtual void quit() = 0;
-  // Wakes any worker waiting in synchronize and makes later calls return at once.
+  // GUI thread: while reason is not empty, an ending session shows it as what this program is
+  // still doing; an empty reason withdraws it.
+  virtual void set_shutdown_block(const std::string& reason) = 0;
+  // Wakes any worker waiting in synchronize and makes later calls return at once; on the GUI
+  // thread also removes the windows and the tray icon.
   virtual void shutdown() = 0;
 
   // Set by the application: told of an exception that escaped a handler on the GUI thread.

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 namespace qvx::sim {
 namespace fs = std::filesystem;
@@ -83,6 +84,10 @@ std::unique_ptr<platform::OutputFile> SimFiles::open_output(const std::string& p
 }
 
 bool SimFiles::replace(const std::string& path, const std::string& bytes) {
+  if (throw_next_replace_) {
+    throw_next_replace_ = false;
+    throw std::runtime_error("simulated file fault");
+  }
   if (!writable(path)) return false;
   const fs::path target = host_path(path);
   fs::path temp = target;

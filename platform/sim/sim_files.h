@@ -27,6 +27,8 @@ class SimFiles : public platform::Files {
   // Paths (or directories, ending in "\") that refuse every write, like a read-only folder.
   void make_read_only(const std::string& windows_path) { read_only_.insert(windows_path); }
   void clear_read_only() { read_only_.clear(); }
+  // The next replace throws instead of writing (a fault no result describes).
+  void throw_next_replace() { throw_next_replace_ = true; }
   // Test helpers working on the host file directly.
   void put(const std::string& windows_path, const std::string& bytes);
   std::optional<std::string> get(const std::string& windows_path) const;
@@ -37,6 +39,7 @@ class SimFiles : public platform::Files {
   std::filesystem::path root_;
   std::string program_path_;
   std::set<std::string> read_only_;
+  bool throw_next_replace_ = false;
 };
 
 }  // namespace qvx::sim

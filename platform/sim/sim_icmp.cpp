@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <stdexcept>
 
 #include "platform/sim/sim_sockets.h"
 
@@ -53,6 +54,10 @@ std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t addr
     return 0;
   }
   requests_.push_back({address, payload, ttl, timeout_ms, reply_buffer_size});
+  if (throw_next_) {
+    throw_next_ = false;
+    throw std::runtime_error("simulated ICMP fault");
+  }
   if (reply_buffer_size < platform::kEchoReplyRecordSize) {
     last_error = kIpBufTooSmall;
     return 0;

@@ -64,6 +64,8 @@ class SimIcmp : public platform::Icmp {
   void make_unloadable() { set_flag(unloadable_); }
   void remove_entry_points() { set_flag(no_entry_points_); }
   void invalidate_handles() { set_flag(invalid_handles_); }
+  // The next echo request throws after its handle was opened (a fault no status describes).
+  void throw_next() { set_flag(throw_next_); }
 
   int probes(const std::string& address) const;
   int total_probes() const;
@@ -87,7 +89,8 @@ class SimIcmp : public platform::Icmp {
   std::map<std::thread::id, std::uint32_t> last_errors_;
   std::set<platform::IcmpHandle> open_;
   platform::IcmpHandle next_handle_ = 0x100;
-  bool unloadable_ = false, no_entry_points_ = false, invalid_handles_ = false, real_time_ = false;
+  bool unloadable_ = false, no_entry_points_ = false, invalid_handles_ = false, real_time_ = false,
+       throw_next_ = false;
   bool loaded_ = false, bound_ = false;
   int loads_ = 0, unloads_ = 0;
 };

@@ -8,6 +8,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_icmp.h"
 #include "platform/sim/sim_ip_helper.h"
+#include "platform/sim/sim_process.h"
 #include "platform/sim/sim_ras.h"
 #include "platform/sim/sim_sockets.h"
 
@@ -16,7 +17,7 @@ namespace qvx::sim {
 class SimPlatform {
  public:
   explicit SimPlatform(const std::filesystem::path& root)
-      : files(root), ras(ip_helper), downloader(files) {}
+      : files(root), ras(ip_helper), downloader(files), process(mutex, downloader) {}
   SimPlatform(const SimPlatform&) = delete;
   SimPlatform& operator=(const SimPlatform&) = delete;
 
@@ -31,10 +32,11 @@ class SimPlatform {
   SimMutex mutex;
   SimVersion version;
   SimClock clock;
+  SimProcess process;
 
   platform::Platform platform() {
-    return platform::Platform{ras,      ip_helper, icmp,  sockets, downloader, shell,
-                              registry, mutex,     version, files,  clock};
+    return platform::Platform{ras,      ip_helper, icmp,    sockets, downloader, shell,
+                              registry, mutex,     version, files,   clock,      process};
   }
 };
 

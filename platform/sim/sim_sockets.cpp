@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 
 namespace qvx::sim {
 
@@ -129,8 +131,14 @@ std::optional<std::string> SimSockets::host_name() {
 }
 
 std::optional<std::uint32_t> SimSockets::resolve(const std::string& name) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_);
   ++lookups_[key(name)];
+  if (lookup_ms_ > 0) {
+    const auto wait = std::chrono::milliseconds(lookup_ms_);
+    lock.unlock();
+    std::this_thread::sleep_for(wait);
+    lock.lock();
+  }
   if (startups_ == cleanups_) return std::nullopt;
   if (const auto it = hosts_.find(key(name)); it != hosts_.end()) return it->second;
   return parse_ipv4(name);  // gethostbyname takes an address text as its own answer
@@ -197,6 +205,11 @@ int SimSockets::lookups(const std::string& name) const {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto it = lookups_.find(key(name));
   return it == lookups_.end() ? 0 : it->second;
+}
+
+void SimSockets::take_lookup_time(unsigned ms) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  lookup_ms_ = ms;
 }
 
 }  // namespace qvx::sim

@@ -37,6 +37,8 @@ class SimSockets : public platform::Sockets {
   // (empty: it does not resolve). At first "quovix-pc" at 192.168.1.5.
   void set_machine(const std::string& name, const std::string& local_address);
   void fail_startup(bool fail);
+  // Every name lookup takes this long in real time, as one that asks a server does.
+  void take_lookup_time(unsigned ms);
   // Highest version this "ws2_32" offers; a start-up obtains the lower of the one asked for
   // and this, reported as wVersion is.
   void set_highest_version(int major, int minor);
@@ -56,6 +58,7 @@ class SimSockets : public platform::Sockets {
   std::string machine_name_;
   bool startup_fails_ = false;
   int highest_major_ = 2, highest_minor_ = 2;
+  unsigned lookup_ms_ = 0;
   int startups_ = 0, cleanups_ = 0, unmatched_ = 0;
 };
 

@@ -26,6 +26,10 @@ bool Win32Mutex::create_reports_existing(const std::string& name) {
   return GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+void Win32Process::exit(unsigned code) {
+  ExitProcess(code);
+}
+
 bool Win32Version::get(platform::OsVersion& version) {
   // Room for the extended record, so any size the system accepts stays inside the buffer.
   OSVERSIONINFOEXA info{};

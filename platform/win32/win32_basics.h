@@ -1,7 +1,8 @@
-// The small Win32 services: clock, named mutex, version query and shell execution.
+// The small Win32 services: clock, named mutex, process end, version query and shell execution.
 #pragma once
 #include "platform/clock.h"
 #include "platform/mutex.h"
+#include "platform/process.h"
 #include "platform/shell.h"
 #include "platform/version.h"
 
@@ -20,6 +21,11 @@ class Win32Mutex : public platform::NamedMutex {
 
  private:
   void* handle_ = nullptr;
+};
+
+class Win32Process : public platform::Process {
+ public:
+  void exit(unsigned code) override;
 };
 
 class Win32Version : public platform::SystemVersion {

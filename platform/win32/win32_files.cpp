@@ -132,6 +132,30 @@ std::unique_ptr<platform::OutputFile> Win32Files::open_output(const std::string&
   return std::make_unique<Win32OutputFile>(h);
 }
 
+namespace {
+
+// MoveFileEx does not move a file over one that another program holds open, whatever sharing
+// that program allows. A reader that looks only briefly (a virus scanner, an indexer) is
+// waited out for a moment; a longer hold costs this save and leaves the old file whole.
+// https://learn.microsoft.com/en-us/windows/win32/api/winbase/nf-winbase-movefileexw
+// https://learn.microsoft.com/en-us/windows/win32/fileio/moving-and-replacing-files
+bool move_over(const wchar_t* temporary, const std::wstring& target) {
+  constexpr int kAttempts = 10;
+  constexpr DWORD kPauseMs = 50;
+  for (int attempt = 1;; ++attempt) {
+    if (MoveFileExW(temporary, target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    const DWORD error = GetLastError();
+    const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+    if (!held || attempt == kAttempts) return false;
+    Sleep(kPauseMs);
+  }
+}
+
+}  // namespace
+
 bool Win32Files::replace(const std::string& path, const std::string& bytes) {
   const std::wstring target = wide_from_gbk(path);
   wchar_t temporary[MAX_PATH];
@@ -143,10 +167,7 @@ bool Win32Files::replace(const std::string& path, const std::string& bytes) {
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     written = file.ok() && write_all(file.get(), bytes) && FlushFileBuffers(file.get());
   }
-  if (written &&
-      MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
+  if (written && move_over(temporary, target)) return true;
   DeleteFileW(temporary);
   return false;
 }

@@ -23,6 +23,7 @@ struct Win32Platform::Services {
   win32::Win32Version version;
   win32::Win32Files files;
   win32::Win32Clock clock;
+  win32::Win32Process process;
 };
 
 Win32Platform::Win32Platform() : services_(std::make_unique<Services>()) {}
@@ -31,7 +32,7 @@ Win32Platform::~Win32Platform() = default;
 platform::Platform Win32Platform::platform() {
   Services& s = *services_;
   return platform::Platform{s.ras,      s.ip_helper, s.icmp,    s.sockets, s.downloader, s.shell,
-                            s.registry, s.mutex,     s.version, s.files,   s.clock};
+                            s.registry, s.mutex,     s.version, s.files,   s.clock,      s.process};
 }
 
 }  // namespace qvx

@@ -69,11 +69,13 @@ void BM_ServerChoiceNoneAnswering(benchmark::State& state) {
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     OverlappedServerChoice choice(
-        [&](int n) {
+        [&](int n, const std::function<void()>& sending) {
           ServerEchoOutcome outcome;
           const auto address = net.pinger.address_of(servers[n - 1], &outcome.error);
+          if (!address) return outcome;
+          sending();
           ping_reply reply;
-          if (address && net.pinger.echo(*address, reply, 64, 2500, 32, &outcome.error)) {
+          if (net.pinger.echo(*address, reply, 64, 2500, 32, &outcome.error)) {
             outcome.ms = reply.round_trip_ms;
           }
           return outcome;

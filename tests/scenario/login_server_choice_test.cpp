@@ -35,6 +35,21 @@ TEST_F(LoginServerChoice, FastLastServerIsTheOnlyOneEchoed) {
   EXPECT_EQ(os.icmp.last_buffer_size(), 28u + 32u);
 }
 
+// The 200 ms count the echo, not the name lookup before it: the last server keeps its place
+// without a single other echo.
+TEST_F(LoginServerChoice, SlowLookupDoesNotCountAgainstTheLastServer) {
+  f1().verify_server = 2;
+  os.sockets.take_lookup_time(100);
+  os.icmp.take_real_time();
+  os.icmp.set_round_trip("127.0.0.2", 150);
+  os.icmp.set_round_trip("127.0.0.1", 1);
+  login_and_finish();
+  EXPECT_EQ(os.icmp.requests().size(), 1u);
+  EXPECT_EQ(os.icmp.probes("127.0.0.1"), 0);
+  EXPECT_EQ(codes.front(), (Progress{1, 1}));
+  EXPECT_EQ(f1().verify_server, 2);
+}
+
 TEST_F(LoginServerChoice, ExactlyTwoHundredMillisecondsStays) {
   os.icmp.set_round_trip("127.0.0.1", 200);
   os.icmp.set_round_trip("127.0.0.2", 1);

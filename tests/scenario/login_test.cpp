@@ -1,4 +1,5 @@
 #include "login_fixture.h"
+#include "shell/process_end.h"
 
 namespace qvx::testing {
 namespace {
@@ -343,7 +344,7 @@ TEST_F(LoginFlow, FullNodeListFillsTheBoxWith50Items) {
 }
 
 // The process must end soon after its last window, whatever the login thread waits for, and
-// leave nothing that refuses the next start.
+// release the mutex as it ends, so the next start is not taken for a second copy.
 TEST_F(LoginFlow, ClosingDuringAHeldDownloadEndsAtOnceAndTheNextStartWorks) {
   f1().verify_server = 4;  // the thread chooses a server and records it, as the exit saves it
   service.hold(kLog1);
@@ -353,10 +354,34 @@ TEST_F(LoginFlow, ClosingDuringAHeldDownloadEndsAtOnceAndTheNextStartWorks) {
   EXPECT_TRUE(ui->quit_requested());
   EXPECT_NE(log().find("成功退出"), std::string::npos);
   const auto closed = std::chrono::steady_clock::now();
-  stop();
-  EXPECT_LT(std::chrono::steady_clock::now() - closed, std::chrono::seconds(2));
+  std::chrono::steady_clock::time_point ended;
+  os.process.on_exit = [&] { ended = std::chrono::steady_clock::now(); };
+  end_process(std::move(app));
+  ASSERT_EQ(os.process.exits(), 1);
+  EXPECT_LT(ended - closed, kWorkerGrace);
   ASSERT_TRUE(start());
   EXPECT_TRUE(boxes().empty());
+}
+
+// A worker that does not end in time ends with the process, but the tray icon does not stay
+// behind it: it goes before the wait.
+TEST_F(LoginFlow, WorkerStuckInAnEchoEndsWithTheProcessAfterTheTrayIcon) {
+  os.icmp.take_real_time();
+  os.icmp.lose("127.0.0.1");  // the last server's echo waits out its 2.5 s
+  ASSERT_NE(login(), 0u);
+  ASSERT_TRUE(ui->pump_until([&] { return os.icmp.total_probes() > 0; }));
+  f1().close();
+  const auto closed = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point ended;
+  bool icon_gone_at_end = false;
+  os.process.on_exit = [&] {
+    ended = std::chrono::steady_clock::now();
+    icon_gone_at_end = ui->is_shut_down();
+  };
+  end_process(std::move(app));
+  ASSERT_EQ(os.process.exits(), 1);
+  EXPECT_TRUE(icon_gone_at_end);
+  EXPECT_GE(ended - closed, kWorkerGrace);
 }
 
 TEST_F(LoginFlow, LoginThatThrowsEndsAsAFailedLogin) {

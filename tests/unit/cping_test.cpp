@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <thread>
 
 #include "platform/sim/sim_platform.h"
@@ -151,6 +152,16 @@ TEST_F(PingTest, InvalidHandleIsReportedAtEveryProbe) {
   EXPECT_FALSE(ping("127.0.0.1"));
   EXPECT_EQ(ui_.box_texts(), (std::vector<std::string>{"无效的'ICMP'句柄", "无效的'ICMP'句柄"}));
   EXPECT_EQ(icmp().total_probes(), 0);
+}
+
+// The exception belongs to the caller; the handle opened for the request does not.
+TEST_F(PingTest, EchoThatThrowsStillClosesItsHandle) {
+  icmp().set_round_trip("10.0.0.7", 12);
+  icmp().throw_next();
+  EXPECT_THROW(ping("10.0.0.7"), std::runtime_error);
+  EXPECT_EQ(icmp().total_probes(), 1);
+  EXPECT_EQ(icmp().open_handles(), 0);
+  EXPECT_TRUE(ping("10.0.0.7"));
 }
 
 TEST_F(PingTest, LibraryIsBoundOncePerProcessAndReleasedAtTheEnd) {

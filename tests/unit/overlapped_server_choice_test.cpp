@@ -26,7 +26,8 @@ struct Echoes {
   std::vector<std::thread::id> reported_on;
 
   OverlappedServerChoice::Echo echo() {
-    return [this](int n) {
+    return [this](int n, const std::function<void()>& sending) {
+      sending();
       ServerEchoOutcome outcome;
       outcome.ms = times.count(n) ? times[n] : std::nullopt;
       outcome.error = errors.count(n) ? errors[n] : "";
@@ -100,7 +101,8 @@ TEST(OverlappedServerChoice, FreshEchoesDoNotWaitForASlowLastServer) {
   int fresh_started = 0;
   bool overlapped = false;
   int calls = 0;
-  auto echo = [&](int n) {
+  auto echo = [&](int n, const std::function<void()>& sending) {
+    sending();
     std::unique_lock<std::mutex> lock(mutex);
     if (++calls == 1) {  // the last server's echo
       overlapped =

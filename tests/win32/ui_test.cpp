@@ -36,6 +36,26 @@ TEST_F(PeerTest, PostedMessagesArriveAsWindowMessagesOnTheGuiThread) {
   EXPECT_EQ(std::get<1>(got[0]), 7u);
 }
 
+// The system asks the main window before a session ends and takes the message's result as the
+// answer; the end itself (wParam TRUE) runs the form's handler inside the message, and a
+// session that goes on after all (wParam FALSE) runs nothing.
+// https://learn.microsoft.com/en-us/windows/win32/shutdown/wm-queryendsession
+// https://learn.microsoft.com/en-us/windows/win32/shutdown/wm-endsession
+TEST_F(PeerTest, SessionEndMessagesReachTheMainForm) {
+  attach();
+  bool may_end = false;
+  int ended = 0;
+  form->on_query_end_session = [&] { return may_end; };
+  form->on_end_session = [&] { ++ended; };
+  EXPECT_EQ(SendMessageW(hwnd(*form), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+  may_end = true;
+  EXPECT_EQ(SendMessageW(hwnd(*form), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  SendMessageW(hwnd(*form), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(ended, 0);
+  SendMessageW(hwnd(*form), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(ended, 1);
+}
+
 TEST_F(PeerTest, QueuedTasksRunInOrderOnTheGuiThread) {
   std::vector<int> ran;
   std::atomic<int> wrong_thread{0};

@@ -1,6 +1,7 @@
 #include "widgets/headless/headless_ui.h"
 
 #include <future>
+#include <stdexcept>
 
 #include "widgets/form.h"
 #include "widgets/timer.h"
@@ -93,6 +94,22 @@ void HeadlessUi::shutdown() {
     tasks_.clear();
   }
   cv_.notify_all();
+}
+
+// As ShutdownBlockReasonCreate and ShutdownBlockReasonDestroy: only the thread that made the
+// main window may call them (otherwise ERROR_ACCESS_DENIED), a new reason replaces the old one
+// and destroying without one is a no-op.
+// https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-shutdownblockreasoncreate
+// https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-shutdownblockreasondestroy
+void HeadlessUi::set_shutdown_block(const std::string& reason) {
+  if (!on_gui_thread()) throw std::logic_error("shutdown block reason set off the GUI thread");
+  if (!reason.empty()) ++shutdown_blocks_set_;
+  shutdown_block_ = reason;
+}
+
+bool HeadlessUi::is_shut_down() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return shut_down_;
 }
 
 int HeadlessUi::pump() {

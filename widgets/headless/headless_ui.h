@@ -42,6 +42,7 @@ class HeadlessUi : public Ui {
   }
   Size screen_size() override { return screen_; }
   void quit() override { quit_ = true; }
+  void set_shutdown_block(const std::string& reason) override;
   void shutdown() override;
 
   // Test side.
@@ -50,6 +51,11 @@ class HeadlessUi : public Ui {
   bool pump_until(const std::function<bool()>& done, unsigned real_timeout_ms = 10000);
   unsigned long long now_ms() const { return now_ms_; }
   bool quit_requested() const { return quit_; }
+  // After shutdown: as the windows and the tray icon of the real toolkit, gone.
+  bool is_shut_down() const;
+  // The reason an ending session would show now (empty: none), and how often one was set.
+  std::string shutdown_block() const { return shutdown_block_; }
+  int shutdown_blocks_set() const { return shutdown_blocks_set_; }
   void set_screen(Size s) { screen_ = s; }
 
   // Message boxes: each answer is used once, in order; without one, the first button.
@@ -77,6 +83,8 @@ class HeadlessUi : public Ui {
   Size screen_{1280, 800};
   bool quit_ = false;
   bool shut_down_ = false;
+  std::string shutdown_block_;
+  int shutdown_blocks_set_ = 0;
 };
 
 }  // namespace qvx::widgets

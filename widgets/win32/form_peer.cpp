@@ -171,8 +171,18 @@ bool FormPeer::handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
     case WM_COMMAND:
       return lp == 0 && HIWORD(wp) == 0 && menu_bar_ && menu_bar_->choose(LOWORD(wp));
+    case WM_QUERYENDSESSION:
+      // Answered at once, the clean-up left for WM_ENDSESSION; no only while the program is
+      // in the middle of something, whose reason the system then shows. Windows offers to end
+      // a program that has not answered within five seconds.
+      // https://learn.microsoft.com/en-us/windows/win32/shutdown/wm-queryendsession
+      // https://learn.microsoft.com/en-us/windows/win32/shutdown/shutdown-changes-for-windows-vista
+      result = !main_ || form_.query_end_session() ? TRUE : FALSE;
+      return true;
     case WM_ENDSESSION:
-      // Logging off: the main form ends as an ordinary exit does.
+      // The session may end at any moment once every program has returned from this message,
+      // so the whole teardown runs inside it; no PostQuitMessage or DestroyWindow is needed.
+      // https://learn.microsoft.com/en-us/windows/win32/shutdown/wm-endsession
       if (wp && main_) form_.end_session();
       return true;
     default:

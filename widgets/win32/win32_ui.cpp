@@ -10,6 +10,7 @@
 #include "widgets/timer.h"
 #include "widgets/win32/form_peer.h"
 #include "widgets/win32/gbk.h"
+#include "widgets/win32/shutdown_block.h"
 
 namespace qvx::widgets::win32 {
 
@@ -209,6 +210,11 @@ void Win32Ui::quit() {
   } else {
     PostThreadMessageW(gui_thread_, WM_QUIT, 0, 0);
   }
+}
+
+void Win32Ui::set_shutdown_block(const std::string& reason) {
+  if (on_gui_thread())
+    set_shutdown_block_reason(main_window_, reason.empty() ? L"" : widen(reason));
 }
 
 void Win32Ui::shutdown() {

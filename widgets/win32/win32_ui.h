@@ -44,6 +44,7 @@ class Win32Ui : public Ui {
   bool run_until(const std::function<bool()>& done, unsigned ms) override;
   Size screen_size() override;
   void quit() override;
+  void set_shutdown_block(const std::string& reason) override;
   // Also destroys every window: after it nothing reaches the controls any more.
   void shutdown() override;
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/win32_files.h"
@@ -127,6 +128,40 @@ TEST_F(FilesTest, ReplaceSwapsTheWholeFileAndLeavesNothingBeside) {
   EXPECT_EQ(files.read(path), std::optional<std::string>("second, longer"));
   ASSERT_TRUE(files.replace(path, ""));
   EXPECT_EQ(files.read(path), std::optional<std::string>(""));
+  EXPECT_EQ(names_in(wide_dir), std::vector<std::wstring>{L"用户.ini"});
+}
+
+// Another program may hold the settings open while the client saves them, and Windows does
+// not move a file over one that is open, whatever sharing its reader allows. A reader that
+// looks only briefly (a virus scanner, an indexer) is waited out; one that holds on makes the
+// save fail with the old file whole and nothing left beside it.
+// https://learn.microsoft.com/en-us/windows/win32/fileio/moving-and-replacing-files
+TEST_F(FilesTest, ReplaceWaitsOutABriefReaderAndFailsCleanlyOnALongOne) {
+  const std::string path = dir + "用户.ini";
+  const std::wstring wide_path = wide_dir + L"用户.ini";
+  const auto open_reader = [&] {
+    return CreateFileW(wide_path.c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  ASSERT_TRUE(files.replace(path, "first"));
+
+  HANDLE holding = open_reader();
+  ASSERT_NE(holding, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(files.replace(path, "second"));
+  CloseHandle(holding);
+  EXPECT_EQ(files.read(path), std::optional<std::string>("first"));
+  EXPECT_EQ(names_in(wide_dir), std::vector<std::wstring>{L"用户.ini"});
+
+  HANDLE brief = open_reader();
+  ASSERT_NE(brief, INVALID_HANDLE_VALUE);
+  std::thread reader([brief] {
+    Sleep(150);
+    CloseHandle(brief);
+  });
+  EXPECT_TRUE(files.replace(path, "third"));
+  reader.join();
+  EXPECT_EQ(files.read(path), std::optional<std::string>("third"));
   EXPECT_EQ(names_in(wide_dir), std::vector<std::wstring>{L"用户.ini"});
 }
 

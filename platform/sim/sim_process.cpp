@@ -1,0 +1,12 @@
+#include "platform/sim/sim_process.h"
+
+namespace qvx::sim {
+
+void SimProcess::exit(unsigned) {
+  ++exits_;
+  if (on_exit) on_exit();
+  mutex_.end_process();
+  downloader_.end_process();
+}
+
+}  // namespace qvx::sim

@@ -1,0 +1,21 @@
+#include "shell/process_end.h"
+
+#include "shell/application.h"
+
+namespace qvx {
+
+void end_process(std::unique_ptr<Application> app) {
+  platform::Process& process = app->platform.process;
+  // A process ended below runs no destructor: the tray icon would stay until the mouse
+  // passes over it.
+  app->ui.shutdown();
+  app->platform.downloader.cancel();
+  if (!app->wait_for_workers(kWorkerGrace)) {
+    process.exit(0);
+    return;
+  }
+  app.reset();
+  process.exit(0);
+}
+
+}  // namespace qvx
