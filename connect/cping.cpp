@@ -63,6 +63,11 @@ bool _CPING::ping(const std::string& host, ping_reply& reply, std::uint8_t ttl,
 
 std::optional<std::uint32_t> _CPING::address_of(const std::string& host, std::string* error) {
   platform::Sockets& sockets = library_.platform.sockets;
+  // An empty node address would resolve to this very machine, whose echo always wins.
+  if (host.empty()) {
+    *error = "无法解析主机名：";
+    return std::nullopt;
+  }
   const std::uint32_t address = sockets.inet_addr(host);
   if (address != platform::kInaddrNone) return address;
   const auto resolved = sockets.resolve(host);

@@ -81,6 +81,17 @@ TEST(SimSocketsTest, MachineNameAndAddressFeedTheLocalAddressQuery) {
   EXPECT_EQ(s.unmatched_cleanups(), 0);
 }
 
+// gethostbyname("") answers with the machine's own address.
+TEST(SimSocketsTest, EmptyNameResolvesToThisMachine) {
+  SimSockets s;
+  std::uint16_t version = 0;
+  ASSERT_TRUE(s.startup(1, 1, version));
+  EXPECT_EQ(s.resolve(""), ipv4("192.168.1.5"));
+  s.set_machine("", "");
+  EXPECT_FALSE(s.resolve(""));
+  s.cleanup();
+}
+
 TEST(SimIcmpTest, SetHostsAnswerAndUnsetHostsTimeOut) {
   SimIcmp icmp;
   ASSERT_TRUE(icmp.load_library());
