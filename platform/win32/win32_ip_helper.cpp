@@ -10,6 +10,7 @@
 #include <cstddef>
 
 #include "platform/win32/ip_helper_records.h"
+#include "platform/win32/system_library.h"
 
 namespace qvx {
 namespace {
@@ -46,7 +47,7 @@ std::uint32_t Win32IpHelper::set_forward_entry(const platform::ForwardRow& r) {
 bool Win32IpHelper::adapters(std::vector<platform::Adapter>& out) {
   out.clear();
   // Bound on every call; the library stays loaded.
-  HMODULE library = LoadLibraryA("iphlpapi.dll");
+  HMODULE library = win32::load_system_library(L"iphlpapi.dll");
   if (!library) return false;
   using GetAdaptersInfoFn = DWORD(WINAPI*)(PIP_ADAPTER_INFO, PULONG);
   auto get = reinterpret_cast<GetAdaptersInfoFn>(
