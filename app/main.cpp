@@ -25,9 +25,12 @@ void run_client() {
   ui.attach_tray_icon(*app.Form1, app.Form1->RzTrayIcon1);
   ui.run();
   // The teardown has run. A worker still blocked (a download that has not yet seen its cancel)
-  // must not keep this windowless process, and with it the mutex, alive.
+  // must not keep this windowless process, and with it the mutex, alive. Nor may ExitProcess
+  // end it: a thread killed inside urlmon may hold the loader lock that the DLL detach calls
+  // of ExitProcess wait for ("ExitProcess function", learn.microsoft.com). TerminateProcess
+  // calls no DLL, and the system still releases the mutex and every other handle.
   app.platform.downloader.cancel();
-  if (!app.wait_for_workers(std::chrono::seconds(2))) ExitProcess(0);
+  if (!app.wait_for_workers(std::chrono::seconds(5))) TerminateProcess(GetCurrentProcess(), 0);
 }
 
 void show_exception(const std::string& text) {
@@ -46,6 +49,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } catch (...) {
     show_exception(std::string());
   }
-  // The exit code is 0 whatever happened.
+  // The exit code is 0 whatever happened. Every worker has been joined by now.
   ExitProcess(0);
 }
