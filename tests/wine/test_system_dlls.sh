@@ -17,11 +17,12 @@ grep -q 'DLL Name: USER32.dll' <<<"$imports" || qvx_fail "no import table read f
   qvx_fail "ChangeWindowMessageFilterEx is imported, so the exe cannot load on Vista"
 
 qvx_setup
-qvx_install 'C:\系统库测试' "$probe" "$decoy=ICMP.DLL"
+# A folder name the double's ANSI file paths can hold, so that it logs when it is loaded.
+qvx_install 'C:\SystemDlls' "$probe" "$decoy=ICMP.DLL"
 # Native first, so that the decoy would win wherever the search finds it.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;icmp=n,b"
 got=$(cd "$QVX_PROGRAM_UNIX" && timeout "$QVX_TIMEOUT" wine ping_probe.exe ping 127.0.0.1 2>>"$qvx_tmp/wine.out" | tr -d '\r')
-[[ $got =~ ^ok\ 127\.0\.0\.1\  ]] || qvx_fail "echo through the system's ICMP.DLL: '$got'"
 [ ! -e "$QVX_PROGRAM_UNIX/iphlp_double_log.txt" ] ||
   qvx_fail "the ICMP.DLL in the program folder was loaded: $(head -n 3 "$QVX_PROGRAM_UNIX/iphlp_double_log.txt")"
+[[ $got =~ ^ok\ 127\.0\.0\.1\  ]] || qvx_fail "echo through the system's ICMP.DLL: '$got'"
 qvx_pass
