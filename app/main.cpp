@@ -46,6 +46,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } catch (...) {
     show_exception(std::string());
   }
-  // The exit code is 0 whatever happened.
+  // The exit code is 0 whatever happened. Every worker has been joined by now.
   ExitProcess(0);
 }

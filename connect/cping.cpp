@@ -1,7 +1,5 @@
 #include "connect/cping.h"
 
-#include <algorithm>
-
 #include "widgets/ui.h"
 
 namespace qvx {
@@ -10,6 +8,9 @@ namespace {
 
 constexpr char kPayloadByte = 0x45;
 constexpr std::uint32_t kErrorUnexpNetErr = 59;
+// IcmpSendEcho wants room behind the reply record for the data sent and for the 8 bytes of
+// an ICMP error message; Windows from Vista on refuses a smaller buffer.
+constexpr std::size_t kIcmpErrorBytes = 8;
 
 }  // namespace
 
@@ -62,6 +63,11 @@ bool _CPING::ping(const std::string& host, ping_reply& reply, std::uint8_t ttl,
 
 std::optional<std::uint32_t> _CPING::address_of(const std::string& host, std::string* error) {
   platform::Sockets& sockets = library_.platform.sockets;
+  // An empty node address would resolve to this very machine, whose echo always wins.
+  if (host.empty()) {
+    *error = "无法解析主机名：";
+    return std::nullopt;
+  }
   const std::uint32_t address = sockets.inet_addr(host);
   if (address != platform::kInaddrNone) return address;
   const auto resolved = sockets.resolve(host);
@@ -84,8 +90,7 @@ bool _CPING::echo(std::uint32_t address, ping_reply& reply, std::uint8_t ttl,
     ~Closer() { icmp.close_handle(handle); }
   } closer{icmp, *handle};
   const std::string payload(data_size, kPayloadByte);
-  const std::size_t buffer_size =
-      platform::kEchoReplyRecordSize + std::max<std::size_t>(data_size, 8);
+  const std::size_t buffer_size = platform::kEchoReplyRecordSize + data_size + kIcmpErrorBytes;
   platform::EchoReply echo;
   const std::uint32_t replies =
       icmp.send_echo(*handle, address, payload, ttl, timeout_ms, buffer_size, echo);

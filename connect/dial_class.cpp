@@ -16,6 +16,8 @@ namespace {
 constexpr std::uint32_t kEntryOptions = 0x390D0210;
 constexpr std::uint32_t kEntryOptions2 = 111;
 constexpr std::uint32_t kNetProtocolIp = 4;
+// RasSetEntryProperties refuses an entry without a framing protocol; a VPN tunnel frames PPP.
+constexpr std::uint32_t kFramingPpp = 1;  // RASFP_Ppp
 constexpr std::uint32_t kDialAll = 1;
 constexpr std::uint32_t kTypeVpn = 2;
 
@@ -51,6 +53,7 @@ int Dial_class::dial(const std::string& address, const std::string& user,
   entry.options2 = kEntryOptions2;
   entry.phone_number = server_address;
   entry.net_protocols = kNetProtocolIp;
+  entry.framing_protocol = kFramingPpp;
   entry.device_type = "vpn";
   entry.device_name = "PPPoE";
   entry.dial_mode = kDialAll;

@@ -24,7 +24,7 @@ struct EchoReply {
 class Icmp {
  public:
   virtual ~Icmp() = default;
-  virtual bool load_library() = 0;       // LoadLibraryA("ICMP.DLL")
+  virtual bool load_library() = 0;       // "ICMP.DLL" of the system folder
   virtual bool bind_entry_points() = 0;  // IcmpCreateFile, IcmpSendEcho, IcmpCloseHandle
   virtual void unload_library() = 0;
   // IcmpCreateFile; nothing for an invalid handle.

@@ -16,6 +16,7 @@ struct RasEntry {
   std::uint32_t options2 = 0;  // dwfOptions2
   std::string phone_number;    // szLocalPhoneNumber
   std::uint32_t net_protocols = 0;
+  std::uint32_t framing_protocol = 0;  // dwFramingProtocol
   std::string device_type;
   std::string device_name;
   std::uint32_t dial_mode = 0;
@@ -53,8 +54,9 @@ class Ras {
   virtual std::uint32_t dial(const std::string& entry_name, const std::string& user,
                              const std::string& password, RasHandle& handle) = 0;
   virtual std::uint32_t hang_up(RasHandle handle) = 0;
-  // RasEnumConnectionsA with one record, retried once with a block of the reported size on
-  // 603; out holds the records reported (never more than the buffer held).
+  // RasEnumConnectionsA with one record, retried with a block of the reported size while it
+  // answers 603 (a few times at most); out holds the records reported (never more than the
+  // buffer held).
   virtual std::uint32_t connections(std::vector<RasConnection>& out) = 0;
   // RasEnumEntriesA on the default phone book with a buffer size of 0, retried on 603 like
   // connections(). first_call_with_buffer: hand a one-record buffer to the first call

@@ -11,7 +11,8 @@ void end_process(std::unique_ptr<Application> app) {
   app->ui.shutdown();
   app->platform.downloader.cancel();
   if (!app->wait_for_workers(kWorkerGrace)) {
-    process.exit(0);
+    // The worker may be inside urlmon, holding the loader lock ExitProcess would wait for.
+    process.terminate(0);
     return;
   }
   app.reset();

@@ -9,7 +9,22 @@
 
 namespace qvx::sim {
 
-namespace {}  // namespace
+namespace {
+
+// The 32-bit reply record; callers size their buffers by it.
+constexpr std::size_t kRecord = platform::kEchoReplyRecordSize;
+constexpr std::size_t kIcmpErrorBytes = 8;
+
+}  // namespace
+
+// "IcmpSendEcho function (icmpapi.h)", learn.microsoft.com: the reply buffer holds at least one
+// ICMP_ECHO_REPLY plus RequestSize bytes of data, and 8 bytes more for an ICMP error message;
+// a smaller one fails with ERROR_INSUFFICIENT_BUFFER. The Windows CE / XP-era page of the same
+// function asks only for the record and the 8 bytes.
+std::size_t SimIcmp::minimum_reply_buffer(WindowsProfile profile, std::size_t payload_size) {
+  if (profile == WindowsProfile::XpLike) return kRecord + kIcmpErrorBytes;
+  return kRecord + payload_size + kIcmpErrorBytes;
+}
 
 bool SimIcmp::load_library() {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -58,8 +73,9 @@ std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t addr
     throw_next_ = false;
     throw std::runtime_error("simulated ICMP fault");
   }
-  if (reply_buffer_size < platform::kEchoReplyRecordSize) {
-    last_error = kIpBufTooSmall;
+  if (reply_buffer_size < minimum_reply_buffer(profile, payload.size())) {
+    // ICMP_ECHO_REPLY (ipexport.h) names IP_BUF_TOO_SMALL for the older systems.
+    last_error = profile == WindowsProfile::XpLike ? kIpBufTooSmall : kErrorInsufficientBuffer;
     return 0;
   }
   const Host host = take_host(address);
@@ -85,7 +101,7 @@ std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t addr
     if (host.wrong_byte && *host.wrong_byte < echoed.size()) echoed[*host.wrong_byte] ^= 0x01;
     reply.data_size = static_cast<std::uint32_t>(echoed.size());
     // Whatever does not fit behind the reply record is cut off.
-    echoed.resize(std::min(echoed.size(), reply_buffer_size - platform::kEchoReplyRecordSize));
+    echoed.resize(std::min(echoed.size(), reply_buffer_size - kRecord));
     reply.data = echoed;
   }
   return host.replies;

@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "platform/icmp.h"
+#include "platform/sim/sim_profile.h"
 
 namespace qvx::sim {
 
 constexpr std::uint32_t kIpBufTooSmall = 11001;
+constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 constexpr std::uint32_t kIpReqTimedOut = 11010;
 constexpr std::uint32_t kErrorInvalidHandle = 6;
 
@@ -50,6 +52,12 @@ class SimIcmp : public platform::Icmp {
                           std::size_t reply_buffer_size, platform::EchoReply& reply) override;
   void set_last_error(std::uint32_t code) override;
   std::uint32_t last_error() override;
+
+  // The smallest reply buffer IcmpSendEcho takes for a request of payload_size bytes.
+  static std::size_t minimum_reply_buffer(WindowsProfile profile, std::size_t payload_size);
+
+  // Set before the requests.
+  WindowsProfile profile = WindowsProfile::VistaAndLater;
 
   // Test side; addresses are given as text for inet_addr.
   void set_host(const std::string& address, const Host& host);

@@ -16,16 +16,20 @@ class SimProcess : public platform::Process {
 
   // Releases the named objects the process made and ends its cancel of downloads.
   void exit(unsigned code) override;
+  void terminate(unsigned code) override;
 
   // Test side.
   int exits() const { return exits_; }
-  // Called at the moment of the exit, before anything is released.
+  int terminations() const { return terminations_; }
+  // Called at the moment of either end, before anything is released.
   std::function<void()> on_exit;
 
  private:
   SimMutex& mutex_;
   HttpDownloader& downloader_;
   int exits_ = 0;
+  int terminations_ = 0;
+  void release();
 };
 
 }  // namespace qvx::sim

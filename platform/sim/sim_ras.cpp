@@ -10,8 +10,22 @@ namespace qvx::sim {
 using platform::RasHandle;
 
 namespace {
-constexpr std::uint32_t kInvalidName = 123;  // ERROR_INVALID_NAME
+constexpr std::uint32_t kInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
+constexpr std::uint32_t kInvalidName = 123;      // ERROR_INVALID_NAME
+
+// "RasSetEntryPropertiesA function (ras.h)", learn.microsoft.com: the caller must provide
+// dwSize, szLocalPhoneNumber, szDeviceName, szDeviceType, dwFramingProtocol, dwfOptions and
+// dwType, or the call fails with ERROR_INVALID_PARAMETER. Values as the RASENTRY structure
+// page lists them; every dwfOptions value, 0 too, is one, so that member cannot be checked.
+bool required_members_set(const platform::RasEntry& e) {
+  constexpr std::uint32_t kFramingPpp = 1, kFramingSlip = 2, kFramingRas = 4;  // RASFP_*
+  constexpr std::uint32_t kTypePhone = 1, kTypeBroadband = 5;  // RASET_Phone..Broadband
+  const std::uint32_t framing = e.framing_protocol;
+  return !e.phone_number.empty() && !e.device_name.empty() && !e.device_type.empty() &&
+         (framing == kFramingPpp || framing == kFramingSlip || framing == kFramingRas) &&
+         e.type >= kTypePhone && e.type <= kTypeBroadband;
 }
+}  // namespace
 
 std::optional<std::uint32_t> SimRas::take_fault(Call call, const std::string& name) {
   for (auto it = faults_.begin(); it != faults_.end(); ++it) {
@@ -80,6 +94,9 @@ std::uint32_t SimRas::set_entry(const std::string& name, const platform::RasEntr
     r.result = platform::kRasInvalidSize;
   } else if (name.empty()) {
     r.result = kInvalidName;
+  } else if (profile == WindowsProfile::VistaAndLater && !required_members_set(entry)) {
+    // The XP-like profile keeps the older model, which took any entry.
+    r.result = kInvalidParameter;
   } else {
     auto it = find_entry(name);
     if (it == phone_book_.end()) it = phone_book_.insert(phone_book_.end(), Entry{name, {}, 0});

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/ras.h"
+#include "platform/sim/sim_profile.h"
 
 namespace qvx::sim {
 
@@ -99,6 +100,7 @@ class SimRas : public platform::Ras {
 
   // What this "Windows" reports and builds; set before the calls.
   std::uint32_t entry_record_size = 2884;
+  WindowsProfile profile = WindowsProfile::VistaAndLater;
   std::uint32_t received_per_query = 4096, sent_per_query = 1024;
   // Whether the half-made connection of a failed dial shows in the connection listing; some
   // failures leave a handle that only a direct hang-up releases.

@@ -140,7 +140,11 @@ std::optional<std::uint32_t> SimSockets::resolve(const std::string& name) {
     lock.lock();
   }
   if (startups_ == cleanups_) return std::nullopt;
-  if (const auto it = hosts_.find(key(name)); it != hosts_.end()) return it->second;
+  // "gethostbyname function (winsock.h)", learn.microsoft.com: an empty name stands for the
+  // local computer's own host name.
+  const std::string looked_up = name.empty() ? machine_name_ : name;
+  if (looked_up.empty()) return std::nullopt;
+  if (const auto it = hosts_.find(key(looked_up)); it != hosts_.end()) return it->second;
   return parse_ipv4(name);  // gethostbyname takes an address text as its own answer
 }
 

@@ -30,6 +30,10 @@ void Win32Process::exit(unsigned code) {
   ExitProcess(code);
 }
 
+void Win32Process::terminate(unsigned code) {
+  TerminateProcess(GetCurrentProcess(), code);
+}
+
 bool Win32Version::get(platform::OsVersion& version) {
   // Room for the extended record, so any size the system accepts stays inside the buffer.
   OSVERSIONINFOEXA info{};

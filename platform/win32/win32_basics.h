@@ -26,6 +26,7 @@ class Win32Mutex : public platform::NamedMutex {
 class Win32Process : public platform::Process {
  public:
   void exit(unsigned code) override;
+  void terminate(unsigned code) override;
 };
 
 class Win32Version : public platform::SystemVersion {

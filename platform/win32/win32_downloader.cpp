@@ -5,6 +5,8 @@
 #include <urlmon.h>
 // clang-format on
 
+#include "platform/win32/bind_callback.h"
+
 namespace qvx {
 namespace {
 
@@ -16,64 +18,6 @@ std::wstring widen(const std::string& gbk) {
   return wide;
 }
 
-// Records the status line of the reply and asks for a fresh copy rather than the cache's.
-// Once the downloader is cancelled, the next progress report aborts the transfer.
-class BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
- public:
-  explicit BindCallback(const std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
-  DWORD status() const { return status_; }
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBindStatusCallback)) {
-      *out = static_cast<IBindStatusCallback*>(this);
-    } else if (IsEqualIID(riid, IID_IHttpNegotiate)) {
-      *out = static_cast<IHttpNegotiate*>(this);
-    } else {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return left;
-  }
-
-  STDMETHODIMP OnStartBinding(DWORD, IBinding*) override { return S_OK; }
-  STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
-  STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
-  STDMETHODIMP OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override {
-    return cancelled_ ? E_ABORT : S_OK;
-  }
-  STDMETHODIMP OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
-  STDMETHODIMP GetBindInfo(DWORD* flags, BINDINFO*) override {
-    *flags |= BINDF_GETNEWESTVERSION | BINDF_NOWRITECACHE | BINDF_PRAGMA_NO_CACHE;
-    return S_OK;
-  }
-  STDMETHODIMP OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override {
-    return cancelled_ ? E_ABORT : S_OK;
-  }
-  STDMETHODIMP OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
-
-  STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* extra) override {
-    if (extra) *extra = nullptr;
-    return S_OK;
-  }
-  STDMETHODIMP OnResponse(DWORD code, LPCWSTR, LPCWSTR, LPWSTR* extra) override {
-    status_ = code;
-    if (extra) *extra = nullptr;
-    return S_OK;
-  }
-
- private:
-  const std::atomic<bool>& cancelled_;
-  LONG refs_ = 1;
-  DWORD status_ = 0;
-};
-
 }  // namespace
 
 long Win32Downloader::download(const std::string& url, const std::string& path) {
@@ -81,7 +25,7 @@ long Win32Downloader::download(const std::string& url, const std::string& path) 
   // The caller may be any thread; urlmon needs COM on it.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const std::wstring wide_path = widen(path);
-  BindCallback* callback = new BindCallback(cancelled_);
+  auto* callback = new win32::BindCallback(cancelled_);
   HRESULT hr = URLDownloadToFileW(nullptr, widen(url).c_str(), wide_path.c_str(), 0, callback);
   const DWORD status = callback->status();
   callback->Release();

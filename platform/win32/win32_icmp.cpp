@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/win32/system_library.h"
+
 namespace qvx {
 
 // The pointer members make both records longer on x64.
@@ -43,7 +45,7 @@ Win32Icmp::~Win32Icmp() {
 }
 
 bool Win32Icmp::load_library() {
-  if (!module_) module_ = LoadLibraryA("ICMP.DLL");
+  if (!module_) module_ = win32::load_system_library(L"ICMP.DLL");
   return module_ != nullptr;
 }
 

@@ -1,4 +1,4 @@
-// The ICMP library "ICMP.DLL", bound at run time with LoadLibraryA and GetProcAddress.
+// The ICMP library "ICMP.DLL" of the system folder, bound at run time with GetProcAddress.
 #pragma once
 #include "platform/icmp.h"
 

@@ -10,6 +10,7 @@
 #include <cstddef>
 
 #include "platform/win32/ip_helper_records.h"
+#include "platform/win32/system_library.h"
 
 namespace qvx {
 namespace {
@@ -46,19 +47,28 @@ std::uint32_t Win32IpHelper::set_forward_entry(const platform::ForwardRow& r) {
 bool Win32IpHelper::adapters(std::vector<platform::Adapter>& out) {
   out.clear();
   // Bound on every call; the library stays loaded.
-  HMODULE library = LoadLibraryA("iphlpapi.dll");
+  HMODULE library = win32::load_system_library(L"iphlpapi.dll");
   if (!library) return false;
   using GetAdaptersInfoFn = DWORD(WINAPI*)(PIP_ADAPTER_INFO, PULONG);
   auto get = reinterpret_cast<GetAdaptersInfoFn>(
       reinterpret_cast<void*>(GetProcAddress(library, "GetAdaptersInfo")));
   if (!get) return false;
-  ULONG size = 0;
-  get(nullptr, &size);
-  if (size == 0 || size > (1u << 24)) return false;
-  std::vector<char> buffer(size);
-  if (get(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()), &size) != ERROR_SUCCESS) return false;
-  out = ip_records::adapter_list<IP_ADAPTER_INFO>(buffer.data(), buffer.data() + buffer.size());
-  return !out.empty();
+  // An adapter that comes up between two calls (a dial finishing) makes the list outgrow the
+  // buffer again; a few rounds are enough for any real machine.
+  constexpr int kAttempts = 8;
+  std::vector<char> buffer;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    ULONG size = static_cast<ULONG>(buffer.size());
+    auto* info = buffer.empty() ? nullptr : reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data());
+    const DWORD r = get(info, &size);
+    if (r == ERROR_SUCCESS && info) {
+      out = ip_records::adapter_list<IP_ADAPTER_INFO>(buffer.data(), buffer.data() + buffer.size());
+      return !out.empty();
+    }
+    if (r != ERROR_BUFFER_OVERFLOW || size <= buffer.size() || size > (1u << 24)) return false;
+    buffer.assign(size, 0);
+  }
+  return false;
 }
 
 }  // namespace qvx

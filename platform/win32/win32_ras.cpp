@@ -50,6 +50,10 @@ HANDLE to_handle(platform::RasHandle h) {
   return reinterpret_cast<HANDLE>(h);
 }
 
+// A listing that still does not fit after this many blocks of the size RAS asked for is given
+// up as "buffer too small".
+constexpr int kListingAttempts = 8;
+
 // How many records a listing may be read for: what RAS reported, but never more than the
 // memory that holds them.
 std::size_t readable(DWORD reported, std::size_t bytes, std::size_t record) {
@@ -76,6 +80,7 @@ std::uint32_t Win32Ras::set_entry(const std::string& name, const platform::RasEn
   e->dwfOptions = entry.options;
   put_text(e->szLocalPhoneNumber, entry.phone_number);
   e->dwfNetProtocols = entry.net_protocols;
+  e->dwFramingProtocol = entry.framing_protocol;
   put_text(e->szDeviceType, entry.device_type);
   put_text(e->szDeviceName, entry.device_name);
   e->dwDialMode = entry.dial_mode;
@@ -119,14 +124,18 @@ std::uint32_t Win32Ras::connections(std::vector<platform::RasConnection>& out) {
     take(&one, count, sizeof one);
     return r;
   }
-  HeapBlock block(std::max<DWORD>(bytes, sizeof(RasConn)));
-  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
-  block.as<RasConn>()->dwSize = sizeof(RasConn);
-  bytes = static_cast<DWORD>(block.size());
-  count = 0;
-  // Only the record count of this call matters, not its result.
-  r = RasEnumConnectionsA(block.as<RasConn>(), &bytes, &count);
-  take(block.as<RasConn>(), count, block.size());
+  // A connection that comes up between two calls makes the list outgrow the block again.
+  for (int attempt = 0; attempt < kListingAttempts; ++attempt) {
+    HeapBlock block(std::max<DWORD>(bytes, sizeof(RasConn)));
+    if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+    block.as<RasConn>()->dwSize = sizeof(RasConn);
+    bytes = static_cast<DWORD>(block.size());
+    count = 0;
+    r = RasEnumConnectionsA(block.as<RasConn>(), &bytes, &count);
+    if (r == platform::kRasBufferTooSmall) continue;
+    take(block.as<RasConn>(), count, block.size());
+    return r;
+  }
   return r;
 }
 
@@ -139,17 +148,22 @@ std::uint32_t Win32Ras::entries(bool first_call_with_buffer, std::vector<std::st
       RasEnumEntriesA(nullptr, nullptr, first_call_with_buffer ? &one : nullptr, &bytes, &count);
   if (r != platform::kRasBufferTooSmall) return r;  // told of no room, nothing to read
 
-  HeapBlock block(std::max<DWORD>(bytes, sizeof(RasEntryName)));
-  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
-  RasEntryName* records = block.as<RasEntryName>();
-  records->dwSize = sizeof(RasEntryName);
-  bytes = static_cast<DWORD>(block.size());
-  count = 0;
-  r = RasEnumEntriesA(nullptr, nullptr, records, &bytes, &count);
-  if (r != 0) return r;
-  const std::size_t n = readable(count, block.size(), sizeof(RasEntryName));
-  for (std::size_t i = 0; i < n; ++i) out.push_back(get_text(records[i].szEntryName));
-  return 0;
+  // An entry written between two calls makes the list outgrow the block again.
+  for (int attempt = 0; attempt < kListingAttempts; ++attempt) {
+    HeapBlock block(std::max<DWORD>(bytes, sizeof(RasEntryName)));
+    if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+    RasEntryName* records = block.as<RasEntryName>();
+    records->dwSize = sizeof(RasEntryName);
+    bytes = static_cast<DWORD>(block.size());
+    count = 0;
+    r = RasEnumEntriesA(nullptr, nullptr, records, &bytes, &count);
+    if (r == platform::kRasBufferTooSmall) continue;
+    if (r != 0) return r;
+    const std::size_t n = readable(count, block.size(), sizeof(RasEntryName));
+    for (std::size_t i = 0; i < n; ++i) out.push_back(get_text(records[i].szEntryName));
+    return 0;
+  }
+  return r;
 }
 
 std::uint32_t Win32Ras::delete_entry(const std::string& name) {

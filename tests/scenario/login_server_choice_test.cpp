@@ -32,7 +32,7 @@ TEST_F(LoginServerChoice, FastLastServerIsTheOnlyOneEchoed) {
   EXPECT_NE(log().find("利用上次验证服务器进行验证，服务器编号：2"), std::string::npos);
   EXPECT_EQ(os.icmp.last_ttl(), 64);
   EXPECT_EQ(os.icmp.last_timeout(), 2500u);
-  EXPECT_EQ(os.icmp.last_buffer_size(), 28u + 32u);
+  EXPECT_EQ(os.icmp.last_buffer_size(), 28u + 32u + 8u);
 }
 
 // The 200 ms count the echo, not the name lookup before it: the last server keeps its place

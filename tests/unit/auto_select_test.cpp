@@ -140,6 +140,17 @@ TEST_F(AutoSelectTest, UnresolvableNodesAreReportedAtBothProbesInNodeOrderAndSco
                              }));
 }
 
+TEST_F(AutoSelectTest, EmptyAddressIsUnresolvableAndNeverProbesThisMachine) {
+  nodes(2);
+  record_.node_addresses[2] = "";
+  // gethostbyname("") names the machine itself, whose echo would come back at once.
+  os_.icmp.set_round_trip("192.168.1.5", 0);
+  os_.icmp.set_round_trip("10.0.0.1", 50);
+  EXPECT_EQ(choose(), 1);
+  EXPECT_EQ(os_.icmp.probes("192.168.1.5"), 0);
+  EXPECT_EQ(ui_.box_texts(), std::vector<std::string>(2, "无法解析主机名："));
+}
+
 TEST_F(AutoSelectTest, HostNamesAreResolvedOncePerChoice) {
   nodes(2);
   record_.node_addresses[2] = "node2.quovix.test";

@@ -55,21 +55,21 @@ TEST_F(PingTest, DottedAddressIsProbedWithoutLookup) {
   EXPECT_EQ(requests[0].payload, std::string(32, 'E'));
   EXPECT_EQ(requests[0].ttl, 64);
   EXPECT_EQ(requests[0].timeout_ms, 2500u);
-  EXPECT_EQ(requests[0].reply_buffer_size, 28u + 32u);
+  EXPECT_EQ(requests[0].reply_buffer_size, 28u + 32u + 8u);
   EXPECT_EQ(icmp().open_handles(), 0);
   EXPECT_TRUE(ui_.boxes().empty());
 }
 
-TEST_F(PingTest, ReplyBufferHoldsAtLeastEightBytesOfData) {
+TEST_F(PingTest, ReplyBufferHoldsTheDataAndAnIcmpError) {
   icmp().set_round_trip("127.0.0.1", 0);
   ASSERT_TRUE(ping("127.0.0.1", 0));
   ASSERT_TRUE(ping("127.0.0.1", 8));
-  ASSERT_TRUE(ping("127.0.0.1", 9));
+  ASSERT_TRUE(ping("127.0.0.1", 255));
   const auto requests = icmp().requests();
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[0].reply_buffer_size, 36u);
-  EXPECT_EQ(requests[1].reply_buffer_size, 36u);
-  EXPECT_EQ(requests[2].reply_buffer_size, 37u);
+  EXPECT_EQ(requests[1].reply_buffer_size, 44u);
+  EXPECT_EQ(requests[2].reply_buffer_size, 28u + 255u + 8u);
 }
 
 TEST_F(PingTest, HostNameIsResolvedToItsFirstAddress) {

@@ -101,6 +101,7 @@ TEST_F(DialClassTest, DialWritesTheVpnEntryAndBringsUpTheTunnel) {
   EXPECT_EQ(e.options2, 111u);
   EXPECT_EQ(e.phone_number, "10.1.2.3");
   EXPECT_EQ(e.net_protocols, 4u);
+  EXPECT_EQ(e.framing_protocol, 1u);  // RASFP_Ppp
   EXPECT_EQ(e.device_type, "vpn");
   EXPECT_EQ(e.device_name, "PPPoE");
   EXPECT_EQ(e.dial_mode, 1u);

@@ -9,6 +9,18 @@ namespace {
 
 using Call = SimRas::Call;
 
+// An entry with every member RasSetEntryProperties requires.
+platform::RasEntry vpn_entry() {
+  platform::RasEntry e;
+  e.options = 0x10;
+  e.phone_number = "10.0.0.1";
+  e.framing_protocol = 1;
+  e.device_type = "vpn";
+  e.device_name = "PPPoE";
+  e.type = 2;
+  return e;
+}
+
 class SimRasTest : public ::testing::Test {
  protected:
   SimRasTest() : ras(adapters) {}
@@ -20,13 +32,13 @@ TEST_F(SimRasTest, BehavesLikeTheRealServiceWhereTheDialerDependsOnIt) {
   std::uint32_t size = 0;
   EXPECT_EQ(ras.entry_size(size), platform::kRasBufferTooSmall);
   EXPECT_EQ(size, ras.entry_record_size);
-  EXPECT_EQ(ras.set_entry("e", {}, size - 1), platform::kRasInvalidSize);
+  EXPECT_EQ(ras.set_entry("e", vpn_entry(), size - 1), platform::kRasInvalidSize);
 
   platform::RasHandle h = 0;
   EXPECT_EQ(ras.dial("absent", "u", "p", h), platform::kRasEntryNotFound);
   EXPECT_EQ(ras.delete_entry("absent"), platform::kRasEntryNotFound);
 
-  ASSERT_EQ(ras.set_entry("e", {}, size), 0u);
+  ASSERT_EQ(ras.set_entry("e", vpn_entry(), size), 0u);
   ASSERT_EQ(ras.dial("e", "u", "p", h), 0u);
   platform::RasHandle second = 0;
   ASSERT_EQ(ras.dial("e", "u", "p", second), 0u);
@@ -49,6 +61,29 @@ TEST_F(SimRasTest, BehavesLikeTheRealServiceWhereTheDialerDependsOnIt) {
   ASSERT_TRUE(adapters.adapters(list));
   EXPECT_EQ(list.size(), 1u);
   EXPECT_EQ(ras.entry_names(), std::vector<std::string>{"e"});  // hang-up keeps the entry
+}
+
+TEST_F(SimRasTest, EntryWithoutARequiredMemberIsRefusedFromVistaOn) {
+  const std::uint32_t size = ras.entry_record_size;
+  const std::vector<std::pair<const char*, void (*)(platform::RasEntry&)>> gaps = {
+      {"phone", [](platform::RasEntry& e) { e.phone_number.clear(); }},
+      {"device name", [](platform::RasEntry& e) { e.device_name.clear(); }},
+      {"device type", [](platform::RasEntry& e) { e.device_type.clear(); }},
+      {"framing", [](platform::RasEntry& e) { e.framing_protocol = 0; }},
+      {"unknown framing", [](platform::RasEntry& e) { e.framing_protocol = 3; }},
+      {"type", [](platform::RasEntry& e) { e.type = 0; }},
+  };
+  for (const auto& [what, clear] : gaps) {
+    SCOPED_TRACE(what);
+    platform::RasEntry e = vpn_entry();
+    clear(e);
+    EXPECT_EQ(ras.set_entry("e", e, size), 87u);
+  }
+  EXPECT_TRUE(ras.entry_names().empty());
+
+  ras.profile = WindowsProfile::XpLike;
+  EXPECT_EQ(ras.set_entry("e", {}, size), 0u);
+  EXPECT_EQ(ras.entry_names(), std::vector<std::string>{"e"});
 }
 
 TEST_F(SimRasTest, FaultsCountDownAndCanAimAtOneName) {

@@ -81,6 +81,17 @@ TEST(SimSocketsTest, MachineNameAndAddressFeedTheLocalAddressQuery) {
   EXPECT_EQ(s.unmatched_cleanups(), 0);
 }
 
+// gethostbyname("") answers with the machine's own address.
+TEST(SimSocketsTest, EmptyNameResolvesToThisMachine) {
+  SimSockets s;
+  std::uint16_t version = 0;
+  ASSERT_TRUE(s.startup(1, 1, version));
+  EXPECT_EQ(s.resolve(""), ipv4("192.168.1.5"));
+  s.set_machine("", "");
+  EXPECT_FALSE(s.resolve(""));
+  s.cleanup();
+}
+
 TEST(SimIcmpTest, SetHostsAnswerAndUnsetHostsTimeOut) {
   SimIcmp icmp;
   ASSERT_TRUE(icmp.load_library());
@@ -89,24 +100,24 @@ TEST(SimIcmpTest, SetHostsAnswerAndUnsetHostsTimeOut) {
   ASSERT_TRUE(handle);
   platform::EchoReply reply;
   icmp.set_round_trip("127.0.0.9", 0);
-  EXPECT_EQ(icmp.send_echo(*handle, ipv4("127.0.0.9"), "EEEE", 64, 1000, 36, reply), 1u);
+  EXPECT_EQ(icmp.send_echo(*handle, ipv4("127.0.0.9"), "EEEE", 64, 1000, 40, reply), 1u);
   EXPECT_EQ(reply.data, "EEEE");
   EXPECT_EQ(reply.data_size, 4u);
-  EXPECT_EQ(icmp.send_echo(*handle, ipv4("127.0.0.1"), "EEEE", 64, 1000, 36, reply), 0u);
+  EXPECT_EQ(icmp.send_echo(*handle, ipv4("127.0.0.1"), "EEEE", 64, 1000, 40, reply), 0u);
   EXPECT_EQ(icmp.last_error(), kIpReqTimedOut);
   icmp.set_round_trip("10.0.0.2", 1500);
-  EXPECT_EQ(icmp.send_echo(*handle, ipv4("10.0.0.2"), "EEEE", 64, 1000, 36, reply), 0u);
-  EXPECT_EQ(icmp.send_echo(*handle, ipv4("10.0.0.2"), "EEEE", 64, 2000, 36, reply), 1u);
+  EXPECT_EQ(icmp.send_echo(*handle, ipv4("10.0.0.2"), "EEEE", 64, 1000, 40, reply), 0u);
+  EXPECT_EQ(icmp.send_echo(*handle, ipv4("10.0.0.2"), "EEEE", 64, 2000, 40, reply), 1u);
   EXPECT_EQ(reply.round_trip_ms, 1500u);
   // An echo longer than the buffer says so in its size but brings only what fits.
   SimIcmp::Host longer;
-  longer.data_size = 12;
+  longer.data_size = 16;
   icmp.set_host("10.0.0.3", longer);
-  EXPECT_EQ(icmp.send_echo(*handle, ipv4("10.0.0.3"), "EEEE", 64, 1000, 36, reply), 1u);
-  EXPECT_EQ(reply.data_size, 12u);
-  EXPECT_EQ(reply.data, std::string(8, 'E'));
+  EXPECT_EQ(icmp.send_echo(*handle, ipv4("10.0.0.3"), "EEEE", 64, 1000, 40, reply), 1u);
+  EXPECT_EQ(reply.data_size, 16u);
+  EXPECT_EQ(reply.data, std::string(12, 'E'));
   icmp.close_handle(*handle);
-  EXPECT_EQ(icmp.send_echo(*handle, ipv4("127.0.0.1"), "EEEE", 64, 1000, 36, reply), 0u);
+  EXPECT_EQ(icmp.send_echo(*handle, ipv4("127.0.0.1"), "EEEE", 64, 1000, 40, reply), 0u);
   EXPECT_EQ(icmp.last_error(), kErrorInvalidHandle);
 }
 

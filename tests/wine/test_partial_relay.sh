@@ -78,14 +78,16 @@ hang_up
 expect_calls "no gateway, hang-up" "$mark" "$(iphlp_default_set 0 1 2; iphlp_default_set 2 100 1168)"
 
 # --- An adapter appears between the size query and the listing: the listing no longer fits
-# the buffer, so nothing is found and nothing changes.
+# the buffer and is asked for again with the size it now needs. The new adapter carries no
+# gateway of the client's, so nothing changes.
 iphlp_control "adapter 3 addr=10.1.1.5 gw=10.1.1.1 appear=after_query"
 mark=$(iphlp_log_lines)
 dial
 [ "$(gateway_lines)" = " 2  0 " ] || qvx_fail "grown list: log shows '$(gateway_lines)'"
 size=$((2 * IPHLP_ADAPTER_SIZE)) bigger=$((3 * IPHLP_ADAPTER_SIZE))
 expect_calls "grown list" "$mark" "GetAdaptersInfo buf=null size=0 adapters=2 out_size=$size -> 111
-GetAdaptersInfo buf=set size=$size adapters=3 out_size=$bigger -> 111"
+GetAdaptersInfo buf=set size=$size adapters=3 out_size=$bigger -> 111
+GetAdaptersInfo buf=set size=$bigger adapters=3 out_size=$bigger indexes=2,65539,3 -> 0"
 hang_up
 
 # --- The real thing, the tunnel last in the chain: one route per row of the other two

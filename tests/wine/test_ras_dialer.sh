@@ -65,7 +65,7 @@ log_has "RasEnumConnectionsA buf=set cb=$CONN dwSize=$CONN out_cb=$((2 * CONN)) 
 log_has "RasEnumConnectionsA buf=set cb=$((2 * CONN)) dwSize=$CONN out_cb=$((2 * CONN)) out_count=2 -> 0"
 log_has "RasEnumEntriesA reserved=null pbk=null buf=null cb=0 out_cb=1064 out_count=2 -> 603"
 log_has "RasEnumEntriesA reserved=null pbk=null buf=set cb=1064 dwSize=532 out_cb=1064 out_count=2 -> 0"
-SET="RasSetEntryPropertiesA pbk=null entry=${G}4711 cb=2952 devinfo=null devsize=0 dwSize=2952 devname=PPPoE devtype=vpn dialmode=1 encryption=3 options=0x390D0210 options2=111 phone=10.0.0.5 protocols=4 size=2952 strategy=1 stray=0 type=2 -> 0"
+SET="RasSetEntryPropertiesA pbk=null entry=${G}4711 cb=2952 devinfo=null devsize=0 dwSize=2952 devname=PPPoE devtype=vpn dialmode=1 encryption=3 framing=1 options=0x390D0210 options2=111 phone=10.0.0.5 protocols=4 size=2952 strategy=1 stray=0 type=2 -> 0"
 log_has "RasGetEntryPropertiesA pbk=null entry=null buf=null devinfo=null devsize=null cb=0 out_size=2952 -> 603"
 log_has "$SET"
 log_has "RasDialA ext=null pbk=null notifiertype=0 notifier=null dwSize=$DIAL entry=${G}4711 phone= callback= user=alice password=0123456789ABCDEF012345678 domain= subentry=0 callbackid=0 out_handle=4097 -> 0"
@@ -141,9 +141,37 @@ log_has "RasEnumEntriesA reserved=null pbk=null buf=set cb=1064 dwSize=532 out_c
 log_lacks "RasHangUpA handle=202 "
 state | grep -qx "entry Office" && state | grep -q "^conn 202 " || fail "another program's items touched"
 
+# --- Listings that outgrow their block between two calls are asked again until they fit.
+start_case growing_connections
+seed "conn 100 Office" "conn 101 ${G}1"
+control "grow 3"
+probe version 601 cleanup
+out_has "cleanup 0 connection=0"
+[ "$(log | grep -c '^RasEnumConnectionsA .* -> 603$')" = 4 ] || fail "expected four 603 answers"
+log_has "RasHangUpA handle=101 -> 0"
+start_case growing_entries
+seed "entry ${G}1" "entry Office"
+control "grow 2"
+probe version 601 cleanup
+out_has "cleanup 0 connection=0"
+log_has "RasDeleteEntryA pbk=null entry=${G}1 -> 0"
+state | grep -qx "entry Office" || fail "another program's entry touched: $(state)"
+
 # --- The double itself refuses records of a wrong size, so the checks above mean something.
 start_case bad_sizes
 probe badsizes
 out_has "badsizes conn=632 dial=632 entries=632"
+
+# --- Windows from Vista on refuses an entry without the members the caller must set; the
+# XP-like profile of the double still takes it.
+start_case no_framing
+probe noframing
+out_has "noframing 87"
+! state | grep -q '^entry ' || fail "refused entry stored: $(state)"
+start_case no_framing_xp
+seed "profile xp"
+probe noframing
+out_has "noframing 0"
+state | grep -q "^entry ${G}0 .*framing=0 " || fail "XP-like profile refused the entry: $(state)"
 
 echo "PASS test_ras_dialer"

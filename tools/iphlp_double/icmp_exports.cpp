@@ -56,6 +56,16 @@ iphlp_double::Echo answer_for(const iphlp_double::State& s, IPAddr dest) {
   return {address, loopback ? 0u : static_cast<std::uint32_t>(IP_REQ_TIMED_OUT), 0, false};
 }
 
+// "IcmpSendEcho function (icmpapi.h)", learn.microsoft.com: the reply buffer holds at least one
+// ICMP_ECHO_REPLY plus RequestSize bytes of data, and 8 bytes more for an ICMP error message;
+// a smaller one fails with ERROR_INSUFFICIENT_BUFFER. The XP-era page of the function asks for
+// the record and the 8 bytes only; ICMP_ECHO_REPLY (ipexport.h) names IP_BUF_TOO_SMALL.
+DWORD minimum_reply_size(const iphlp_double::State& s, WORD request_size) {
+  constexpr DWORD kIcmpErrorBytes = 8;
+  const DWORD data = s.xp_like ? 0 : request_size;
+  return sizeof(ICMP_ECHO_REPLY) + data + kIcmpErrorBytes;
+}
+
 }  // namespace
 
 extern "C" {
@@ -114,9 +124,8 @@ DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr dest, LPVOID request, WORD reque
   };
   if (!is_open(c.state, handle)) return fail(ERROR_INVALID_HANDLE);
   if (!reply_buffer || (request_size && !data)) return fail(ERROR_INVALID_PARAMETER);
-  // Room for one reply record and the echoed data, at least the 8 bytes of an ICMP error.
-  if (reply_size < sizeof(ICMP_ECHO_REPLY) + std::max<DWORD>(request_size, 8)) {
-    return fail(ERROR_INSUFFICIENT_BUFFER);
+  if (reply_size < minimum_reply_size(c.state, request_size)) {
+    return fail(c.state.xp_like ? IP_BUF_TOO_SMALL : ERROR_INSUFFICIENT_BUFFER);
   }
   if (auto f = c.state.take_fault(c.function)) return fail(*f);
   const auto echo = answer_for(c.state, dest);
@@ -134,7 +143,9 @@ DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr dest, LPVOID request, WORD reque
   reply->Options.Ttl = kReplyTtl;
   if (echo.status == 0) {
     auto* echoed = reinterpret_cast<unsigned char*>(reply + 1);
-    if (request_size) std::memcpy(echoed, data, request_size);
+    // Never past the caller's buffer, which the XP-like rule lets be shorter than the data.
+    const DWORD fits = std::min<DWORD>(request_size, reply_size - sizeof *reply);
+    if (fits) std::memcpy(echoed, data, fits);
     reply->DataSize = request_size;
     reply->Data = echoed;
   }

@@ -106,6 +106,8 @@ void apply_line(State& s, const std::string& line) {
     s.next_icmp = number(w[1]);
   } else if (w[0] == "tunnel_conn" && w.size() > 1) {
     s.tunnel_conn = number(w[1]);
+  } else if (w[0] == "profile" && w.size() > 1) {
+    s.xp_like = w[1] == "xp";
   } else if (w[0] == "icmp_open" && w.size() > 1) {
     s.icmp_handles.push_back(number(w[1]));
   }
@@ -198,6 +200,7 @@ void write_state(const State& s, const std::string& file) {
   for (const Fault& f : s.delays) save_fault(out, "slow", f);
   out << "next_icmp " << s.next_icmp << "\n";
   if (s.tunnel_conn) out << "tunnel_conn " << s.tunnel_conn << "\n";
+  if (s.xp_like) out << "profile xp\n";
   for (std::uint32_t h : s.icmp_handles) out << "icmp_open " << h << "\n";
 }
 

@@ -9,6 +9,7 @@
 //   fail FUNCTION CODE COUNT [skip=N]   (skip=N: the first N calls go through)
 //   slow FUNCTION MS COUNT
 //   tunnel_conn HANDLE   (written by the double: the RAS connection its tunnel routes belong to)
+//   profile xp   (the older, lenient rules where Windows versions differ; Vista's by default)
 // Control file iphlp_double_control.txt: any of those lines, added at the next call, then the
 // file is removed. Every call appends one line with all its fields to iphlp_double_log.txt.
 #pragma once
@@ -62,6 +63,7 @@ struct State {
   std::vector<std::uint32_t> icmp_handles;
   std::uint32_t next_icmp = 0x100;
   std::uint32_t tunnel_conn = 0;  // the brand connection the tunnel adapters belong to, or 0
+  bool xp_like = false;           // "profile xp": behave like Windows XP, not Vista and later
   bool tunnel_up() const { return tunnel_conn != 0; }
 
   std::vector<const Adapter*> visible_adapters() const;

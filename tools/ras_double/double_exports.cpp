@@ -47,6 +47,7 @@ DWORD stray_bytes(const RasEntryHead* e, DWORD size) {
       {offsetof(RasEntryHead, dwfOptions), 4, false},
       {offsetof(RasEntryHead, szLocalPhoneNumber), 129, true},
       {offsetof(RasEntryHead, dwfNetProtocols), 4, false},
+      {offsetof(RasEntryHead, dwFramingProtocol), 4, false},
       {offsetof(RasEntryHead, szDeviceType), 17, true},
       {offsetof(RasEntryHead, szDeviceName), 129, true},
       {offsetof(RasEntryHead, dwDialMode), 4, false},
@@ -66,6 +67,19 @@ DWORD stray_bytes(const RasEntryHead* e, DWORD size) {
     if (!allowed && bytes[i] != 0) ++stray;
   }
   return stray;
+}
+
+// "RasSetEntryPropertiesA function (ras.h)", learn.microsoft.com: the caller must provide
+// dwSize, szLocalPhoneNumber, szDeviceName, szDeviceType, dwFramingProtocol, dwfOptions and
+// dwType, or the call fails with ERROR_INVALID_PARAMETER. Values as the RASENTRY structure
+// page lists them; every dwfOptions value, 0 too, is one, so that member cannot be checked.
+bool required_members_set(const RasEntryHead* e) {
+  constexpr DWORD kFramingPpp = 1, kFramingSlip = 2, kFramingRas = 4;  // RASFP_*
+  constexpr DWORD kTypePhone = 1, kTypeBroadband = 5;                  // RASET_Phone..Broadband
+  const DWORD framing = e->dwFramingProtocol;
+  return e->szLocalPhoneNumber[0] && e->szDeviceName[0] && e->szDeviceType[0] &&
+         (framing == kFramingPpp || framing == kFramingSlip || framing == kFramingRas) &&
+         e->dwType >= kTypePhone && e->dwType <= kTypeBroadband;
 }
 
 std::uint32_t handle_value(HANDLE h) {
@@ -113,6 +127,8 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
   }
   if (device_info || device_size) return c.finish(kInvalidParameter);
   if (!entry || !*entry || std::strlen(entry) > 256) return c.finish(kInvalidName);
+  // The XP-like profile keeps the older model, which took any entry.
+  if (!c.state.xp_like && !required_members_set(rec)) return c.finish(kInvalidParameter);
 
   ras_double::Entry e{entry, {}};
   auto& f = e.fields;
@@ -122,6 +138,7 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
   if (rec->dwSize >= sizeof(RasEntryHead)) f["options2"] = std::to_string(rec->dwfOptions2);
   f["phone"] = text_of(rec->szLocalPhoneNumber);
   f["protocols"] = std::to_string(rec->dwfNetProtocols);
+  f["framing"] = std::to_string(rec->dwFramingProtocol);
   f["devtype"] = text_of(rec->szDeviceType);
   f["devname"] = text_of(rec->szDeviceName);
   f["dialmode"] = std::to_string(rec->dwDialMode);
@@ -209,6 +226,7 @@ DWORD WINAPI RasEnumConnectionsA(RasConn* records, LPDWORD bytes, LPDWORD count)
     *bytes = needed;
     c.arg("out_cb", *bytes);
     c.arg("out_count", *count);
+    c.state.grow_connections();
     return c.finish(kBufferTooSmall);
   }
   for (std::size_t i = 0; i < list.size(); ++i) {
@@ -249,6 +267,7 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, RasEntryName* re
     *bytes = needed;
     c.arg("out_cb", *bytes);
     c.arg("out_count", *count);
+    c.state.grow_entries();
     return c.finish(kBufferTooSmall);
   }
   for (std::size_t i = 0; i < list.size(); ++i) {

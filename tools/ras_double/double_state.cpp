@@ -69,6 +69,10 @@ State load() {
       s.next_handle = number(w[1]);
     } else if (w[0] == "overcount" && w.size() > 1) {
       s.overcount = number(w[1]);
+    } else if (w[0] == "profile" && w.size() > 1) {
+      s.xp_like = w[1] == "xp";
+    } else if (w[0] == "grow" && w.size() > 1) {
+      s.grow = number(w[1]);
     } else if (w[0] == "fail" && w.size() > 3) {
       s.faults.push_back({w[1], number(w[2]), static_cast<int>(number(w[3]))});
     } else if (w[0] == "entry" && w.size() > 1) {
@@ -92,6 +96,8 @@ void write_state(const State& s, const std::string& file) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out << "next_handle " << s.next_handle << "\n";
   if (s.overcount) out << "overcount " << s.overcount << "\n";
+  if (s.xp_like) out << "profile xp\n";
+  if (s.grow) out << "grow " << s.grow << "\n";
   for (const auto& f : s.faults)
     out << "fail " << f.function << " " << f.code << " " << f.count << "\n";
   for (const auto& e : s.entries) {
@@ -129,11 +135,28 @@ void apply_control(State& s) {
       }
     } else if (w[0] == "overcount" && w.size() > 1) {
       s.overcount = number(w[1]);
+    } else if (w[0] == "grow" && w.size() > 1) {
+      s.grow = number(w[1]);
     }
   }
 }
 
 }  // namespace
+
+void State::grow_connections() {
+  if (grow == 0) return;
+  --grow;
+  Connection c;
+  c.handle = next_handle++;
+  c.name = "Other line " + std::to_string(c.handle);
+  connections.push_back(c);
+}
+
+void State::grow_entries() {
+  if (grow == 0) return;
+  --grow;
+  entries.push_back({"Other entry " + std::to_string(entries.size()), {}});
+}
 
 Entry* State::find_entry(const std::string& name) {
   for (auto& e : entries) {

@@ -2,10 +2,12 @@
 // beside the DLL so the test can seed and read it, plus the call log and the control file.
 //
 // State file lines (text fields escaped, see escape()):
-//   next_handle N | overcount N | fail FUNCTION CODE COUNT
+//   next_handle N | overcount N | fail FUNCTION CODE COUNT | profile xp
 //   entry NAME key=value...     | conn HANDLE NAME state=N rx=N tx=N phone=TEXT
 // Control file lines, applied and removed at the next call:
 //   fail FUNCTION CODE [COUNT] | drop all | drop HANDLE | overcount N
+//   grow N   (the next N listings that answer 603 gain one more item of another program, as
+//            a line coming up or an entry written between two calls does)
 #pragma once
 #include <cstdint>
 #include <map>
@@ -37,6 +39,8 @@ struct Fault {
 struct State {
   std::uint32_t next_handle = 0x1001;
   std::uint32_t overcount = 0;  // extra records a finished listing claims, to test readers
+  bool xp_like = false;         // "profile xp": Windows XP's lenient rules, not Vista's
+  std::uint32_t grow = 0;       // listings still to grow after answering 603
   std::vector<Entry> entries;
   std::vector<Connection> connections;
   std::vector<Fault> faults;
@@ -44,6 +48,9 @@ struct State {
   Entry* find_entry(const std::string& name);
   Connection* find_connection(std::uint32_t handle);
   std::optional<std::uint32_t> take_fault(const std::string& function);
+  // After a 603: one more connection or entry of another program, while grow lasts.
+  void grow_connections();
+  void grow_entries();
 };
 
 std::string escape(const std::string& text);

@@ -1,7 +1,7 @@
 // Drives the client's dialer over the real rasapi32 interface, one command per argument
 // group, printing one line per command for the Wine test to check:
 //   marker | version N | use HANDLE | dial ADDRESS USER PASSWORD NUMBER STRATEGY
-//   status | stats | hangup | cleanup | badsizes
+//   status | stats | hangup | cleanup | badsizes | noframing
 #include <windows.h>
 
 #include <cstdio>
@@ -44,6 +44,21 @@ void bad_sizes() {
   bytes = sizeof names;
   const DWORD entries = RasEnumEntriesA(nullptr, nullptr, names, &bytes, &count);
   std::printf("badsizes conn=%lu dial=%lu entries=%lu\n", list, dial, entries);
+}
+
+// The client's entry as it was written before it named its framing protocol.
+void entry_without_framing(qvx::win32::Win32Ras& ras) {
+  qvx::platform::RasEntry entry;
+  entry.options = 0x390D0210;
+  entry.phone_number = "10.0.0.5";
+  entry.net_protocols = 4;
+  entry.device_type = "vpn";
+  entry.device_name = "PPPoE";
+  entry.type = 2;
+  std::uint32_t size = 0;
+  ras.entry_size(size);
+  const std::string name = std::string(qvx::kBrandPrefix) + "0";
+  std::printf("noframing %lu\n", static_cast<unsigned long>(ras.set_entry(name, entry, size)));
 }
 
 }  // namespace
@@ -97,6 +112,8 @@ int main(int argc, char** argv) {
       });
     } else if (cmd == "badsizes") {
       bad_sizes();
+    } else if (cmd == "noframing") {
+      entry_without_framing(ras);
     } else {
       std::printf("unknown command %s\n", cmd.c_str());
       return 2;

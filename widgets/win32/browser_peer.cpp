@@ -3,6 +3,7 @@
 #include <exdisp.h>
 #include <oleauto.h>
 
+#include "platform/win32/system_library.h"
 #include "widgets/win32/child_peers.h"
 #include "widgets/win32/gbk.h"
 #include "widgets/win32/win32_ui.h"
@@ -22,7 +23,7 @@ struct AtlHost {
 const AtlHost& atl_host() {
   static const AtlHost host = [] {
     AtlHost h;
-    HMODULE atl = LoadLibraryW(L"atl.dll");  // kept for the life of the process
+    HMODULE atl = qvx::win32::load_system_library(L"atl.dll");  // kept for the process's life
     if (!atl) return h;
     auto init = reinterpret_cast<AtlAxWinInitFn>(
         reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "widgets/win32/gbk.h"
+#include "widgets/win32/message_filter.h"
 
 namespace qvx::widgets::win32 {
 
@@ -27,8 +28,10 @@ TrayPeer::TrayPeer(HWND window, TrayIcon& icon, HICON image, UINT first_menu_id)
       image_(image),
       popup_(icon.popup(), MenuPeer::Kind::Popup, first_menu_id),
       taskbar_created_(RegisterWindowMessageW(L"TaskbarCreated")) {
-  // An elevated process gets the broadcast from the (unelevated) shell only when it allows it.
-  ChangeWindowMessageFilterEx(window_, taskbar_created_, MSGFLT_ALLOW, nullptr);
+  // An elevated process gets the shell's broadcast and the icon's notifications (both sent by
+  // the unelevated shell, the latter above WM_USER) only when it lets them through.
+  allow_message_from_shell(window_, taskbar_created_);
+  allow_message_from_shell(window_, kCallback);
   icon_.peer_balloon = [this](const std::string& title, const std::string& text,
                               unsigned timeout_ms) { show_balloon(title, text, timeout_ms); };
   add();
