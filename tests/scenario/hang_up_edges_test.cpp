@@ -1,6 +1,7 @@
 // A hang-up whose connection ends some other way first, or whose wait for the dial thread is
 // slow or fails: the window ends in a state that matches the line, and stays usable.
 #include <chrono>
+#include <future>
 #include <stdexcept>
 
 #include "connection_fixture.h"
@@ -52,9 +53,24 @@ class HangUpEdges : public ConnectionTest {
 };
 
 TEST_F(HangUpEdges, AHangUpBehindADialThatFailsEndsIdleWithoutAHangUpError) {
+  // The hang-up goes on only when the test says so, once the dial has ended.
+  std::promise<void> go;
+  std::shared_future<void> gate = go.get_future().share();
+  app->wait_for_dial = [this, gate](WorkerId id, milliseconds limit) {
+    const bool ended = app->wait_for_worker(id, limit);
+    if (ended) gate.wait();
+    return ended;
+  };
   connect_and_hold_in_routes();
   os.ip_helper.throw_next_create();  // the dial fails after the window showed the connection
   f2().suiButton2.click();           // 挂断, waiting for the dial
+  os.ip_helper.hold_creates(false);
+  ASSERT_TRUE(ui->pump_until([&] { return app->dial_thread == nullptr; }));
+  // Between the dial's end and the hang-up's, no new dial can be started beside the hang-up.
+  EXPECT_FALSE(f2().suiButton2.enabled());
+  EXPECT_FALSE(f1().N5.enabled());
+  EXPECT_EQ(f2().RzStatusPane1.caption(), "连接状态： 正在挂断");
+  go.set_value();
   release_routes_and_settle();
 
   EXPECT_EQ(boxes(), std::vector<std::string>{"程序异常：simulated IP Helper fault"});
