@@ -105,7 +105,15 @@ void Thread_dial::Abandon() {
   f2.Timer3.set_enabled(false);
   f2.stop_link_monitor();
   f1.N4.set_enabled(false);
-  f2.set_idle("连接状态： 未连接");
+  return_to_idle();
+}
+
+// While the window shows a hang-up under way, that hang-up waits for this thread and ends in
+// the idle state itself; until then the button stays disabled, so no dial starts beside it.
+void Thread_dial::return_to_idle() {
+  const widgets::Button& button = app.Form2->suiButton2;
+  if (!button.enabled() && button.caption() == "挂断") return;
+  app.Form2->set_idle("连接状态： 未连接");
 }
 
 void Thread_dial::show_line_check() {
@@ -144,7 +152,7 @@ void Thread_dial::show_connected() {
 
 void Thread_dial::show_account_in_use() {
   app.ui.message_box(app.Form2, "该账号正在被使用！", kAppTitle, widgets::kMbOk);
-  app.Form2->set_idle("连接状态： 未连接");
+  return_to_idle();
   app.Form1->write_log("建立加速连接失败，该账号正在被使用");
 }
 
@@ -153,7 +161,7 @@ void Thread_dial::show_error_711() {
       app.Form2,
       "建立加速连接初始化错误，如果您是第一次选择内网模式，请尝试重新启动网络连接或重新启动机器。",
       kAppTitle, widgets::kMbOk);
-  app.Form2->set_idle("连接状态： 未连接");
+  return_to_idle();
   app.Form1->write_log("网络连接711错误");
 }
 
@@ -161,7 +169,7 @@ void Thread_dial::show_error_633() {
   app.ui.message_box(app.Form2,
                      "加速连接初始化失败，请重新连接。若问题依然存在，请尝试重新启动机器。",
                      kAppTitle, widgets::kMbOk);
-  app.Form2->set_idle("连接状态： 未连接");
+  return_to_idle();
   app.Form1->write_log("网络连接633错误");
 }
 
@@ -172,7 +180,7 @@ void Thread_dial::show_network_failure() {
       "网络原因，无法与加速服务器连接,请尝试重新连接。若问题依然存在，请尝试更换加速节点"
       "或者网络模式。",
       kAppTitle, widgets::kMbOk);
-  app.Form2->set_idle("连接状态： 未连接");
+  return_to_idle();
   f1.write_log("网络原因，无法与加速服务器连接.");
   f1.write_log("建立加速连接失败." + error_number_text(f1.last_dial_error) + "，请尝试重新连接.");
 }
@@ -182,13 +190,13 @@ void Thread_dial::show_dial_failure() {
   const std::string text = error_number_text(f1.last_dial_error) + "，请尝试重新连接，或者联系我们";
   f1.write_log("建立加速连接失败." + text);
   app.ui.message_box(app.Form2, text, kAppTitle, widgets::kMbOk);
-  app.Form2->set_idle("连接状态： 未连接");
+  return_to_idle();
 }
 
 // A node outside the list has no address to dial: refuse rather than dial garbage.
 void Thread_dial::show_bad_node() {
   app.ui.message_box(app.Form2, "所选加速节点无效，请重新选择。", kAppTitle, widgets::kMbOk);
-  app.Form2->set_idle("连接状态： 未连接");
+  return_to_idle();
 }
 
 }  // namespace qvx

@@ -26,6 +26,7 @@ class Thread_dial : public Worker {
   void show_network_failure();
   void show_dial_failure();
   void show_bad_node();
+  void return_to_idle();
 
   // 退出 may empty the account box while this thread dials.
   const LoginCredentials credentials_;

@@ -7,15 +7,23 @@
 namespace qvx {
 
 namespace {
-// Far longer than the route changes of a full table take.
+// Far longer than the route changes of a full table take; a wait past it is logged.
 constexpr std::chrono::minutes kDialRoutesLimit{2};
 }  // namespace
 
 void Thread_hangup::Execute() {
   TForm1& f1 = *app.Form1;
   // The dial thread may still be adding routes and writing the gateways: restoring before it
-  // ends would leave its later routes and metrics in place.
-  app.wait_for_worker(dial_, kDialRoutesLimit);
+  // ends would leave its later routes and metrics in place, so the wait lasts as long as it.
+  if (!app.wait_for_dial(dial_, kDialRoutesLimit)) {
+    f1.write_log("挂断正在等待加速连接完成路由表更改");
+    while (!app.wait_for_dial(dial_, kDialRoutesLimit)) continue;
+  }
+  // A dial that failed meanwhile has cleaned up: there is nothing left to restore or hang up.
+  if (f1.ras_connection == 0) {
+    Synchronize([this] { show_already_down(); });
+    return;
+  }
   try {
     if (f1.relay_mode == 0) {
       f1.write_log("连接方式为：部分中转。挂断前正在改回路由表");
@@ -54,14 +62,33 @@ void Thread_hangup::Abandon() {
   show_failed_state();
 }
 
+// Once RasHangUp has taken the handle the line is down, whatever failed after it: the window
+// offers 挂断 again only for a connection that is still there.
 void Thread_hangup::show_failed_state() {
   TForm2& f2 = *app.Form2;
-  f2.suiButton2.set_caption("挂断");
-  f2.suiButton2.set_enabled(true);
-  app.Form1->N4.set_enabled(true);
-  f2.RzStatusPane1.set_blinking(false);
-  f2.RzStatusPane1.set_caption("连接状态： 已连接");
+  if (app.Form1->ras_connection == 0) {
+    show_idle();
+  } else {
+    f2.suiButton2.set_caption("挂断");
+    f2.suiButton2.set_enabled(true);
+    app.Form1->N4.set_enabled(true);
+    f2.RzStatusPane1.set_blinking(false);
+    f2.RzStatusPane1.set_caption("连接状态： 已连接");
+  }
   app.Form1->write_log("挂断连接失败");
+}
+
+void Thread_hangup::show_already_down() {
+  show_idle();
+  app.Form1->write_log("加速连接已断开，无需挂断");
+}
+
+void Thread_hangup::show_idle() {
+  TForm2& f2 = *app.Form2;
+  f2.Timer3.set_enabled(false);
+  f2.stop_link_monitor();
+  app.Form1->N4.set_enabled(false);
+  f2.set_idle("连接状态： 未连接");
 }
 
 }  // namespace qvx

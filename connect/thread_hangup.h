@@ -19,6 +19,8 @@ class Thread_hangup : public Worker {
   void show_hung_up();
   void show_hang_up_failure();
   void show_failed_state();
+  void show_already_down();
+  void show_idle();
 
   const WorkerId dial_;
 };

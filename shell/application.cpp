@@ -19,6 +19,10 @@ const char kAppTitle[] = "Quovix加速";
 Application::Application(const platform::Platform& platform, widgets::Ui& ui, Deployment deployment)
     : platform(platform), ui(ui), deployment(std::move(deployment)), icmp_library(platform, ui) {
   ui.on_failure = [this](const std::string& what) { report_failure(what); };
+  start_thread = [](std::function<void()> body) { return std::thread(std::move(body)); };
+  wait_for_dial = [this](WorkerId id, std::chrono::milliseconds limit) {
+    return wait_for_worker(id, limit);
+  };
 }
 
 // A worker blocked in a download must not hold up the end of the process: the download is

@@ -4,9 +4,11 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "connect/cping.h"
@@ -40,7 +42,8 @@ class Application {
   // creates the six windows in order and shows the login window.
   bool start();
 
-  // Starts a worker; the application keeps it until it has finished.
+  // Starts a worker; the application keeps it until it has finished. When its thread cannot
+  // start, the worker is dropped and the exception goes to the caller.
   template <typename T, typename... Args>
   T* launch(Args&&... args) {
     auto worker = std::make_unique<T>(*this, std::forward<Args>(args)...);
@@ -49,7 +52,12 @@ class Application {
       std::lock_guard<std::mutex> lock(workers_mutex_);
       workers_.push_back(std::move(worker));
     }
-    raw->start();
+    try {
+      raw->start();
+    } catch (...) {
+      reap(raw->id());  // never ran: nothing may wait for it or count it as running
+      throw;
+    }
     update_shutdown_block();
     return raw;
   }
@@ -78,6 +86,11 @@ class Application {
   // GUI thread: an ending session is held off with a reason exactly while a worker that
   // blocks it runs.
   void update_shutdown_block();
+
+  // Starts a worker's thread as std::thread does; tests make it fail as the system may.
+  std::function<std::thread(std::function<void()>)> start_thread;
+  // The hang-up's wait for the dial thread, wait_for_worker unless a test makes it slow or fail.
+  std::function<bool(WorkerId, std::chrono::milliseconds)> wait_for_dial;
 
   platform::Platform platform;  // references to the services, copied in
   widgets::Ui& ui;

@@ -15,14 +15,16 @@ void TForm1::RzTrayIcon1LButtonDown() {
   if (!visible()) app.Form2->show();
 }
 
+// Each item is disabled before the click, so a click that cannot start its worker enables it
+// again with the rest of the window.
 void TForm1::N5Click() {
-  app.Form2->suiButton2.click();
   N5.set_enabled(false);
+  app.Form2->suiButton2.click();
 }
 
 void TForm1::N4Click() {
-  app.Form2->suiButton2.click();
   N4.set_enabled(false);
+  app.Form2->suiButton2.click();
 }
 
 void TForm1::N3Click() {
@@ -55,6 +57,7 @@ bool TForm1::connection_worker_running() const {
 }
 
 void TForm1::exit_step() {
+  if (app.Form2->defer_exit()) return;
   if (busy()) {
     app.ui.message_box(app.Form2, "正在连接或挂断，请稍候再退出！", kAppTitle, widgets::kMbOk);
     return;

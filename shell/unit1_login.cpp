@@ -1,4 +1,5 @@
 #include <cctype>
+#include <exception>
 
 #include "shell/application.h"
 #include "shell/unit1.h"
@@ -83,13 +84,24 @@ void TForm1::suiButton1Click() {
     return;
   }
   write_log("用户" + account + "尝试登陆");
+  const bool pane_shown = RzStatusPane1.visible();
+  const std::string pane = RzStatusPane1.caption();
+  const bool pane_blinking = RzStatusPane1.blinking();
   RzStatusPane1.set_visible(true);
   RzStatusPane1.set_caption("登陆初始化");
   RzStatusPane1.set_blinking(true);
   suiButton1.set_enabled(false);
   write_log("开始连接验证服务器");
   // The thread works on the credentials of this moment, whatever is typed afterwards.
-  app.login_thread = app.launch<Thread_Login>(LoginCredentials{account, user_password});
+  try {
+    app.login_thread = app.launch<Thread_Login>(LoginCredentials{account, user_password});
+  } catch (const std::exception& e) {
+    RzStatusPane1.set_caption(pane);
+    RzStatusPane1.set_blinking(pane_blinking);
+    RzStatusPane1.set_visible(pane_shown);
+    suiButton1.set_enabled(true);
+    app.report_failure(e.what());
+  }
 }
 
 }  // namespace qvx

@@ -13,7 +13,7 @@ Worker::~Worker() {
 }
 
 void Worker::start() {
-  thread_ = std::thread([this] { run(); });
+  thread_ = app.start_thread([this] { run(); });
 }
 
 // The thread's failure boundary: nothing may reach std::terminate.

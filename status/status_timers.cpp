@@ -102,7 +102,9 @@ void TForm2::SecondLookTimer() {
   f1.N4.set_enabled(false);
   f1.N1.set_enabled(false);
   suiButton2.set_enabled(false);
+  drop_message_open_ = true;
   app.ui.message_box(this, "网络原因，异常中断", kAppTitle, widgets::kMbOk);
+  drop_message_open_ = false;
   f1.N1.set_enabled(true);
   suiButton2.set_caption("连接");
   suiButton2.set_enabled(true);
@@ -113,6 +115,18 @@ void TForm2::SecondLookTimer() {
   suiComboBox3.set_enabled(true);
   RzStatusPane1.set_blinking(false);
   RzStatusPane1.set_caption("连接状态： 已断开");
+  if (exit_after_drop_) {
+    exit_after_drop_ = false;
+    app.Form1->exit_step();
+  }
+}
+
+// Nothing is under way while the drop message is open: the line is gone and cleaned up, so an
+// exit is not refused but carried out once the message has been answered.
+bool TForm2::defer_exit() {
+  if (!drop_message_open_) return false;
+  exit_after_drop_ = true;
+  return true;
 }
 
 void TForm2::stop_link_monitor() {

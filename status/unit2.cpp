@@ -1,5 +1,7 @@
 #include "status/unit2.h"
 
+#include <exception>
+
 #include "connect/thread_dial.h"
 #include "connect/thread_hangup.h"
 #include "shell/application.h"
@@ -144,6 +146,7 @@ bool TForm2::account_valid() {
 void TForm2::suiButton2Click() {
   if (!account_valid()) return;
   TForm1& f1 = *app.Form1;
+  const std::string pane = RzStatusPane1.caption();
   if (suiButton2.caption() == kConnect) {
     suiButton2.set_enabled(false);
     suiComboBox1.set_enabled(false);
@@ -155,8 +158,15 @@ void TForm2::suiButton2Click() {
     // A worker that has ended is gone; only a running one is asked to stop.
     if (app.is_running(app.dial_thread)) app.dial_thread->Terminate();
     app.dial_thread = nullptr;
-    app.dial_thread = app.launch<Thread_dial>(LoginCredentials{f1.account, f1.user_password});
+    try {
+      app.dial_thread = app.launch<Thread_dial>(LoginCredentials{f1.account, f1.user_password});
+    } catch (const std::exception& e) {
+      set_idle(pane.c_str());
+      app.report_failure(e.what());
+    }
   } else if (suiButton2.caption() == kHangUp) {
+    const bool clock = Timer3.enabled(), monitor = Timer4.enabled();
+    const bool second_look = SecondLook.enabled();
     suiButton2.set_enabled(false);
     f1.N4.set_enabled(false);
     Timer3.set_enabled(false);
@@ -165,7 +175,19 @@ void TForm2::suiButton2Click() {
     RzStatusPane1.set_blinking(true);
     if (app.is_running(app.hangup_thread)) app.hangup_thread->Terminate();
     app.hangup_thread = nullptr;
-    app.hangup_thread = app.launch<Thread_hangup>(app.dial_thread ? app.dial_thread->id() : 0);
+    try {
+      app.hangup_thread = app.launch<Thread_hangup>(app.dial_thread ? app.dial_thread->id() : 0);
+    } catch (const std::exception& e) {
+      // Still connected: the window goes back to what it showed before the click.
+      suiButton2.set_enabled(true);
+      f1.N4.set_enabled(true);
+      Timer3.set_enabled(clock);
+      Timer4.set_enabled(monitor);
+      SecondLook.set_enabled(second_look);
+      RzStatusPane1.set_blinking(false);
+      RzStatusPane1.set_caption(pane);
+      app.report_failure(e.what());
+    }
   }
 }
 

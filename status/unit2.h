@@ -54,6 +54,8 @@ class TForm2 : public widgets::Form {
 
   // State set by the dial, hang-up and monitor steps.
   void set_idle(const char* pane_text);
+  // True while the drop message is open: the exit asked for then follows its answer.
+  bool defer_exit();
 
   Application& app;
 
@@ -76,6 +78,9 @@ class TForm2 : public widgets::Form {
   void wire_events();
   void open_page(const std::string& url);  // through the shell; an empty address opens nothing
   void open_with_credentials(int slot, const char* tail);
+
+  bool drop_message_open_ = false;
+  bool exit_after_drop_ = false;
 };
 
 // The expiry test of the connect button: true when expiry_time lies after server_time.

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_ip_helper.h"
 
+#include <stdexcept>
+
 namespace qvx::sim {
 
 std::uint32_t SimIpHelper::best_interface(std::uint32_t, std::uint32_t& if_index) {
@@ -13,6 +15,10 @@ std::uint32_t SimIpHelper::create_forward_entry(const platform::ForwardRow& row)
   create_waiting_ = hold_creates_;
   released_.wait(lock, [this] { return !hold_creates_; });
   create_waiting_ = false;
+  if (throw_next_create_) {
+    throw_next_create_ = false;
+    throw std::runtime_error("simulated IP Helper fault");
+  }
   created_.push_back(row);
   writes_.push_back({true, row});
   return 0;
@@ -36,6 +42,11 @@ void SimIpHelper::hold_creates(bool on) {
     hold_creates_ = on;
   }
   released_.notify_all();
+}
+
+void SimIpHelper::throw_next_create() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  throw_next_create_ = true;
 }
 
 bool SimIpHelper::create_waiting() const {

@@ -34,6 +34,8 @@ class SimIpHelper : public platform::IpHelper {
   // A slow IP Helper: while held, create_forward_entry waits; create_waiting() tells when one does.
   void hold_creates(bool on);
   bool create_waiting() const;
+  // The next create_forward_entry throws once it is let go (a fault no result code describes).
+  void throw_next_create();
 
  private:
   mutable std::mutex mutex_;
@@ -44,6 +46,7 @@ class SimIpHelper : public platform::IpHelper {
   std::vector<Write> writes_;
   bool hold_creates_ = false;
   bool create_waiting_ = false;
+  bool throw_next_create_ = false;
   std::uint32_t best_index_ = 2;
   std::uint32_t best_result_ = 0;
   bool adapters_fail_ = false;

@@ -153,15 +153,22 @@ TEST_F(ConnectionFlowTest, MonitorTellsAHiccupFromADrop) {
   f1().relay_mode = 1;
   connect();
   const auto handle = f1().ras_connection;
+  ui->advance(5000);  // a look that finds the link up shows the counters
+  const std::string shown = f2().Label27.caption();
+  ASSERT_NE(shown, "0 K");
+  const std::size_t queries = os.ras.calls_of(Call::Statistics).size();
   os.ras.fail_next(Call::ConnectStatus, 6);  // down once, back 6 s later
   ui->advance(5000);
   EXPECT_TRUE(f2().SecondLook.enabled());
-  EXPECT_EQ(f2().Label27.caption(), "0 K") << "no counters while the link is in doubt";
+  EXPECT_EQ(os.ras.calls_of(Call::Statistics).size(), queries)
+      << "no counters while the link is in doubt";
+  EXPECT_EQ(f2().Label27.caption(), shown);
   ui->advance(6000);
   EXPECT_TRUE(connected());
   EXPECT_TRUE(f2().Timer4.enabled()) << "watched again after a hiccup";
   EXPECT_FALSE(f2().SecondLook.enabled());
-  EXPECT_NE(f2().Label27.caption(), "0 K");
+  EXPECT_EQ(os.ras.calls_of(Call::Statistics).size(), queries + 1);
+  EXPECT_NE(f2().Label27.caption(), shown);
 
   // A connection of ours that an earlier run left behind goes with the clean-up.
   os.ras.add_connection("Quovix加速77");
@@ -216,10 +223,13 @@ TEST_F(ConnectionFlowTest, AnExitBetweenTheTwoLooksCallsTheSecondOff) {
   os.ras.drop(f1().ras_connection);
   ui->advance(5000);
   ASSERT_TRUE(f2().SecondLook.enabled());
-  f1().FormClose();
+  f1().no_exit_prompt = 1;
+  f2().title_button(widgets::TitleButton::Close);  // the exit step, as the user asks for it
+  EXPECT_TRUE(f1().is_closed());
   EXPECT_FALSE(f2().SecondLook.enabled());
   ui->advance(10000);
   EXPECT_TRUE(boxes().empty());
+  EXPECT_EQ(last_log_line(), "成功退出");
 }
 
 TEST_F(ConnectionFlowTest, TrafficIsShownInWholeUnits) {

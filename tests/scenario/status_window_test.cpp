@@ -154,12 +154,16 @@ TEST_F(StatusWindowTest, FailedDialReturnsToIdleLeavingTheMonitorAlone) {
 }
 
 TEST_F(StatusWindowTest, HangUpClickWhenConnectedStopsTimersAndShowsHangingUp) {
-  enter_connected();
+  f1().relay_mode = 1;
+  run_dial();
   expect_state(kConnected);
   f2().suiButton2.click();
+  // The thread's report waits for this thread, so the window still shows the click's state.
   expect_state(kHangingUp);
   EXPECT_NE(app->hangup_thread, nullptr);
   EXPECT_EQ(app->dial_thread, nullptr);
+  ASSERT_TRUE(ui->pump_until([&] { return app->hangup_thread == nullptr; }));
+  expect_state(kIdle);
 }
 
 TEST_F(StatusWindowTest, DroppedLinkShowsDisconnectedInIdle) {

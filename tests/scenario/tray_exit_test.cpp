@@ -43,19 +43,26 @@ TEST_F(TrayExitTest, LeftClickShowsTheStatusWindowOnlyWhileTheLoginWindowIsHidde
 }
 
 TEST_F(TrayExitTest, TrayConnectAndHangUpDriveTheButtonAndDisableThemselves) {
+  f1().relay_mode = 1;
   f1().N5.click();
   EXPECT_FALSE(f1().N5.enabled());
   EXPECT_FALSE(f2().suiButton2.enabled());
   EXPECT_EQ(f2().RzStatusPane1.caption(), "连接状态： 正在连接");
   EXPECT_NE(app->dial_thread, nullptr);
+  ASSERT_TRUE(ui->pump_until([&] { return app->dial_thread == nullptr; }));
+  ASSERT_EQ(f2().suiButton2.caption(), "挂断");
+  ASSERT_TRUE(f1().N4.enabled());
 
-  f2().set_idle("连接状态： 未连接");
-  enter_connected();
   f1().N4.click();
   EXPECT_FALSE(f1().N4.enabled());
   EXPECT_FALSE(f1().N5.enabled());
+  EXPECT_FALSE(f2().suiButton2.enabled());
   EXPECT_EQ(f2().RzStatusPane1.caption(), "连接状态： 正在挂断");
   EXPECT_NE(app->hangup_thread, nullptr);
+  ASSERT_TRUE(ui->pump_until([&] { return app->hangup_thread == nullptr; }));
+  EXPECT_TRUE(f1().N5.enabled());
+  EXPECT_FALSE(f1().N4.enabled());
+  EXPECT_TRUE(os.ras.connection_list().empty());
 }
 
 TEST_F(TrayExitTest, SettingsLogAndTipsItems) {
@@ -90,10 +97,14 @@ TEST_F(TrayExitTest, TrayExitWhenIdleEndsWithoutAsking) {
 }
 
 TEST_F(TrayExitTest, TrayExitWhileConnectedEndsAtOnce) {
-  enter_connected();
+  dial();
+  ASSERT_EQ(os.ras.connection_list().size(), 1u);
   f1().N1.click();
   EXPECT_TRUE(boxes().empty());
+  EXPECT_FALSE(app->Form9->visible());
   expect_ended();
+  EXPECT_TRUE(os.ras.connection_list().empty()) << "the tunnel goes with the program";
+  EXPECT_TRUE(os.ras.entry_names().empty());
 }
 
 TEST_F(TrayExitTest, ExitHangsUpAndDeletesOnlyTheClientsConnectionsAndEntries) {
@@ -199,13 +210,20 @@ TEST_F(TrayExitTest, ConfirmingExits) {
 }
 
 TEST_F(TrayExitTest, ConfirmingDuringAHangUpIsRefused) {
-  enter_connected();
+  dial();
   f2().title_button(widgets::TitleButton::Close);
-  f2().suiButton2.click();
+  f2().suiButton2.click();  // 挂断: its report waits for this thread
+  ASSERT_NE(app->hangup_thread, nullptr);
   app->Form9->suiButton1.click();
   EXPECT_FALSE(app->Form9->visible());
   EXPECT_EQ(boxes(), std::vector<std::string>{kRefusal});
   expect_running();
+  // Once the hang-up has reported, the same confirmation ends the program.
+  ASSERT_TRUE(ui->pump_until([&] { return app->hangup_thread == nullptr; }));
+  EXPECT_TRUE(os.ras.connection_list().empty());
+  f2().title_button(widgets::TitleButton::Close);
+  app->Form9->suiButton1.click();
+  expect_ended();
 }
 
 TEST_F(TrayExitTest, TickingNoPromptThenCancelKeepsItAndTheNextCloseExits) {
