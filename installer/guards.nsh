@@ -11,6 +11,7 @@
 !define EXIT_SETUP_RUNNING 4
 !define EXIT_NOT_WRITABLE 5
 !define EXIT_FILES_IN_USE 6
+!define EXIT_BAD_DIR 7
 
 !macro QVX_GUARDS un
 ; The client holds its named mutex for as long as it runs.

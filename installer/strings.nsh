@@ -8,3 +8,8 @@ LangString qvx_remove_user_data ${LANG_SIMPCHINESE} "是否同时删除您的账
 LangString qvx_section_program ${LANG_SIMPCHINESE} "Quovix加速（必需）"
 LangString qvx_section_desktop ${LANG_SIMPCHINESE} "桌面快捷方式"
 LangString qvx_uninstall_link ${LANG_SIMPCHINESE} "卸载 Quovix加速"
+LangString qvx_dir_not_absolute ${LANG_SIMPCHINESE} "安装目录必须是完整路径，例如 D:\Apps\Quovix 或 \\服务器\共享\Quovix：$\r$\n$R8"
+LangString qvx_dir_root ${LANG_SIMPCHINESE} "不能安装到磁盘或共享的根目录：$\r$\n$R8$\r$\n$\r$\n请在其下指定一个单独的目录，例如 D:\Quovix。"
+LangString qvx_dir_system ${LANG_SIMPCHINESE} "不能安装到 Windows 系统目录或公共目录本身：$\r$\n$R8$\r$\n$\r$\n请在其下指定一个单独的目录，例如 C:\Program Files\Quovix。"
+LangString qvx_dir_not_empty ${LANG_SIMPCHINESE} "该目录中已有其他文件，且不是 Quovix加速 的安装目录：$\r$\n$R8$\r$\n$\r$\n请选择一个空目录或新目录。"
+LangString qvx_dir_too_long ${LANG_SIMPCHINESE} "安装目录的路径太长（最多 ${QVX_MAX_DIR_LEN} 个字符）：$\r$\n$R8"
