@@ -61,6 +61,7 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${PUBLISHER}"
 
 Function .onInit
   SetShellVarContext all
+  Call qvx_refuse_without_admin
   !insertmacro QVX_OWN_REG_VIEW
   Call qvx_refuse_second_setup
   Call qvx_refuse_while_client_runs

@@ -13,3 +13,4 @@ LangString qvx_dir_root ${LANG_SIMPCHINESE} "不能安装到磁盘或共享的�
 LangString qvx_dir_system ${LANG_SIMPCHINESE} "不能安装到 Windows 系统目录或公共目录本身：$\r$\n$R8$\r$\n$\r$\n请在其下指定一个单独的目录，例如 C:\Program Files\Quovix。"
 LangString qvx_dir_not_empty ${LANG_SIMPCHINESE} "该目录中已有其他文件，且不是 Quovix加速 的安装目录：$\r$\n$R8$\r$\n$\r$\n请选择一个空目录或新目录。"
 LangString qvx_dir_too_long ${LANG_SIMPCHINESE} "安装目录的路径太长（最多 ${QVX_MAX_DIR_LEN} 个字符）：$\r$\n$R8"
+LangString qvx_not_admin ${LANG_SIMPCHINESE} "需要管理员权限。$\r$\n$\r$\n请右键单击本程序，选择“以管理员身份运行”。"
