@@ -173,9 +173,10 @@ FunctionEnd
 !insertmacro QVX_SAFE_DIR ""
 !insertmacro QVX_SAFE_DIR "un."
 
-; Pushes "" when the setup may install into $R8 (made as above), else why not. Besides a safe location,
-; the folder must be missing, empty, or hold an installation made by a setup of ours: the
-; uninstaller later deletes files by name, which must not be someone else's.
+; Pushes "" when the setup may install into $R8 (made as above), else why not. Besides a safe
+; location, the folder must be missing, hold an installation made by a setup of ours, or hold
+; nothing but the user's files an uninstall kept: the uninstaller later deletes files by name,
+; which must not be someone else's.
 Function qvx_check_install_dir
   Call qvx_check_location
   Pop $R9
@@ -185,11 +186,12 @@ Function qvx_check_install_dir
     ${OrIfNot} ${FileExists} "$R8\uninst.exe"
       FindFirst $0 $1 "$R8\*"
       ${DoWhile} $1 != ""
-        ${If} $1 != "."
-        ${AndIf} $1 != ".."
+        ${Select} $1
+        ${Case5} "." ".." "user.ini" "softsetup.ini" "qvxl.log"
+        ${CaseElse}
           StrCpy $R9 "$(qvx_dir_not_empty)"
           ${ExitDo}
-        ${EndIf}
+        ${EndSelect}
         FindNext $0 $1
       ${Loop}
       FindClose $0

@@ -256,11 +256,15 @@ echo mine >"$apps_unix/notes.txt"
 expect_exit 0 "the old folder's uninstaller" run_cmdline "\"$apps\\uninst.exe\" /S _?=$apps"
 check_installed "$default_dir"
 [ "$(folder_after_restart "$apps_unix")" = "./notes.txt " ] || qvx_fail "the stale uninstaller left or took: $(ls -R "$apps_unix")"
-# Nor does an uninstaller copied where it would delete someone else's files.
+# Nor does an uninstaller copied where it would delete someone else's files (NSIS itself refuses
+# a drive's root, with its exit code 2).
 echo theirs >"$(qvx_unix_path 'C:\readme.txt')"
+echo theirs >"$(qvx_unix_path 'C:\windows\readme.txt')"
 cp "$install/uninst.exe" "$(qvx_unix_path 'C:\uninst.exe')"
-expect_exit 7 "an uninstaller in a drive's root" run_cmdline 'C:\uninst.exe /S _?=C:\'
-[ "$(cat "$(qvx_unix_path 'C:\readme.txt')")" = theirs ] || qvx_fail "the uninstaller in the root deleted a file there"
+expect_exit 2 "an uninstaller in a drive's root" run_cmdline 'C:\uninst.exe /S _?=C:\'
+expect_exit 7 "an uninstaller for the Windows folder" run_cmdline 'C:\uninst.exe /S _?=C:\windows'
+[ "$(cat "$(qvx_unix_path 'C:\readme.txt')" "$(qvx_unix_path 'C:\windows\readme.txt')")" = "theirs
+theirs" ] || qvx_fail "an uninstaller out of place deleted a file"
 check_installed "$default_dir"
 
 # --- a folder deleted by hand, the uninstaller kept elsewhere ---------------------------------
