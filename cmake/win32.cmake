@@ -16,7 +16,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 file(GLOB_RECURSE QVX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp widgets/win32/*.cpp)
 add_library(quovix_win32 STATIC ${QVX_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/platform/text_mode.cpp)
 target_link_libraries(quovix_win32 PUBLIC quovix_core
-  comctl32 ws2_32 iphlpapi urlmon ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 rasapi32)
+  comctl32 ws2_32 iphlpapi urlmon ole32 oleaut32 uuid taskschd secur32 shell32 advapi32 gdi32 user32 rasapi32)
 
 enable_language(RC)
 file(GLOB QVX_APP_SOURCES CONFIGURE_DEPENDS app/*.cpp)

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/icmp.h"
 #include "platform/ip_helper.h"
+#include "platform/logon_tasks.h"
 #include "platform/mutex.h"
 #include "platform/ras.h"
 #include "platform/registry.h"
@@ -26,6 +27,7 @@ struct Platform {
   SystemVersion& version;
   Files& files;
   Clock& clock;
+  LogonTasks& logon_tasks;
 };
 
 }  // namespace qvx::platform

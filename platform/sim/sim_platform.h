@@ -8,6 +8,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_icmp.h"
 #include "platform/sim/sim_ip_helper.h"
+#include "platform/sim/sim_logon_tasks.h"
 #include "platform/sim/sim_ras.h"
 #include "platform/sim/sim_sockets.h"
 
@@ -31,10 +32,11 @@ class SimPlatform {
   SimMutex mutex;
   SimVersion version;
   SimClock clock;
+  SimLogonTasks logon_tasks;
 
   platform::Platform platform() {
-    return platform::Platform{ras,      ip_helper, icmp,  sockets, downloader, shell,
-                              registry, mutex,     version, files,  clock};
+    return platform::Platform{ras,      ip_helper, icmp,    sockets, downloader, shell,
+                              registry, mutex,     version, files,   clock,      logon_tasks};
   }
 };
 
