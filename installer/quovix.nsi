@@ -18,6 +18,7 @@ SetCompressor /SOLID lzma
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quovix"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\run"
 !define AUTOSTART_VALUE "quovixnet"
+!define AUTOSTART_TASK "Quovix加速"
 !define MENU_DIR "$SMPROGRAMS\${PRODUCT}"
 ; Longest path below $INSTDIR is "\route\CHINANET.dat" (19): all within MAX_PATH.
 !define QVX_MAX_DIR_LEN 240

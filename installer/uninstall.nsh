@@ -106,6 +106,9 @@ Section "Uninstall"
     ${EndIf}
     !insertmacro QVX_REMOVE_AUTOSTART 32
     !insertmacro QVX_OWN_REG_VIEW
+    ; The client's logon task (Vista and later); absent, schtasks only says so.
+    nsExec::Exec '"$SYSDIR\schtasks.exe" /Delete /TN "${AUTOSTART_TASK}" /F'
+    Pop $0
   ${EndIf}
 
   Call un.qvx_remove_user_data

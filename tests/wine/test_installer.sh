@@ -134,8 +134,18 @@ check_installed() {
   [ -n "$size" ] && [ $((16#$size)) -ge "$kb" ] || qvx_fail "EstimatedSize ${size:-missing} below the program's $kb KB"
 }
 
+# The client's logon task, as the settings window registers it (Wine keeps it as a file).
+task_file=$(qvx_unix_path 'C:\windows\system32\tasks\Quovix加速')
+add_task() {
+  printf '<?xml version="1.0" encoding="UTF-16"?><Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task"><Triggers><LogonTrigger><Enabled>true</Enabled></LogonTrigger></Triggers><Actions Context="Author"><Exec><Command>%s</Command></Exec></Actions></Task>' "$1\\quovix.exe" |
+    iconv -t UTF-16 >"$(qvx_unix_path 'C:\task.xml')"
+  wine schtasks /create /tn Quovix加速 /xml 'C:\task.xml' >/dev/null 2>&1 || qvx_fail "schtasks /create"
+  [ -f "$task_file" ] || qvx_fail "no task file after schtasks /create"
+}
+
 check_removed() {
   local dir=$1
+  [ ! -e "$task_file" ] || qvx_fail "the logon task is still there"
   [ -z "$(reg_text "$uninst_key")" ] || qvx_fail "uninstall entry still there"
   [ ! -e "$(qvx_unix_path "$menu_dir")" ] || qvx_fail "start-menu folder still there"
   [ ! -e "$(qvx_unix_path "$desktop_link")" ] || qvx_fail "desktop shortcut still there"
@@ -201,6 +211,7 @@ folder_after_restart() {
 
 # --- silent uninstall with the entry's own command: it waits, and keeps the user's files ------
 reg_add "$run_key" quovixnet "$default_dir\\quovix.exe"
+add_task "$default_dir"
 printf x >"$install/information.txt"
 expect_exit 0 "quiet uninstall command" run_cmdline "$quiet"
 check_removed "$default_dir"
@@ -253,8 +264,10 @@ expect_exit 0 "install elsewhere" run_cmdline "C:\\setup.exe /S /D=$default_dir"
 check_installed "$default_dir"
 apps_unix=$(qvx_unix_path "$apps")
 echo mine >"$apps_unix/notes.txt"
+add_task "$default_dir"
 expect_exit 0 "the old folder's uninstaller" run_cmdline "\"$apps\\uninst.exe\" /S _?=$apps"
 check_installed "$default_dir"
+[ -f "$task_file" ] || qvx_fail "the stale uninstaller removed the live installation's logon task"
 [ "$(folder_after_restart "$apps_unix")" = "./notes.txt " ] || qvx_fail "the stale uninstaller left or took: $(ls -R "$apps_unix")"
 # Nor does an uninstaller copied where it would delete someone else's files (NSIS itself refuses
 # a drive's root, with its exit code 2).
