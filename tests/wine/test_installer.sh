@@ -14,7 +14,7 @@ export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 home_mark=$qvx_tmp/home-mark
 touch "$home_mark"
 
-release=$("$QVX_SOURCE/scripts/release.sh")
+release=$("$QVX_SOURCE/scripts/release.sh" --demo)
 stage=$QVX_SOURCE/build/release/Quovix
 shipped=$QVX_SOURCE/$(sed -n 2p <<<"$release")
 
