@@ -25,6 +25,11 @@ SetCompressor /SOLID lzma
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
+!ifdef SIGN
+  ; The uninstaller is signed before it is packed, the setup once it is written.
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
 InstallDir "$PROGRAMFILES64\Quovix"
 BrandingText "${PRODUCT} ${VERSION}"
 

@@ -3,7 +3,8 @@
 #   installer.sh STAGE OUTFILE [TARGET]
 # STAGE holds quovix.exe, quovix64.exe, readme.txt and route/ as scripts/release.sh lays them
 # out. TARGET is the NSIS stub: x86-unicode (default, the shipped setup, runs on every Windows)
-# or amd64-unicode (64-bit Windows only). makensis's listing goes to OUTFILE.log.
+# or amd64-unicode (64-bit Windows only). makensis's listing goes to OUTFILE.log. With
+# QVX_SIGN_PFX set (see sign.sh), the uninstaller and the setup are signed as they are made.
 set -euo pipefail
 source=$(cd "$(dirname "$0")/.." && pwd)
 stage=$(cd "$1" && pwd)
@@ -15,7 +16,9 @@ rc=$source/res/quovix.rc.in
 fileversion=$(sed -n 's/^FILEVERSION \([0-9, ]*\)$/\1/p' "$rc" | tr -d ' ' | tr , .)
 version=$(sed -n 's/.*VALUE "ProductVersion", "\([^"]*\)".*/\1/p' "$rc")
 mkdir -p "$(dirname "$out")"
+sign=()
+[ -n "${QVX_SIGN_PFX:-}" ] && sign=("-DSIGN=$source/scripts/sign.sh")
 makensis -V4 -INPUTCHARSET UTF8 "-XTarget $target" \
   "-DSOURCE=$source" "-DSTAGE=$stage" "-DOUTFILE=$out" "-DVERSION=$version" "-DFILEVERSION=$fileversion" \
-  "$source/installer/quovix.nsi" >"$out.log" 2>&1 || { tail -n 30 "$out.log" >&2; exit 1; }
+  "${sign[@]}" "$source/installer/quovix.nsi" >"$out.log" 2>&1 || { tail -n 30 "$out.log" >&2; exit 1; }
 echo "$out"

@@ -4,7 +4,8 @@
 # readme, and the setup program quovix-<version>-setup.exe made from the same folder.
 #   release.sh [--demo]
 # A release whose deployment values (cmake/deployment.cmake) still point at the demo service on
-# this machine is refused unless --demo asks for exactly that. Names the endpoints it built with
+# this machine is refused unless --demo asks for exactly that. With QVX_SIGN_PFX (see sign.sh)
+# both programs, the uninstaller and the setup are signed. Names the endpoints it built with
 # on stderr; prints the zip's path, then the setup's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,6 +35,13 @@ out=build/release
 rm -rf "$out/Quovix" && mkdir -p "$out/Quovix/route"
 cp build/win32/quovix.exe "$out/Quovix/quovix.exe"
 cp build/win64/quovix.exe "$out/Quovix/quovix64.exe"
+if [ -n "${QVX_SIGN_PFX:-}" ]; then
+  ./scripts/sign.sh "$out/Quovix/quovix.exe"
+  ./scripts/sign.sh "$out/Quovix/quovix64.exe"
+  echo "release: signed with $QVX_SIGN_PFX${QVX_SIGN_TIMESTAMP:+, timestamp from $QVX_SIGN_TIMESTAMP}" >&2
+else
+  echo "release: UNSIGNED (no QVX_SIGN_PFX): Windows SmartScreen will warn about these programs" >&2
+fi
 cp route/*.dat "$out/Quovix/route/"
 sed 's/$/\r/' res/README-Windows.txt | iconv -f UTF-8 -t GBK >"$out/Quovix/readme.txt"
 (cd "$out" && rm -f "quovix-$version.zip" && zip -qr "quovix-$version.zip" Quovix)
