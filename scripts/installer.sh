@@ -11,10 +11,10 @@ stage=$(cd "$1" && pwd)
 out=$(realpath -m "$2")
 target=${3:-x86-unicode}
 command -v makensis >/dev/null || { echo "installer: makensis missing (scripts/setup.sh installs nsis)" >&2; exit 1; }
-# The version the program itself carries in its resource.
-rc=$source/res/quovix.rc.in
-fileversion=$(sed -n 's/^FILEVERSION \([0-9, ]*\)$/\1/p' "$rc" | tr -d ' ' | tr , .)
-version=$(sed -n 's/.*VALUE "ProductVersion", "\([^"]*\)".*/\1/p' "$rc")
+# The project version, which the program's version resource is made from too: 2.43 is 2.4.3.0.
+version=$(sed -n 's/^project(quovix VERSION \([0-9]*\.[0-9]*\).*/\1/p' "$source/CMakeLists.txt")
+minor=${version#*.}
+fileversion=${version%%.*}.$((minor / 10)).$((minor % 10)).0
 mkdir -p "$(dirname "$out")"
 sign=()
 [ -n "${QVX_SIGN_PFX:-}" ] && sign=("-DSIGN=$source/scripts/sign.sh")
