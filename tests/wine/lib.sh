@@ -62,6 +62,9 @@ esac
 
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+# Wine's menu builder would write a .desktop file and menu entries for every shortcut a test
+# makes into the home folder of whoever runs the tests.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
 qvx_tmp=$(mktemp -d "${TMPDIR:-/tmp}/qvx-$QVX_TEST.XXXXXX")
 export WINEPREFIX=$qvx_tmp/prefix
