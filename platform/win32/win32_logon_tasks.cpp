@@ -25,7 +25,6 @@ class Com {
   Com& operator=(const Com&) = delete;
   T* operator->() const { return p_; }
   T** out() { return &p_; }
-  T* get() const { return p_; }
 
  private:
   T* p_ = nullptr;
