@@ -11,8 +11,22 @@
 !define EXIT_SETUP_RUNNING 4
 !define EXIT_NOT_WRITABLE 5
 !define EXIT_FILES_IN_USE 6
+!define EXIT_BAD_DIR 7
+!define EXIT_NOT_ADMIN 8
 
 !macro QVX_GUARDS un
+; Both write under Program Files and HKLM. Without the rights (a standard user where UAC is off
+; or the prompt was bypassed) they would fail halfway.
+Function ${un}qvx_refuse_without_admin
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "Admin"
+    MessageBox MB_OK|MB_ICONSTOP "$(qvx_not_admin)" /SD IDOK
+    SetErrorLevel ${EXIT_NOT_ADMIN}
+    Quit
+  ${EndIf}
+FunctionEnd
+
 ; The client holds its named mutex for as long as it runs.
 Function ${un}qvx_client_running
   System::Call 'kernel32::OpenMutexW(i ${SYNCHRONIZE}, i 0, w "${CLIENT_MUTEX}") p .r0'

@@ -1,7 +1,8 @@
 ; Setup program of the Quovix client, built by scripts/installer.sh, which defines STAGE (the
 ; release folder), OUTFILE, VERSION (as shown) and FILEVERSION (four numbers).
-; A 32-bit stub (the shipped setup) installs the 64-bit program on 64-bit Windows; an amd64
-; stub (for hosts that run only 64-bit programs) carries the 64-bit program alone.
+; A 32-bit stub (the shipped setup) installs the 64-bit program on 64-bit Windows, where 64-bit
+; programs go (the 64-bit program files folder and registry view); an amd64 stub (for hosts that
+; run only 64-bit programs) carries the 64-bit program alone.
 Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin
@@ -17,11 +18,19 @@ SetCompressor /SOLID lzma
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quovix"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\run"
 !define AUTOSTART_VALUE "quovixnet"
+!define AUTOSTART_TASK "Quovix加速"
 !define MENU_DIR "$SMPROGRAMS\${PRODUCT}"
+; Longest path below $INSTDIR is "\route\CHINANET.dat" (19): all within MAX_PATH.
+!define QVX_MAX_DIR_LEN 240
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\Quovix"
+!ifdef SIGN
+  ; The uninstaller is signed before it is packed, the setup once it is written.
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
+InstallDir "$PROGRAMFILES64\Quovix"
 BrandingText "${PRODUCT} ${VERSION}"
 
 !define MUI_ICON "${SOURCE}/res/quovix.ico"
@@ -44,6 +53,8 @@ BrandingText "${PRODUCT} ${VERSION}"
 !include "${SOURCE}/installer/strings.nsh"
 !include "${SOURCE}/installer/guards.nsh"
 !include "${SOURCE}/installer/target_dir.nsh"
+!include "${SOURCE}/installer/safe_dir.nsh"
+!include "${SOURCE}/installer/reg_view.nsh"
 
 VIProductVersion "${FILEVERSION}"
 VIFileVersion "${FILEVERSION}"
@@ -56,34 +67,58 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${PUBLISHER}"
 
 Function .onInit
   SetShellVarContext all
-  ; The uninstall entry lives in the 32-bit view whichever stub wrote it, so both find it.
-  SetRegView 32
+  Call qvx_refuse_without_admin
+  !insertmacro QVX_OWN_REG_VIEW
   Call qvx_refuse_second_setup
   Call qvx_refuse_while_client_runs
   Call qvx_requested_dir
   Pop $0
   ${If} $0 != ""
-    StrCpy $INSTDIR $0
-    Return
+    StrCpy $R8 $0
+  ${Else}
+    Call qvx_find_installation
+    StrCpy $R8 $INSTDIR
   ${EndIf}
-  ; Without /D=, an upgrade goes where the last installation went.
+  ; The directory page checks again on leaving.
+  Call qvx_check_install_dir
+  Pop $0
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONSTOP "$0" /SD IDOK
+    SetErrorLevel ${EXIT_BAD_DIR}
+    Quit
+  ${EndIf}
+  StrCpy $INSTDIR $R8
+FunctionEnd
+
+; Without /D=, an upgrade goes where the last installation went: ours in our view, or one an
+; earlier setup registered in the 32-bit view on 64-bit Windows. That one is upgraded in place
+; and its entry moves to the 64-bit view: its folder is named by the autostart value, pinned
+; shortcuts, firewall rules and administrators' scripts, which a move would break.
+Function qvx_find_installation
   ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
   ${If} $0 != ""
     StrCpy $INSTDIR $0
-!if ${NSIS_PTR_SIZE} > 4
-  ${Else}
-    ; $PROGRAMFILES of a 64-bit stub is the 64-bit folder.
-    SetRegView 64
-    ReadRegStr $0 HKLM "Software\Microsoft\Windows\CurrentVersion" "ProgramFilesDir (x86)"
+    Return
+  ${EndIf}
+  ${If} ${RunningX64}
     SetRegView 32
+    ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
+    !insertmacro QVX_OWN_REG_VIEW
     ${If} $0 != ""
-      StrCpy $INSTDIR "$0\Quovix"
+      StrCpy $INSTDIR $0
     ${EndIf}
-!endif
   ${EndIf}
 FunctionEnd
 
 Function qvx_directory_leave
+  StrCpy $R8 $INSTDIR
+  Call qvx_check_install_dir
+  Pop $0
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONSTOP "$0"
+    Abort
+  ${EndIf}
+  StrCpy $INSTDIR $R8
   Call qvx_install_dir_writable
   Pop $0
   ${If} $0 = 0
@@ -133,15 +168,29 @@ Section "$(qvx_section_program)" SecProgram
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\quovix.exe,0"
   WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\uninst.exe"'
-  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\uninst.exe" /S'
+  ; _?= keeps the uninstaller in place, so the command waits for it and returns its exit code.
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\uninst.exe" /S _?=$INSTDIR'
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  SectionGetSize ${SecProgram} $0
   WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
+  Call qvx_retire_32bit_entry
 SectionEnd
 
 Section "$(qvx_section_desktop)" SecDesktop
   CreateShortCut "$DESKTOP\${PRODUCT}.lnk" "$INSTDIR\quovix.exe"
 SectionEnd
+
+; An entry an earlier setup left in the 32-bit view for this folder is replaced by ours.
+Function qvx_retire_32bit_entry
+  ${If} ${RunningX64}
+    SetRegView 32
+    ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
+    ${If} $0 == $INSTDIR
+      DeleteRegKey HKLM "${UNINST_KEY}"
+    ${EndIf}
+    !insertmacro QVX_OWN_REG_VIEW
+  ${EndIf}
+FunctionEnd
 
 !include "${SOURCE}/installer/uninstall.nsh"

@@ -1,11 +1,33 @@
-; The uninstaller: removes what the setup put there, the autostart value the client may have
-; written and, if the user agrees, the settings and the log. Anything else in the folder stays.
+; The uninstaller: removes what the setup put there and the client's own files. The user's
+; settings and log stay unless /PURGE is given or the user agrees when asked. Anything else in
+; the folder stays.
+
+; 1 when the entry names this folder (or there is none): only then are the entry, the shortcuts
+; and the autostart ours to remove. A stale uninstaller left in an old folder after a reinstall
+; elsewhere must leave the live installation's alone.
+Var qvx_owns_entry
 
 Function un.onInit
   SetShellVarContext all
-  SetRegView 32
+  Call un.qvx_refuse_without_admin
+  !insertmacro QVX_OWN_REG_VIEW
   Call un.qvx_refuse_second_setup
   Call un.qvx_refuse_while_client_runs
+  StrCpy $R8 $INSTDIR
+  Call un.qvx_check_location
+  Pop $0
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONSTOP "$0" /SD IDOK
+    SetErrorLevel ${EXIT_BAD_DIR}
+    Quit
+  ${EndIf}
+  StrCpy $INSTDIR $R8
+  ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
+  StrCpy $qvx_owns_entry 0
+  ${If} $0 == ""
+  ${OrIf} $0 == $INSTDIR
+    StrCpy $qvx_owns_entry 1
+  ${EndIf}
 FunctionEnd
 
 ; The client writes the value in its own registry view: the 32-bit program in the 32-bit one,
@@ -20,6 +42,40 @@ FunctionEnd
     ${EndIf}
   ${EndIf}
 !macroend
+
+Function un.qvx_remove_user_data
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/PURGE" $1
+  ${If} ${Errors}
+    MessageBox MB_YESNO|MB_ICONQUESTION "$(qvx_remove_user_data)" /SD IDNO IDYES +2
+    Return
+  ${EndIf}
+  Delete "$INSTDIR\user.ini"
+  Delete "$INSTDIR\softsetup.ini"
+  Delete "$INSTDIR\qvxl.log"
+FunctionEnd
+
+; Run in place (_?=, as the quiet uninstall command does, so that it waits and returns the exit
+; code) a program cannot delete itself; it can move itself out of the folder, to be deleted at
+; the next restart, so that the folder goes now.
+Function un.qvx_remove_uninstaller
+  ${If} $EXEPATH != "$INSTDIR\uninst.exe"
+    Delete "$INSTDIR\uninst.exe"
+    Return
+  ${EndIf}
+  GetTempFileName $0
+  Delete $0
+  ClearErrors
+  Rename "$EXEPATH" $0
+  ${If} ${Errors}
+    ; Another volume: the file and the folder go at the next restart.
+    Delete /REBOOTOK "$EXEPATH"
+    RMDir /REBOOTOK "$INSTDIR"
+  ${Else}
+    Delete /REBOOTOK $0
+  ${EndIf}
+FunctionEnd
 
 Section "Uninstall"
   ; Program files first: if one cannot go, the entry and the uninstaller stay for another run.
@@ -40,23 +96,25 @@ Section "Uninstall"
   ${EndIf}
   RMDir "$INSTDIR\route"
 
-  Delete "${MENU_DIR}\${PRODUCT}.lnk"
-  Delete "${MENU_DIR}\$(qvx_uninstall_link).lnk"
-  RMDir "${MENU_DIR}"
-  Delete "$DESKTOP\${PRODUCT}.lnk"
-
-  ${If} ${RunningX64}
-    !insertmacro QVX_REMOVE_AUTOSTART 64
+  ${If} $qvx_owns_entry = 1
+    Delete "${MENU_DIR}\${PRODUCT}.lnk"
+    Delete "${MENU_DIR}\$(qvx_uninstall_link).lnk"
+    RMDir "${MENU_DIR}"
+    Delete "$DESKTOP\${PRODUCT}.lnk"
+    ${If} ${RunningX64}
+      !insertmacro QVX_REMOVE_AUTOSTART 64
+    ${EndIf}
+    !insertmacro QVX_REMOVE_AUTOSTART 32
+    !insertmacro QVX_OWN_REG_VIEW
+    ; The client's logon task (Vista and later); absent, schtasks only says so.
+    nsExec::Exec '"$SYSDIR\schtasks.exe" /Delete /TN "${AUTOSTART_TASK}" /F'
+    Pop $0
   ${EndIf}
-  !insertmacro QVX_REMOVE_AUTOSTART 32
 
-  MessageBox MB_YESNO|MB_ICONQUESTION "$(qvx_remove_user_data)" /SD IDYES IDNO keep_user_data
-  Delete "$INSTDIR\user.ini"
-  Delete "$INSTDIR\softsetup.ini"
-  Delete "$INSTDIR\qvxl.log"
-keep_user_data:
-
-  Delete "$INSTDIR\uninst.exe"
+  Call un.qvx_remove_user_data
+  Call un.qvx_remove_uninstaller
   RMDir "$INSTDIR"
-  DeleteRegKey HKLM "${UNINST_KEY}"
+  ${If} $qvx_owns_entry = 1
+    DeleteRegKey HKLM "${UNINST_KEY}"
+  ${EndIf}
 SectionEnd

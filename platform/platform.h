@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/icmp.h"
 #include "platform/ip_helper.h"
+#include "platform/logon_tasks.h"
 #include "platform/mutex.h"
 #include "platform/process.h"
 #include "platform/ras.h"
@@ -28,6 +29,7 @@ struct Platform {
   Files& files;
   Clock& clock;
   Process& process;
+  LogonTasks& logon_tasks;
 };
 
 }  // namespace qvx::platform

@@ -1,5 +1,7 @@
 #include "windows/unit5.h"
 
+#include <optional>
+
 #include "shell/application.h"
 #include "shell/unit1.h"
 
@@ -7,6 +9,9 @@ namespace qvx {
 
 const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\run";
 const char kAutostartValue[] = "quovixnet";
+const char kAutostartTask[] = "Quovix加速";
+const char kAutostartCaption[] = "开机自动启动";
+const char kAutostartRefused[] = "开机自动启动（设置失败）";
 
 TForm5::TForm5(Application& app)
     : widgets::Form("Form5", "设置", 231, 257, {false, true, true}),
@@ -20,7 +25,7 @@ TForm5::TForm5(Application& app)
       suiButton1(this, "suiButton1", {30, 212, 70, 27}),
       suiButton2(this, "suiButton2", {131, 212, 70, 27}) {
   suiGroupBox1.set_caption("设置选项 ");
-  suiCheckBox1.set_caption("开机自动启动");
+  suiCheckBox1.set_caption(kAutostartCaption);
   suiCheckBox2.set_caption("登录后自动连接");
   suiCheckBox3.set_caption("连接成功后最小化");
   suiCheckBox4.set_caption("记录连接信息");
@@ -35,10 +40,14 @@ TForm5::TForm5(Application& app)
 }
 
 void TForm5::FormShow() {
-  // A Run key that cannot be opened leaves the box as it was.
+  // A Run value an earlier version wrote still counts: it starts the client where UAC is off.
+  // When neither the Task Scheduler nor the Run key can be asked, the box stays as it was.
+  std::optional<bool> on;
+  if (uses_logon_task()) on = app.platform.logon_tasks.exists(kAutostartTask);
   if (auto key = app.platform.registry.open_local_machine(kRunKeyPath)) {
-    suiCheckBox1.set_checked(key->value_exists(kAutostartValue));
+    on = on.value_or(false) || key->value_exists(kAutostartValue);
   }
+  if (on) suiCheckBox1.set_checked(*on);
   const TForm1& r = *app.Form1;
   suiCheckBox2.set_checked(r.auto_connect == 1);
   suiCheckBox3.set_checked(r.minimize_on_connect == 1);
@@ -47,19 +56,45 @@ void TForm5::FormShow() {
 }
 
 void TForm5::suiButton1Click() {
-  if (auto key = app.platform.registry.open_local_machine(kRunKeyPath)) {
-    if (suiCheckBox1.checked()) {
-      key->set_string(kAutostartValue, app.platform.files.program_path());
-    } else {
-      key->delete_value(kAutostartValue);
-    }
-  }
+  const bool stored = store_autostart(suiCheckBox1.checked());
   TForm1& r = *app.Form1;
   r.auto_connect = suiCheckBox2.checked() ? 1 : 0;
   r.minimize_on_connect = suiCheckBox3.checked() ? 1 : 0;
   r.remember_choices = suiCheckBox4.checked() ? 1 : 0;
   r.no_exit_prompt = suiCheckBox5.checked() ? 0 : 1;
+  // A refused autostart stays in view, unticked and saying so, rather than seeming done.
+  if (!stored) {
+    suiCheckBox1.set_checked(false);
+    suiCheckBox1.set_caption(kAutostartRefused);
+    return;
+  }
+  suiCheckBox1.set_caption(kAutostartCaption);
   hide();
+}
+
+bool TForm5::uses_logon_task() const {
+  return app.Form1->os_version.major >= 6;
+}
+
+// With the task, no Run value: where UAC is off both would start the client, and the second
+// copy would greet every logon with "该软件已经在运行".
+bool TForm5::store_autostart(bool on) {
+  auto key = app.platform.registry.open_local_machine(kRunKeyPath);
+  if (!uses_logon_task()) {
+    // Registry errors go unreported here, as they always have before Vista.
+    if (!key) return true;
+    if (on) {
+      key->set_string(kAutostartValue, app.platform.files.program_path());
+    } else {
+      key->delete_value(kAutostartValue);
+    }
+    return true;
+  }
+  platform::LogonTasks& tasks = app.platform.logon_tasks;
+  if (on && !tasks.create(kAutostartTask, app.platform.files.program_path())) return false;
+  if (!on) tasks.remove(kAutostartTask);
+  if (key) key->delete_value(kAutostartValue);
+  return true;
 }
 
 void TForm5::suiButton2Click() {

@@ -1,4 +1,5 @@
-// The settings window: five options, the autostart one in the registry.
+// The settings window: five options, the autostart one in the Task Scheduler (in the Run key
+// before Vista).
 #pragma once
 #include "widgets/controls.h"
 #include "widgets/form.h"
@@ -9,6 +10,7 @@ class Application;
 
 extern const char kRunKeyPath[];
 extern const char kAutostartValue[];
+extern const char kAutostartTask[];
 
 class TForm5 : public widgets::Form {
  public:
@@ -16,6 +18,11 @@ class TForm5 : public widgets::Form {
   void FormShow();
   void suiButton1Click();
   void suiButton2Click();
+  // Vista and later: the client requires elevation, which Windows does not give to programs
+  // in the Run key, so a logon task starts it.
+  bool uses_logon_task() const;
+  // Stores the autostart choice; false when it could not be stored.
+  bool store_autostart(bool on);
 
   Application& app;
   widgets::GroupBox suiGroupBox1;

@@ -8,6 +8,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_icmp.h"
 #include "platform/sim/sim_ip_helper.h"
+#include "platform/sim/sim_logon_tasks.h"
 #include "platform/sim/sim_process.h"
 #include "platform/sim/sim_ras.h"
 #include "platform/sim/sim_sockets.h"
@@ -33,10 +34,11 @@ class SimPlatform {
   SimVersion version;
   SimClock clock;
   SimProcess process;
+  SimLogonTasks logon_tasks;
 
   platform::Platform platform() {
-    return platform::Platform{ras,      ip_helper, icmp,    sockets, downloader, shell,
-                              registry, mutex,     version, files,   clock,      process};
+    return platform::Platform{ras,   ip_helper, icmp,  sockets, downloader, shell,      registry,
+                              mutex, version,   files, clock,   process,    logon_tasks};
   }
 };
 

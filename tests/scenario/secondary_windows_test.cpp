@@ -5,9 +5,11 @@ namespace {
 
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\run";
 
+// Before Vista the autostart option is the Run value (autostart_test.cpp has the logon task).
 class SettingsWindowTest : public AppTest {
  protected:
   void SetUp() override {
+    os.version.major = 5;
     os.registry.create_key(kRunKey);
     ASSERT_TRUE(start());
   }

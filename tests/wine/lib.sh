@@ -65,6 +65,9 @@ esac
 
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+# Wine's menu builder would write a .desktop file and menu entries for every shortcut a test
+# makes into the home folder of whoever runs the tests.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
 # --- leftovers of killed tests ----------------------------------------------------------------
 # A test that CTest kills at its time-out never reaches its exit trap. So each test records what

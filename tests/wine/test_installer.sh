@@ -1,14 +1,18 @@
 #!/bin/bash
 # The setup program in a fresh prefix: silent install, the installed client, an upgrade that
 # keeps the user's files, the uninstaller, and the refusals (client running, a second setup, a
-# folder that cannot be written, a folder deleted by hand).
-# The shipped setup has a 32-bit stub: the win32 pass runs it. A 64-bit prefix here cannot run
-# 32-bit programs, so the win64 pass runs the same script built with NSIS's amd64 stub, which
-# takes the branch the shipped setup takes on 64-bit Windows (the 64-bit program).
+# folder that cannot be written or is not ours to use, a folder deleted by hand).
+# The shipped setup has a 32-bit stub: the win32 pass runs it in a 32-bit prefix, the win64
+# pass in a 64-bit (WoW64) prefix, where it takes its 64-bit-Windows branch. A host that runs no
+# i386 programs has no WoW64: there the win64 pass runs the same script built with NSIS's amd64
+# stub, which installs alike.
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
+# The harness keeps Wine's menu builder out of the home folder; the shortcuts here would show it.
+home_mark=$qvx_tmp/home-mark
+touch "$home_mark"
 
-release=$("$QVX_SOURCE/scripts/release.sh")
+release=$("$QVX_SOURCE/scripts/release.sh" --demo)
 stage=$QVX_SOURCE/build/release/Quovix
 shipped=$QVX_SOURCE/$(sed -n 2p <<<"$release")
 
@@ -31,16 +35,20 @@ has_utf16 "$shipped" 'Quovix加速 2.43 安装程序' || qvx_fail "no version in
 # zh-CN, code page 936: the block NSIS writes for the Simplified Chinese language.
 has_utf16 "$shipped" '080403a8' || qvx_fail "the shipped setup's version information is not Simplified Chinese"
 
+uninst_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quovix'
+default_dir='C:\Program Files\Quovix'
+setup=$shipped
 if [ "$QVX_ARCH" = win64 ]; then
-  setup=$("$QVX_SOURCE/scripts/installer.sh" "$stage" "$QVX_BUILD/installer/quovix-setup-amd64.exe" amd64-unicode)
+  if ! "$QVX_SOURCE/scripts/host_runs_i386.sh" || [ ! -x /usr/lib/wine/wine ]; then
+    qvx_log "NOT RUN: the shipped 32-bit setup under WoW64 (this host runs no i386 programs or lacks wine32); its amd64-stub build stands in"
+    setup=$("$QVX_SOURCE/scripts/installer.sh" "$stage" "$QVX_BUILD/installer/quovix-setup-amd64.exe" amd64-unicode)
+  fi
   program=$stage/quovix64.exe
-  default_dir='C:\Program Files (x86)\Quovix'
-  uninst_key='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Quovix'
+  # What the 32-bit registry view of a 64-bit prefix holds, as the 64-bit regedit sees it.
+  other_view_key='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Quovix'
 else
-  setup=$shipped
   program=$stage/quovix.exe
-  default_dir='C:\Program Files\Quovix'
-  uninst_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quovix'
+  other_view_key=
 fi
 run_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\run'
 menu_dir='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Quovix加速'
@@ -116,15 +124,26 @@ check_installed() {
   [ "$(reg_field "$entry" Publisher)" = Quovix ] || qvx_fail "Publisher: $entry"
   [ "$(reg_field "$entry" DisplayIcon)" = "$dir\\quovix.exe,0" ] || qvx_fail "DisplayIcon: $entry"
   [ "$(reg_field "$entry" UninstallString)" = "\"$dir\\uninst.exe\"" ] || qvx_fail "UninstallString: $entry"
-  [ "$(reg_field "$entry" QuietUninstallString)" = "\"$dir\\uninst.exe\" /S" ] || qvx_fail "QuietUninstallString: $entry"
+  [ "$(reg_field "$entry" QuietUninstallString)" = "\"$dir\\uninst.exe\" /S _?=$dir" ] || qvx_fail "QuietUninstallString: $entry"
+  [ -z "$other_view_key" ] || [ -z "$(reg_text "$other_view_key")" ] || qvx_fail "an entry in the 32-bit registry view"
   local size kb
   size=$(sed -n 's/^"EstimatedSize"=dword:\([0-9a-f]*\)$/\1/p' <<<"$entry")
   kb=$(($(stat -c %s "$program") / 1024))
   [ -n "$size" ] && [ $((16#$size)) -ge "$kb" ] || qvx_fail "EstimatedSize ${size:-missing} below the program's $kb KB"
 }
 
+# The client's logon task, as the settings window registers it (Wine keeps it as a file).
+task_file=$(qvx_unix_path 'C:\windows\system32\tasks\Quovix加速')
+add_task() {
+  printf '<?xml version="1.0" encoding="UTF-16"?><Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task"><Triggers><LogonTrigger><Enabled>true</Enabled></LogonTrigger></Triggers><Actions Context="Author"><Exec><Command>%s</Command></Exec></Actions></Task>' "$1\\quovix.exe" |
+    iconv -t UTF-16 >"$(qvx_unix_path 'C:\task.xml')"
+  wine schtasks /create /tn Quovix加速 /xml 'C:\task.xml' >/dev/null 2>&1 || qvx_fail "schtasks /create"
+  [ -f "$task_file" ] || qvx_fail "no task file after schtasks /create"
+}
+
 check_removed() {
   local dir=$1
+  [ ! -e "$task_file" ] || qvx_fail "the logon task is still there"
   [ -z "$(reg_text "$uninst_key")" ] || qvx_fail "uninstall entry still there"
   [ ! -e "$(qvx_unix_path "$menu_dir")" ] || qvx_fail "start-menu folder still there"
   [ ! -e "$(qvx_unix_path "$desktop_link")" ] || qvx_fail "desktop shortcut still there"
@@ -158,32 +177,51 @@ qvx_screenshot installed-login
 
 # --- refused while the client runs -----------------------------------------------------------
 printf junk >"$install/route/CNC.dat"
+quiet=$(reg_value "$uninst_key" QuietUninstallString)
 expect_exit 3 "setup while the client runs" qvx_run 'C:\setup.exe' /S
-expect_exit 3 "uninstaller while the client runs" run_cmdline "\"$default_dir\\uninst.exe\" /S _?=$default_dir"
+expect_exit 3 "the quiet uninstall command while the client runs" run_cmdline "$quiet"
 [ "$(cat "$install/route/CNC.dat")" = junk ] && [ -n "$(reg_text "$uninst_key")" ] || qvx_fail "a refused run changed the installation"
 qvx_stop_all
 
 # --- upgrade ---------------------------------------------------------------------------------
 printf 'user settings\r\n' >"$install/user.ini"
 printf 'site settings\r\n' >"$install/softsetup.ini"
-cp "$install/user.ini" "$qvx_tmp/user.ini"
-cp "$install/softsetup.ini" "$qvx_tmp/softsetup.ini"
-cp "$install/qvxl.log" "$qvx_tmp/qvxl.log"
+keep_user_files() { for f in user.ini softsetup.ini qvxl.log; do cp "$1/$f" "$qvx_tmp/$f"; done; }
+# The folder holds exactly the user's three files as kept, and what else is named.
+check_user_files_kept() {
+  local f
+  for f in user.ini softsetup.ini qvxl.log; do
+    cmp -s "$qvx_tmp/$f" "$1/$f" || qvx_fail "$2 changed or removed $f"
+  done
+}
+keep_user_files "$install"
 printf junk >"$install/quovix.exe"
 expect_exit 0 "silent install over the installation" qvx_run 'C:\setup.exe' /S
 check_installed "$default_dir"
-for f in user.ini softsetup.ini qvxl.log; do
-  cmp -s "$qvx_tmp/$f" "$install/$f" || qvx_fail "the upgrade changed $f"
-done
+check_user_files_kept "$install" "the upgrade"
 
-# --- silent uninstall with the entry's own command -------------------------------------------
+# Files left in a folder by an uninstaller run in place: what a restart still deletes (Wine
+# cannot move a running program out of the way) is done by one.
+folder_after_restart() {
+  wine wineboot -r >/dev/null 2>&1 || true
+  (cd "$1" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ')
+}
+
+# --- silent uninstall with the entry's own command: it waits, and keeps the user's files ------
 reg_add "$run_key" quovixnet "$default_dir\\quovix.exe"
+add_task "$default_dir"
 printf x >"$install/information.txt"
-quiet=$(reg_value "$uninst_key" QuietUninstallString)
-expect_exit 0 "quiet uninstall string" run_cmdline "$quiet"
-wait_uninstalled "$default_dir"
-[ ! -e "$install" ] || qvx_fail "install folder left: $(ls -R "$install")"
+expect_exit 0 "quiet uninstall command" run_cmdline "$quiet"
 check_removed "$default_dir"
+[ ! -e "$install/quovix.exe" ] && [ ! -e "$install/information.txt" ] || qvx_fail "the quiet uninstall returned before it was done"
+check_user_files_kept "$install" "the silent uninstall"
+[ "$(folder_after_restart "$install")" = "./qvxl.log ./softsetup.ini ./user.ini " ] || qvx_fail "after the silent uninstall: $(ls -R "$install")"
+# The next installation picks them up; /PURGE takes them with it.
+expect_exit 0 "silent install over the user's files" qvx_run 'C:\setup.exe' /S
+check_user_files_kept "$install" "the reinstall"
+expect_exit 0 "uninstall with /PURGE" run_cmdline "\"$default_dir\\uninst.exe\" /S /PURGE _?=$default_dir"
+check_removed "$default_dir"
+[ -z "$(folder_after_restart "$install")" ] || qvx_fail "after /PURGE: $(ls -R "$install")"
 
 # --- a folder with Chinese characters and spaces; a file of the user's in it ------------------
 cn_dir='C:\程序 文件\Quovix 加速'
@@ -199,20 +237,80 @@ qvx_stop_all
 echo mine >"$cn_unix/mine.txt"
 expect_exit 0 "uninstaller in '$cn_dir'" qvx_run "$cn_dir\\uninst.exe" /S
 wait_uninstalled "$cn_dir"
-[ "$(cd "$cn_unix" && find . -mindepth 1)" = ./mine.txt ] || qvx_fail "the uninstaller left or took: $(ls -R "$cn_unix")"
+[ "$(cd "$cn_unix" && find . -mindepth 1 | sort | tr '\n' ' ')" = "./mine.txt ./qvxl.log ./user.ini " ] || qvx_fail "the uninstaller left or took: $(ls -R "$cn_unix")"
 check_removed "$cn_dir"
 
-# --- a folder deleted by hand, the uninstaller kept elsewhere ---------------------------------
-expect_exit 0 "silent install" run_cmdline "C:\\setup.exe /S /D=$default_dir"
+# --- folders the setup refuses; a quoted one with a space it takes ----------------------------
+drive_c_files() { (cd "$(qvx_unix_path 'C:\')" && find . | grep -v -e '^./run.bat$' -e '/Temp/' | sort); }
+before=$(drive_c_files)
+mkdir -p "$(qvx_unix_path 'C:\Tools')"
+echo tool >"$(qvx_unix_path 'C:\Tools\readme.txt')"
+long='C:\'$(printf 'd%.0s' {1..250})
+for dir in 'C:\' 'C:' 'C:\windows' 'C:\windows\system32\Quovix' 'C:\Program Files' 'C:\Tools' 'Quovix' 'C:Quovix' \
+  'C:\a\..\windows' '\\server\share' "$long"; do
+  expect_exit 7 "install into '$dir'" run_cmdline "C:\\setup.exe /S /D=$dir"
+done
+[ "$(drive_c_files)" = "$(printf '%s\n./Tools\n./Tools/readme.txt' "$before" | sort)" ] ||
+  qvx_fail "a refused setup left files: $(diff <(echo "$before") <(drive_c_files))"
+[ -z "$(reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$menu_dir")" ] || qvx_fail "a refused setup left an entry or shortcuts"
+apps='C:\Apps Dir\Quovix'
+expect_exit 0 "install into a quoted folder" run_cmdline "C:\\setup.exe /S /D=\"$apps\""
+check_installed "$apps"
+
+# --- a stale uninstaller leaves the live installation alone -----------------------------------
+expect_exit 0 "install elsewhere" run_cmdline "C:\\setup.exe /S /D=$default_dir"
 check_installed "$default_dir"
+apps_unix=$(qvx_unix_path "$apps")
+echo mine >"$apps_unix/notes.txt"
+add_task "$default_dir"
+expect_exit 0 "the old folder's uninstaller" run_cmdline "\"$apps\\uninst.exe\" /S _?=$apps"
+check_installed "$default_dir"
+[ -f "$task_file" ] || qvx_fail "the stale uninstaller removed the live installation's logon task"
+[ "$(folder_after_restart "$apps_unix")" = "./notes.txt " ] || qvx_fail "the stale uninstaller left or took: $(ls -R "$apps_unix")"
+# Nor does an uninstaller copied where it would delete someone else's files (NSIS itself refuses
+# a drive's root, with its exit code 2).
+echo theirs >"$(qvx_unix_path 'C:\readme.txt')"
+echo theirs >"$(qvx_unix_path 'C:\windows\readme.txt')"
+cp "$install/uninst.exe" "$(qvx_unix_path 'C:\uninst.exe')"
+expect_exit 2 "an uninstaller in a drive's root" run_cmdline 'C:\uninst.exe /S _?=C:\'
+expect_exit 7 "an uninstaller for the Windows folder" run_cmdline 'C:\uninst.exe /S _?=C:\windows'
+[ "$(cat "$(qvx_unix_path 'C:\readme.txt')" "$(qvx_unix_path 'C:\windows\readme.txt')")" = "theirs
+theirs" ] || qvx_fail "an uninstaller out of place deleted a file"
+check_installed "$default_dir"
+
+# --- a folder deleted by hand, the uninstaller kept elsewhere ---------------------------------
 reg_add "$run_key" quovixnet "$default_dir\\quovix.exe"
 cp "$install/uninst.exe" "$(qvx_unix_path 'C:\users\Public\uninst.exe')"
 rm -rf "$install"
 expect_exit 0 "uninstaller after the folder was deleted" run_cmdline "C:\\users\\Public\\uninst.exe /S _?=$default_dir"
 check_removed "$default_dir"
 
+# --- an installation an earlier setup made in the 32-bit folder and view ------------------------
+if [ -n "$other_view_key" ]; then
+  old_dir='C:\Program Files (x86)\Quovix'
+  old=$(qvx_unix_path "$old_dir")
+  mkdir -p "$old/route"
+  for f in quovix.exe readme.txt route/CHINANET.dat route/CNC.dat route/CERNET.dat uninst.exe; do echo old >"$old/$f"; done
+  printf 'user\r\n' >"$old/user.ini"
+  printf 'site\r\n' >"$old/softsetup.ini"
+  printf 'log\r\n' >"$old/qvxl.log"
+  keep_user_files "$old"
+  reg_add "$other_view_key" DisplayName Quovix加速
+  reg_add "$other_view_key" InstallLocation "$old_dir"
+  reg_add "$other_view_key" UninstallString "\"$old_dir\\uninst.exe\""
+  expect_exit 0 "upgrade of the 32-bit-view installation" qvx_run 'C:\setup.exe' /S
+  check_installed "$old_dir"
+  check_user_files_kept "$old" "the upgrade from the 32-bit view"
+  expect_exit 0 "uninstall of the upgraded installation" run_cmdline "\"$old_dir\\uninst.exe\" /S /PURGE _?=$old_dir"
+  check_removed "$old_dir"
+fi
+
 # --- a folder that cannot be written ---------------------------------------------------------
 echo file >"$(qvx_unix_path 'C:\blocker')"
 expect_exit 5 "install under a file" qvx_run 'C:\setup.exe' /S '/D=C:\blocker\Quovix'
+expect_exit 5 "install on a drive that does not exist" qvx_run 'C:\setup.exe' /S '/D=Q:\Quovix'
 [ -z "$(reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$menu_dir")" ] || qvx_fail "a failed install left an entry or shortcuts"
+
+wineserver -w
+[ -z "$(find "$HOME" -newer "$home_mark" -iname '*quovix*' 2>/dev/null)" ] || qvx_fail "the test left files in $HOME: $(find "$HOME" -newer "$home_mark" -iname '*quovix*')"
 qvx_pass

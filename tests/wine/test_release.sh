@@ -2,7 +2,13 @@
 # The release zip unpacked into a fresh prefix starts and shows the login window.
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
-zip=$("$QVX_SOURCE/scripts/release.sh" | sed -n 1p)
+# The test builds point at the demo service: a release of them is refused unless asked for.
+rc=0
+"$QVX_SOURCE/scripts/release.sh" >/dev/null 2>"$qvx_tmp/release.err" || rc=$?
+[ "$rc" = 1 ] && grep -q '^release: REFUSED: the deployment values point at the demo service' "$qvx_tmp/release.err" ||
+  qvx_fail "a release with the demo deployment values was not refused (exit $rc): $(tail -n 3 "$qvx_tmp/release.err")"
+zip=$("$QVX_SOURCE/scripts/release.sh" --demo 2>"$qvx_tmp/release.err" | sed -n 1p)
+grep -q '^release: built with win32 QVX_SERVER1=127.0.0.1' "$qvx_tmp/release.err" || qvx_fail "release does not name its endpoints"
 [ -f "$QVX_SOURCE/$zip" ] || qvx_fail "no release zip"
 listing=$(unzip -Z1 "$QVX_SOURCE/$zip")
 for f in Quovix/quovix.exe Quovix/quovix64.exe Quovix/readme.txt Quovix/route/CHINANET.dat Quovix/route/CNC.dat \

@@ -1,0 +1,48 @@
+#!/bin/bash
+# A release made with a certificate carries an Authenticode signature on every program: both
+# programs in the zip, the setup, and the uninstaller the setup installs. A throwaway
+# self-signed certificate stands in for the real one.
+# shellcheck source=tests/wine/lib.sh
+source "$(dirname "$0")/lib.sh"
+[ "$QVX_ARCH" = win64 ] || qvx_skip "the release is the same for both builds; the win64 pass checks its signatures"
+command -v osslsigncode >/dev/null || qvx_fail "osslsigncode missing (scripts/setup.sh installs it)"
+
+cert=$qvx_tmp/cert
+mkdir -p "$cert"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$cert/key.pem" -out "$cert/cert.pem" -days 2 \
+  -subj "/CN=Quovix release test" >/dev/null 2>&1 || qvx_fail "openssl req"
+openssl pkcs12 -export -inkey "$cert/key.pem" -in "$cert/cert.pem" -out "$cert/cert.pfx" \
+  -passout pass:throwaway || qvx_fail "openssl pkcs12"
+
+# The signature is found and matches the file; its self-signed chain cannot verify, so the
+# exit code of verify says nothing here.
+signed_by_us() {
+  local out
+  out=$(osslsigncode verify -in "$1" 2>&1 || true)
+  grep -q 'Subject: .*CN *= *Quovix release test' <<<"$out" && ! grep -q 'MISMATCH' <<<"$out" ||
+    qvx_fail "no valid signature of the test certificate on $2: $(head -n 5 <<<"$out")"
+}
+
+# Without a certificate the release says so.
+"$QVX_SOURCE/scripts/release.sh" --demo >/dev/null 2>"$qvx_tmp/unsigned.err" || qvx_fail "unsigned release failed"
+grep -q '^release: UNSIGNED' "$qvx_tmp/unsigned.err" || qvx_fail "an unsigned release does not say so"
+! osslsigncode verify -in "$QVX_SOURCE/build/release/Quovix/quovix.exe" >/dev/null 2>&1 ||
+  qvx_fail "the unsigned release has a signature"
+
+release=$(QVX_SIGN_PFX=$cert/cert.pfx QVX_SIGN_PASSWORD=throwaway "$QVX_SOURCE/scripts/release.sh" --demo 2>"$qvx_tmp/signed.err") ||
+  qvx_fail "signed release failed: $(tail -n 5 "$qvx_tmp/signed.err")"
+grep -q '^release: signed with' "$qvx_tmp/signed.err" || qvx_fail "the signed release does not say so"
+unzip -q "$QVX_SOURCE/$(sed -n 1p <<<"$release")" -d "$qvx_tmp/zip"
+signed_by_us "$qvx_tmp/zip/Quovix/quovix.exe" "quovix.exe in the zip"
+signed_by_us "$qvx_tmp/zip/Quovix/quovix64.exe" "quovix64.exe in the zip"
+setup=$QVX_SOURCE/$(sed -n 2p <<<"$release")
+signed_by_us "$setup" "the setup"
+
+qvx_setup
+cp "$setup" "$(qvx_unix_path 'C:\setup.exe')"
+QVX_CWD=$(qvx_unix_path 'C:\')
+qvx_run 'C:\setup.exe' /S || qvx_fail "the signed setup did not install"
+installed=$(qvx_unix_path 'C:\Program Files\Quovix')
+signed_by_us "$installed/uninst.exe" "the installed uninstaller"
+signed_by_us "$installed/quovix.exe" "the installed program"
+qvx_pass
