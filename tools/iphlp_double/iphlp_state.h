@@ -3,7 +3,9 @@
 // while the RAS double (same folder) holds a connection of the client's brand.
 //
 // State file iphlp_double_state.txt, one item a line:
-//   adapter INDEX addr=IP/MASK[,IP/MASK] gw=IP[,IP] [type=N] [tunnel] [appear=after_query]
+//   profile vista|xp   (vista, the default: Windows Vista and later; xp: the XP model)
+//   adapter INDEX addr=IP/MASK[,IP/MASK] gw=IP[,IP] [type=N] [metric=N] [tunnel]
+//           [appear=after_query]
 //   route DEST MASK NEXTHOP IFINDEX metric1=N [type= proto= age= policy= nexthopas= metric2..5=]
 //   echo ADDRESS|* status=N [rtt=N] [reply=1]
 //   fail FUNCTION CODE COUNT [skip=N]   (skip=N: the first N calls go through)
@@ -25,7 +27,8 @@ struct Address {
 
 struct Adapter {
   std::uint32_t index = 0;
-  std::uint32_t type = 6;  // MIB_IF_TYPE_ETHERNET
+  std::uint32_t type = 6;    // MIB_IF_TYPE_ETHERNET
+  std::uint32_t metric = 0;  // the IPv4 interface metric (MIB_IPINTERFACE_ROW.Metric)
   std::vector<Address> addresses;
   std::vector<std::string> gateways;
   bool tunnel = false;
@@ -54,6 +57,7 @@ struct Fault {
 };
 
 struct State {
+  bool xp = false;  // the XP model instead of Vista and later
   std::vector<Adapter> adapters;
   std::vector<Route> routes;
   std::vector<Echo> echoes;
@@ -66,6 +70,7 @@ struct State {
 
   std::vector<const Adapter*> visible_adapters() const;
   bool interface_exists(std::uint32_t index) const;
+  const Adapter* adapter(std::uint32_t index) const;
   const Echo* echo_for(const std::string& dotted) const;
   std::optional<std::uint32_t> take_fault(const std::string& function);
   void reveal_after_query();
