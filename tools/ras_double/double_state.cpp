@@ -69,6 +69,9 @@ State load() {
       s.next_handle = number(w[1]);
     } else if (w[0] == "overcount" && w.size() > 1) {
       s.overcount = number(w[1]);
+    } else if (w[0] == "projection" && w.size() > 2) {
+      s.projection_ip = w[1];
+      s.projection_server = w[2];
     } else if (w[0] == "fail" && w.size() > 3) {
       s.faults.push_back({w[1], number(w[2]), static_cast<int>(number(w[3]))});
     } else if (w[0] == "entry" && w.size() > 1) {
@@ -92,6 +95,7 @@ void write_state(const State& s, const std::string& file) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out << "next_handle " << s.next_handle << "\n";
   if (s.overcount) out << "overcount " << s.overcount << "\n";
+  out << "projection " << s.projection_ip << " " << s.projection_server << "\n";
   for (const auto& f : s.faults)
     out << "fail " << f.function << " " << f.code << " " << f.count << "\n";
   for (const auto& e : s.entries) {
@@ -129,6 +133,9 @@ void apply_control(State& s) {
       }
     } else if (w[0] == "overcount" && w.size() > 1) {
       s.overcount = number(w[1]);
+    } else if (w[0] == "projection" && w.size() > 2) {
+      s.projection_ip = w[1];
+      s.projection_server = w[2];
     }
   }
 }

@@ -2,10 +2,10 @@
 // beside the DLL so the test can seed and read it, plus the call log and the control file.
 //
 // State file lines (text fields escaped, see escape()):
-//   next_handle N | overcount N | fail FUNCTION CODE COUNT
+//   next_handle N | overcount N | fail FUNCTION CODE COUNT | projection IP SERVER
 //   entry NAME key=value...     | conn HANDLE NAME state=N rx=N tx=N phone=TEXT
 // Control file lines, applied and removed at the next call:
-//   fail FUNCTION CODE [COUNT] | drop all | drop HANDLE | overcount N
+//   fail FUNCTION CODE [COUNT] | drop all | drop HANDLE | overcount N | projection IP SERVER
 #pragma once
 #include <cstdint>
 #include <map>
@@ -37,6 +37,8 @@ struct Fault {
 struct State {
   std::uint32_t next_handle = 0x1001;
   std::uint32_t overcount = 0;  // extra records a finished listing claims, to test readers
+  // The PPP IP projection of every connection that is up: this machine's end and the server's.
+  std::string projection_ip = "10.8.0.2", projection_server = "10.8.0.1";
   std::vector<Entry> entries;
   std::vector<Connection> connections;
   std::vector<Fault> faults;
