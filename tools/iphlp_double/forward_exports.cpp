@@ -1,5 +1,6 @@
-// The routing-table calls, checked as Microsoft's pages describe them and logged with every member
-// of the row they are handed. winsock2.h must come before windows.h.
+// The routing-table calls, checked as Microsoft's pages describe them and logged with every
+// member of the row they are handed.
+// winsock2.h must come before windows.h.
 #include <winsock2.h>
 
 #include <windows.h>
