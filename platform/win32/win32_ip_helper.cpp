@@ -2,10 +2,13 @@
 
 // winsock2.h before windows.h, iphlpapi.h after both.
 #include <winsock2.h>
+// ws2ipdef.h before iphlpapi.h: netioapi.h declares GetIpInterfaceEntry's record only then.
+#include <ws2ipdef.h>
 
 #include <windows.h>
 
 #include <iphlpapi.h>
+#include <netioapi.h>
 
 #include <cstddef>
 #include <cstring>

@@ -2,6 +2,8 @@
 // out, as XP's iphlpapi.dll does.
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
+// ws2ipdef.h before iphlpapi.h: netioapi.h declares GetIpInterfaceEntry's record only then.
+#include <ws2ipdef.h>
 
 #include <windows.h>
 
