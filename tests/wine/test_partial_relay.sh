@@ -91,7 +91,7 @@ wait_outcome() { # the read-back line that ends a partial relay that was done
 iphlp_control "$lan" "adapter $tun gw= type=23 tunnel" "$lan_route"
 mark=$(iphlp_log_lines)
 dial
-[ "$(gateway_lines)" = " 2  0 " ] || qvx_fail "no address: log shows '$(gateway_lines)'"
+[ "$(gateway_lines)" = "192.168.1.1 2  0 " ] || qvx_fail "no address: log shows '$(gateway_lines)'"
 runlog | grep -qx '未找到地址为10.8.0.2的加速连接网卡' || qvx_fail "the missing address is not logged"
 [ "$(iphlp_calls_after "$mark" | grep -c '^GetAdaptersInfo buf=null')" = 10 ] ||
   qvx_fail "the adapter list should be read 10 times: $(iphlp_calls_after "$mark" | grep -c '^GetAdaptersInfo buf=null')"
@@ -105,7 +105,7 @@ runlog | grep -qx '部分中转未生效，路由表无需改回' || qvx_fail "h
 iphlp_control "adapter 3 addr=10.1.1.5 gw=10.1.1.1 appear=after_query"
 mark=$(iphlp_log_lines)
 dial
-[ "$(gateway_lines)" = " 2  0 " ] || qvx_fail "grown list: log shows '$(gateway_lines)'"
+[ "$(gateway_lines)" = "192.168.1.1 2  0 " ] || qvx_fail "grown list: log shows '$(gateway_lines)'"
 size=$((2 * IPHLP_ADAPTER_SIZE)) bigger=$((3 * IPHLP_ADAPTER_SIZE))
 [ "$(iphlp_calls_after "$mark" | grep '^GetAdaptersInfo' | head -n 2)" = "GetAdaptersInfo buf=null size=0 adapters=2 out_size=$size -> 111
 GetAdaptersInfo buf=set size=$size adapters=3 out_size=$bigger -> 111" ] ||
