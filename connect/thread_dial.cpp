@@ -65,7 +65,8 @@ void Thread_dial::Execute() {
     if (f1.relay_mode == 0) {
       f1.write_log("连接方式为：部分中转。正在更改路由表。");
       f1.discover_gateways();
-      f1.route_tables.apply_partial_relay(f1.server_gateway, f1.server_gateway_if);
+      f1.route_tables.apply_partial_relay(f1.server_gateway, f1.server_gateway_if,
+                                          f1.local_gateway_if);
     }
   } catch (const error_message& e) {
     f1.last_dial_error = e.ras_error;

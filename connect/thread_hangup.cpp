@@ -27,7 +27,7 @@ void Thread_hangup::Execute() {
   try {
     if (f1.relay_mode == 0) {
       f1.write_log("连接方式为：部分中转。挂断前正在改回路由表");
-      f1.route_tables.restore_routes(f1.local_gateway_if, f1.server_gateway_if);
+      f1.route_tables.restore_routes();
     }
     f1.dialer.hang_up(f1.ras_connection);
     Synchronize([this] { show_hung_up(); });

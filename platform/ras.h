@@ -66,6 +66,11 @@ class Ras {
   virtual std::uint32_t connect_status(RasHandle handle, std::uint32_t& state) = 0;
   virtual std::uint32_t statistics(RasHandle handle, std::uint32_t& received,
                                    std::uint32_t& sent) = 0;
+  // RasGetProjectionInfoA, RASP_PppIp: the address this machine was given on the connection
+  // and the server's (empty when the server named none). A failed IPCP negotiation is
+  // returned as its error.
+  virtual std::uint32_t ip_projection(RasHandle handle, std::string& address,
+                                      std::string& server) = 0;
 };
 
 }  // namespace qvx::platform

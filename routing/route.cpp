@@ -60,23 +60,6 @@ bool row_matches(const RouteRow& row, const std::array<std::int32_t, 4>& octets)
   return true;
 }
 
-bool octets_in_range(const RouteRow& row, int first) {
-  for (int i = first; i < first + 4; ++i) {
-    if (row[static_cast<std::size_t>(i)] < 0 || row[static_cast<std::size_t>(i)] > 255)
-      return false;
-  }
-  return true;
-}
-
-std::string dotted(const RouteRow& row, int first) {
-  std::string out;
-  for (int i = 0; i < 4; ++i) {
-    if (i) out += '.';
-    out += std::to_string(row[static_cast<std::size_t>(first + i)]);
-  }
-  return out;
-}
-
 }  // namespace
 
 std::uint32_t address_from_dotted(const std::string& text) {
@@ -161,59 +144,6 @@ int route::identify_network(const std::string& address_text) {
     }
   }
   return own_network;
-}
-
-int route::add_route(const std::string& destination, const std::string& mask, int metric) {
-  platform::ForwardRow row;
-  row.dest = address_from_dotted(destination);
-  row.mask = address_from_dotted(mask);
-  // A route the system cannot place is left out rather than added on a guessed interface.
-  if (platform_.ip_helper.best_interface(row.dest, row.if_index) != 0) return 0;
-  row.type = 4;   // MIB_IPROUTE_TYPE_INDIRECT
-  row.proto = 3;  // MIB_IPPROTO_NETMGMT
-  row.metric1 = static_cast<std::uint32_t>(metric);
-  row.metric2 = row.metric3 = row.metric4 = row.metric5 = 0xFFFFFFFFu;
-  platform_.ip_helper.create_forward_entry(row);
-  return 0;
-}
-
-int route::set_route(const std::string& destination, const std::string& mask, int if_index,
-                     int metric) {
-  platform::ForwardRow row;
-  row.dest = address_from_dotted(destination);
-  row.mask = address_from_dotted(mask);
-  row.if_index = static_cast<std::uint32_t>(if_index);
-  row.type = 4;
-  row.proto = 3;
-  row.metric1 = static_cast<std::uint32_t>(metric);
-  platform_.ip_helper.set_forward_entry(row);
-  return 0;
-}
-
-int route::apply_partial_relay(const std::string& server_gateway, int server_gateway_if) {
-  if (server_gateway.empty() || !std::isdigit(static_cast<unsigned char>(server_gateway[0]))) {
-    return 0;
-  }
-  if (own_network != NO_NETWORK) {
-    for (int t = 0; t < kRouteTables; ++t) {
-      if (t == own_network) continue;
-      const auto& table = tables[static_cast<std::size_t>(t)];
-      for (int r = 0; r < row_counts[static_cast<std::size_t>(t)]; ++r) {
-        const RouteRow& row = table[static_cast<std::size_t>(r)];
-        // A row that is no address range (a damaged file) routes nothing.
-        if (!octets_in_range(row, 0) || !octets_in_range(row, 8)) continue;
-        add_route(dotted(row, 0), dotted(row, 8), 1);
-      }
-    }
-  }
-  set_route("0.0.0.0", "0.0.0.0", server_gateway_if, 100);
-  return 0;
-}
-
-int route::restore_routes(int local_gateway_if, int server_gateway_if) {
-  set_route("0.0.0.0", "0.0.0.0", server_gateway_if, 1);
-  set_route("0.0.0.0", "0.0.0.0", local_gateway_if, 100);
-  return 0;
 }
 
 }  // namespace qvx

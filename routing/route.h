@@ -3,7 +3,10 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -25,18 +28,35 @@ class route {
   // Loads route\CERNET.dat, route\CHINANET.dat and route\CNC.dat under app_dir.
   void load(const std::string& app_dir);
   int identify_network(const std::string& address_text);
-  int add_route(const std::string& destination, const std::string& mask, int metric);
-  int set_route(const std::string& destination, const std::string& mask, int if_index, int metric);
-  int apply_partial_relay(const std::string& server_gateway, int server_gateway_if);
-  int restore_routes(int local_gateway_if, int server_gateway_if);
+  // Routes the other networks' ranges through the tunnel and lets the LAN's default route win,
+  // acting on the default rows the routing table holds; does nothing when the tunnel or
+  // either default row is missing, and undoes its routes when the defaults cannot change.
+  int apply_partial_relay(const std::string& server_gateway, int server_gateway_if,
+                          int local_gateway_if);
+  // Puts back the two default rows exactly as apply_partial_relay found them.
+  int restore_routes();
 
   std::array<std::array<RouteRow, kRouteRows>, kRouteTables> tables{};
   std::array<std::int32_t, 4> address_octets{};
   int own_network = 0;
   std::array<int, kRouteTables> row_counts{};
 
+  // Run-log lines about the routing table (set by the client record).
+  std::function<void(const std::string&)> log = [](const std::string&) {};
+
  private:
+  struct Defaults {
+    platform::ForwardRow tunnel, lan;
+  };
+  std::uint32_t route_metric_base(std::uint32_t if_index);
+  std::vector<platform::ForwardRow> range_rows(const platform::ForwardRow& tunnel,
+                                               std::uint32_t metric) const;
+  bool set_row(const platform::ForwardRow& row);
+  void report_outcome(const std::vector<platform::ForwardRow>& wanted,
+                      const platform::ForwardRow& tunnel_default);
+
   platform::Platform platform_;
+  std::optional<Defaults> changed_;  // the default rows as found, while partial relay holds
 };
 
 // Name shown for a network_index: "中国电信", "中国网通", "教育网", "未知网络".

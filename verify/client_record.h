@@ -21,7 +21,9 @@ constexpr int kTickerSlots = 50;  // ticker entries 0..49
 constexpr int kPageSlots = 6;
 
 struct ClientRecord {
-  explicit ClientRecord(const platform::Platform& p) : route_tables(p), dialer(p.ras) {}
+  explicit ClientRecord(const platform::Platform& p) : route_tables(p), dialer(p.ras) {
+    route_tables.log = [this](const std::string& line) { log_file.write(line, 0); };
+  }
 
   std::string app_dir;
   RunLog log_file;

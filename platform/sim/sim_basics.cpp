@@ -34,6 +34,16 @@ void SimClock::advance(std::time_t seconds) {
   now_ += seconds;
 }
 
+void SimClock::pause(std::chrono::milliseconds duration) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  paused_ += duration;
+}
+
+std::chrono::milliseconds SimClock::paused() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return paused_;
+}
+
 bool SimVersion::get(platform::OsVersion& v) {
   v.major = major;
   v.minor = minor;

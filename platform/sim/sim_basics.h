@@ -23,10 +23,14 @@ class SimClock : public platform::Clock {
   void set(std::time_t t);
   void set_local(int year, int month, int day, int hour, int minute, int second);
   void advance(std::time_t seconds);
+  // Returns at once; the waits are added up for the tests.
+  void pause(std::chrono::milliseconds duration) override;
+  std::chrono::milliseconds paused() const;
 
  private:
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::time_t now_ = 1230768000;  // 2009-01-01 00:00:00
+  std::chrono::milliseconds paused_{0};
 };
 
 class SimVersion : public platform::SystemVersion {

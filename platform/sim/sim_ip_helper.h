@@ -1,27 +1,44 @@
-// A simulated IP Helper: a routing table that keeps the rows written to it, a best-interface
-// answer, and the adapter list (the simulated RAS adds its tunnel adapters here).
+// A simulated IP Helper: adapters, interface metrics and a routing table that keeps its rows,
+// with the rules of one of two Windows generations (the simulated RAS adds its tunnel adapters
+// and their default routes here).
 #pragma once
 #include <algorithm>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 
 #include "platform/ip_helper.h"
+#include "platform/sim/sim_profile.h"
 
 namespace qvx::sim {
 
 class SimIpHelper : public platform::IpHelper {
  public:
-  std::uint32_t best_interface(std::uint32_t dest, std::uint32_t& if_index) override;
+  enum class Op { Create, Set, Delete, Table, Metric };
+
   std::uint32_t create_forward_entry(const platform::ForwardRow& row) override;
   std::uint32_t set_forward_entry(const platform::ForwardRow& row) override;
+  std::uint32_t delete_forward_entry(const platform::ForwardRow& row) override;
+  std::uint32_t forward_table(std::vector<platform::ForwardRow>& out) override;
+  std::uint32_t interface_metric(std::uint32_t if_index, std::uint32_t& metric) override;
   // Like GetAdaptersInfo, an empty list is a failed call (ERROR_NO_DATA).
   bool adapters(std::vector<platform::Adapter>& out) override;
 
   // Test side.
-  void add_adapter(const platform::Adapter& adapter);
+  WindowsProfile profile() const;
+  void set_profile(WindowsProfile profile);
+  void add_adapter(const platform::Adapter& adapter, std::uint32_t metric = 0);
+  // The adapter and every route through it go away.
   void remove_adapter(std::uint32_t index);
-  void set_best_interface(std::uint32_t index, std::uint32_t result = 0);
+  // The adapter lists its addresses as 0.0.0.0 for the next `listings` adapter listings.
+  void delay_addresses(std::uint32_t index, int listings);
+  void set_interface_metric(std::uint32_t index, std::uint32_t metric);
+  void add_route(const platform::ForwardRow& row);
+  std::vector<platform::ForwardRow> routes() const;
   void fail_adapter_list(bool fail) { adapters_fail_ = fail; }
+  // The next `times` calls of op answer code, after `skip` calls that work.
+  void fail_next(Op op, std::uint32_t code, int times = 1, int skip = 0);
+  // Rows handed to create and set, whatever the answer.
   std::vector<platform::ForwardRow> created() const;
   std::vector<platform::ForwardRow> set_rows() const;
   void clear_rows();
@@ -38,17 +55,31 @@ class SimIpHelper : public platform::IpHelper {
   void throw_next_create();
 
  private:
+  struct Fault {
+    Op op;
+    std::uint32_t code;
+    int times;
+    int skip;
+  };
+  bool take_fault(Op op, std::uint32_t& code);
+  bool interface_exists(std::uint32_t index) const;
+  std::uint32_t metric_rule(const platform::ForwardRow& row) const;
+  std::vector<platform::ForwardRow>::iterator find_route(const platform::ForwardRow& row);
+
   mutable std::mutex mutex_;
   std::condition_variable released_;
+  WindowsProfile profile_ = WindowsProfile::VistaAndLater;
   std::vector<platform::Adapter> adapters_;
+  std::map<std::uint32_t, std::uint32_t> metrics_;
+  std::map<std::uint32_t, int> hidden_addresses_;
+  std::vector<platform::ForwardRow> routes_;
+  std::vector<Fault> faults_;
   std::vector<platform::ForwardRow> created_;
   std::vector<platform::ForwardRow> set_;
   std::vector<Write> writes_;
   bool hold_creates_ = false;
   bool create_waiting_ = false;
   bool throw_next_create_ = false;
-  std::uint32_t best_index_ = 2;
-  std::uint32_t best_result_ = 0;
   bool adapters_fail_ = false;
 };
 

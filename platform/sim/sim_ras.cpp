@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/sim/sim_ip_helper.h"
+#include "platform/sim/sim_sockets.h"
 
 namespace qvx::sim {
 
@@ -129,10 +130,47 @@ std::uint32_t SimRas::dial(const std::string& entry_name, const std::string& use
     dials_released_.wait(lock, [this] { return !hold_dials_; });
     dial_waiting_ = false;
     Connection c = new_connection(entry_name, platform::kRasConnected, user, password);
-    c.adapter_index = next_adapter_index_++;
+    c.adapter_index = bring_up_tunnel();
     connections_.push_back(c);
-    adapters_.add_adapter(platform::Adapter{c.adapter_index, {tunnel_address}, {tunnel_gateway}});
     handle = r.handle = c.handle;
+  }
+  return record(r);
+}
+
+// The entry's remote default gateway option makes the tunnel the default route. From Vista on
+// a PPP interface is numbered small and reports gateway 0.0.0.0 (IP_ADAPTER_INFO,
+// learn.microsoft.com: indices are not persistent), its default route is on-link and its metric
+// is the interface metric; on XP the dial-up interface was numbered above 5000 and its default
+// route went through the gateway with metric 1.
+std::uint32_t SimRas::bring_up_tunnel() {
+  const bool vista = adapters_.profile() == WindowsProfile::VistaAndLater;
+  const std::uint32_t index = vista ? next_small_index_++ : next_adapter_index_++;
+  const std::string gateway = vista ? "0.0.0.0" : tunnel_gateway;
+  adapters_.add_adapter({index, {tunnel_address}, {gateway}, platform::kIfTypePpp},
+                        vista ? tunnel_metric : 0);
+  adapters_.delay_addresses(index, tunnel_address_late_listings);
+  platform::ForwardRow route;
+  route.next_hop = vista ? 0 : parse_ipv4(tunnel_gateway).value_or(0);
+  route.if_index = index;
+  route.type = vista ? 3 : 4;  // MIB_IPROUTE_TYPE_DIRECT on-link, else INDIRECT
+  route.proto = 3;
+  route.metric1 = vista ? tunnel_metric : 1;
+  route.metric2 = route.metric3 = route.metric4 = route.metric5 = 0xFFFFFFFFu;
+  adapters_.add_route(route);
+  return index;
+}
+
+std::uint32_t SimRas::ip_projection(RasHandle handle, std::string& address, std::string& server) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CallRecord r(Call::Projection);
+  r.handle = handle;
+  if (auto code = take_fault(Call::Projection, "")) {
+    r.result = *code;
+  } else if (const Connection* c = find(handle); c && c->adapter_index != 0) {
+    address = tunnel_address;
+    server = tunnel_gateway;
+  } else {
+    r.result = platform::kRasInvalidHandle;
   }
   return record(r);
 }

@@ -1,7 +1,8 @@
 // The simulated Remote Access service: a default phone book and the active connections.
-// A dial brings up a tunnel adapter (index above 5000, with a gateway) in the simulated
-// IP Helper; hang-up takes it away. Tests can make any call fail with any code, add entries
-// and connections "of another program", make a connection vanish and read every call made.
+// A dial brings up a PPP tunnel adapter and its default route in the simulated IP Helper, as
+// the IP Helper's Windows profile has them; hang-up takes them away. Tests can make any call fail
+// with any code, add entries and connections "of another program", make a connection vanish and
+// read every call made.
 #pragma once
 #include <condition_variable>
 #include <cstdint>
@@ -28,7 +29,8 @@ class SimRas : public platform::Ras {
     Entries,
     DeleteEntry,
     ConnectStatus,
-    Statistics
+    Statistics,
+    Projection
   };
 
   struct CallRecord {
@@ -73,6 +75,8 @@ class SimRas : public platform::Ras {
   std::uint32_t connect_status(platform::RasHandle handle, std::uint32_t& state) override;
   std::uint32_t statistics(platform::RasHandle handle, std::uint32_t& received,
                            std::uint32_t& sent) override;
+  std::uint32_t ip_projection(platform::RasHandle handle, std::string& address,
+                              std::string& server) override;
 
   // Test side. The next `times` calls of `call` (every one when times < 0) answer `code`
   // instead of working; with a name, only calls about that entry name count.
@@ -106,7 +110,9 @@ class SimRas : public platform::Ras {
   // failures leave a handle that only a direct hang-up releases.
   bool failed_dials_listed = true;
   std::string tunnel_address = "10.8.0.2";
-  std::string tunnel_gateway = "10.8.0.1";
+  std::string tunnel_gateway = "10.8.0.1";  // also the server's end of the link
+  std::uint32_t tunnel_metric = 50;         // the tunnel's interface metric (Vista and later)
+  int tunnel_address_late_listings = 0;     // adapter listings that show no address yet
 
  private:
   struct Fault {
@@ -122,6 +128,7 @@ class SimRas : public platform::Ras {
   Connection new_connection(const std::string& entry_name, std::uint32_t state,
                             const std::string& user, const std::string& password);
   Connection* find(platform::RasHandle handle);
+  std::uint32_t bring_up_tunnel();
   std::vector<Entry>::iterator find_entry(const std::string& name);
 
   SimIpHelper& adapters_;
@@ -134,7 +141,8 @@ class SimRas : public platform::Ras {
   std::vector<Entry> phone_book_;
   std::vector<Connection> connections_;
   platform::RasHandle next_handle_ = 0x10001;
-  std::uint32_t next_adapter_index_ = 65539;
+  std::uint32_t next_adapter_index_ = 65539;  // XP numbers dial-up interfaces high
+  std::uint32_t next_small_index_ = 23;       // later versions reuse small numbers
 };
 
 }  // namespace qvx::sim

@@ -3,6 +3,7 @@
 // SDK's member names; the Win32 build instantiates them with the real records.
 #pragma once
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -32,6 +33,42 @@ Row to_native_row(const platform::ForwardRow& r) {
   row.dwForwardMetric4 = r.metric4;
   row.dwForwardMetric5 = r.metric5;
   return row;
+}
+
+template <typename Row>  // MIB_IPFORWARDROW
+platform::ForwardRow from_native_row(const Row& row) {
+  platform::ForwardRow r;
+  r.dest = row.dwForwardDest;
+  r.mask = row.dwForwardMask;
+  r.policy = row.dwForwardPolicy;
+  r.next_hop = row.dwForwardNextHop;
+  r.if_index = row.dwForwardIfIndex;
+  r.type = row.dwForwardType;
+  r.proto = row.dwForwardProto;
+  r.age = row.dwForwardAge;
+  r.next_hop_as = row.dwForwardNextHopAS;
+  r.metric1 = row.dwForwardMetric1;
+  r.metric2 = row.dwForwardMetric2;
+  r.metric3 = row.dwForwardMetric3;
+  r.metric4 = row.dwForwardMetric4;
+  r.metric5 = row.dwForwardMetric5;
+  return r;
+}
+
+// The rows of a MIB_IPFORWARDTABLE that filled [begin, end): as many as it counts, never more
+// than the buffer holds.
+template <typename Table, typename Row>
+std::vector<platform::ForwardRow> forward_rows(const char* begin, const char* end) {
+  std::vector<platform::ForwardRow> out;
+  const std::size_t bytes = static_cast<std::size_t>(end - begin);
+  if (bytes < sizeof(Table)) return out;
+  const auto* table = reinterpret_cast<const Table*>(begin);
+  const std::size_t first = offsetof(Table, table);
+  const std::size_t room = (bytes - first) / sizeof(Row);
+  const std::size_t count = std::min<std::size_t>(table->dwNumEntries, room);
+  const auto* rows = reinterpret_cast<const Row*>(begin + first);
+  for (std::size_t i = 0; i < count; ++i) out.push_back(from_native_row(rows[i]));
+  return out;
 }
 
 // True when a whole record of type T starts at p inside [begin, end). Compared as integers: a

@@ -1,4 +1,4 @@
-// The nine rasapi32 functions over our own record layouts (not the SDK's <ras.h>, whose
+// The rasapi32 functions over our own record layouts (not the SDK's <ras.h>, whose
 // record sizes depend on WINVER). Both the client and the test double use these prototypes.
 #pragma once
 #include <windows.h>
@@ -19,4 +19,5 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, qvx::win32::RasE
 DWORD WINAPI RasDeleteEntryA(LPCSTR phonebook, LPCSTR entry);
 DWORD WINAPI RasGetConnectStatusA(HANDLE connection, qvx::win32::RasConnStatus* status);
 DWORD WINAPI RasGetConnectionStatistics(HANDLE connection, qvx::win32::RasStats* stats);
+DWORD WINAPI RasGetProjectionInfoA(HANDLE connection, DWORD projection, LPVOID info, LPDWORD size);
 }

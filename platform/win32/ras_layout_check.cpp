@@ -82,6 +82,12 @@ QVX_SAME_MEMBER(RasEntryHead, RASENTRYA, szCustomDialDll);
 QVX_SAME_MEMBER(RasEntryHead, RASENTRYA, dwVpnStrategy);
 QVX_SAME_MEMBER(RasEntryHead, RASENTRYA, dwfOptions2);
 
+static_assert(sizeof(RasPppIp) == sizeof(RASPPPIPA));
+QVX_SAME_MEMBER(RasPppIp, RASPPPIPA, szIpAddress);
+QVX_SAME_MEMBER(RasPppIp, RASPPPIPA, szServerIpAddress);
+QVX_SAME_MEMBER(RasPppIp, RASPPPIPA, dwOptions);
+static_assert(kRaspPppIp == RASP_PppIp);
+
 #undef QVX_SAME_MEMBER
 
 }  // namespace

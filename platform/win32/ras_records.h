@@ -140,6 +140,19 @@ struct RasStats {
 static_assert(offsetof(RasStats, dwBytesRcved) == 8);
 static_assert(sizeof(RasStats) == 60);
 
+// RASPPPIPA with the server address and the IPCP options (the layout from Windows 2000 on).
+struct RasPppIp {
+  u32 dwSize;
+  u32 dwError;
+  char szIpAddress[16];
+  char szServerIpAddress[16];
+  u32 dwOptions;
+  u32 dwServerOptions;
+};
+static_assert(offsetof(RasPppIp, szServerIpAddress) == 24);
+static_assert(sizeof(RasPppIp) == 48);
+constexpr u32 kRaspPppIp = 0x8021;  // RASP_PppIp
+
 #pragma pack(pop)
 
 }  // namespace qvx::win32

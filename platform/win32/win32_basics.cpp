@@ -21,6 +21,10 @@ std::tm Win32Clock::local_time(std::time_t t) {
   return out;
 }
 
+void Win32Clock::pause(std::chrono::milliseconds duration) {
+  Sleep(static_cast<DWORD>(duration.count()));
+}
+
 bool Win32Mutex::create_reports_existing(const std::string& name) {
   handle_ = CreateMutexW(nullptr, FALSE, wide_from_gbk(name).c_str());
   return GetLastError() == ERROR_ALREADY_EXISTS;

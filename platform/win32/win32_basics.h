@@ -12,6 +12,7 @@ class Win32Clock : public platform::Clock {
  public:
   std::time_t now() override;
   std::tm local_time(std::time_t t) override;
+  void pause(std::chrono::milliseconds duration) override;
 };
 
 // The handle is never closed: the name must stay taken until the process ends.

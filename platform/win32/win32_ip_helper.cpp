@@ -2,12 +2,16 @@
 
 // winsock2.h before windows.h, iphlpapi.h after both.
 #include <winsock2.h>
+// ws2ipdef.h before iphlpapi.h: netioapi.h declares GetIpInterfaceEntry's record only then.
+#include <ws2ipdef.h>
 
 #include <windows.h>
 
 #include <iphlpapi.h>
+#include <netioapi.h>
 
 #include <cstddef>
+#include <cstring>
 
 #include "platform/win32/ip_helper_records.h"
 #include "platform/win32/system_library.h"
@@ -27,13 +31,6 @@ static_assert(offsetof(IP_ADAPTER_INFO, GatewayList) == (kWin64 ? 488 : 468));
 
 }  // namespace
 
-std::uint32_t Win32IpHelper::best_interface(std::uint32_t dest, std::uint32_t& if_index) {
-  DWORD index = 0;
-  const DWORD result = GetBestInterface(dest, &index);
-  if (result == NO_ERROR) if_index = index;
-  return result;
-}
-
 std::uint32_t Win32IpHelper::create_forward_entry(const platform::ForwardRow& r) {
   MIB_IPFORWARDROW row = ip_records::to_native_row<MIB_IPFORWARDROW>(r);
   return CreateIpForwardEntry(&row);
@@ -42,6 +39,48 @@ std::uint32_t Win32IpHelper::create_forward_entry(const platform::ForwardRow& r)
 std::uint32_t Win32IpHelper::set_forward_entry(const platform::ForwardRow& r) {
   MIB_IPFORWARDROW row = ip_records::to_native_row<MIB_IPFORWARDROW>(r);
   return SetIpForwardEntry(&row);
+}
+
+std::uint32_t Win32IpHelper::delete_forward_entry(const platform::ForwardRow& r) {
+  MIB_IPFORWARDROW row = ip_records::to_native_row<MIB_IPFORWARDROW>(r);
+  return DeleteIpForwardEntry(&row);
+}
+
+// GetIpForwardTable (learn.microsoft.com, iphlpapi.h): ERROR_INSUFFICIENT_BUFFER with the size
+// needed; the table may grow between two calls, so ask again until it fits, a few times.
+std::uint32_t Win32IpHelper::forward_table(std::vector<platform::ForwardRow>& out) {
+  out.clear();
+  ULONG size = sizeof(MIB_IPFORWARDTABLE);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    if (size > (1u << 26)) return ERROR_NOT_ENOUGH_MEMORY;
+    std::vector<char> buffer(size);
+    const DWORD r =
+        GetIpForwardTable(reinterpret_cast<MIB_IPFORWARDTABLE*>(buffer.data()), &size, FALSE);
+    if (r == ERROR_INSUFFICIENT_BUFFER) continue;
+    if (r != NO_ERROR) return r;
+    out = ip_records::forward_rows<MIB_IPFORWARDTABLE, MIB_IPFORWARDROW>(
+        buffer.data(), buffer.data() + buffer.size());
+    return NO_ERROR;
+  }
+  return ERROR_INSUFFICIENT_BUFFER;
+}
+
+// GetIpInterfaceEntry exists from Vista on (learn.microsoft.com, netioapi.h), so it is looked
+// up in the iphlpapi.dll the program already imports; Family and InterfaceIndex name the row.
+std::uint32_t Win32IpHelper::interface_metric(std::uint32_t if_index, std::uint32_t& metric) {
+  using GetIpInterfaceEntryFn = DWORD(WINAPI*)(MIB_IPINTERFACE_ROW*);
+  HMODULE library = GetModuleHandleA("iphlpapi.dll");
+  auto get = library ? reinterpret_cast<GetIpInterfaceEntryFn>(
+                           reinterpret_cast<void*>(GetProcAddress(library, "GetIpInterfaceEntry")))
+                     : nullptr;
+  if (!get) return platform::kErrorProcNotFound;
+  MIB_IPINTERFACE_ROW row;
+  std::memset(&row, 0, sizeof row);
+  row.Family = AF_INET;
+  row.InterfaceIndex = if_index;
+  const DWORD r = get(&row);
+  if (r == NO_ERROR) metric = row.Metric;
+  return r;
 }
 
 bool Win32IpHelper::adapters(std::vector<platform::Adapter>& out) {

@@ -1,4 +1,5 @@
-// IP Helper on Windows: routing-table rows, and the adapter list bound at run time.
+// IP Helper on Windows: routing-table rows, and the adapter list and the interface metric
+// bound at run time.
 #pragma once
 #include "platform/ip_helper.h"
 
@@ -6,9 +7,11 @@ namespace qvx {
 
 class Win32IpHelper : public platform::IpHelper {
  public:
-  std::uint32_t best_interface(std::uint32_t dest, std::uint32_t& if_index) override;
   std::uint32_t create_forward_entry(const platform::ForwardRow& row) override;
   std::uint32_t set_forward_entry(const platform::ForwardRow& row) override;
+  std::uint32_t delete_forward_entry(const platform::ForwardRow& row) override;
+  std::uint32_t forward_table(std::vector<platform::ForwardRow>& out) override;
+  std::uint32_t interface_metric(std::uint32_t if_index, std::uint32_t& metric) override;
   bool adapters(std::vector<platform::Adapter>& out) override;
 };
 

@@ -190,4 +190,19 @@ std::uint32_t Win32Ras::statistics(platform::RasHandle handle, std::uint32_t& re
   return r;
 }
 
+// RasGetProjectionInfoA (learn.microsoft.com, ras.h): RASP_PppIp fills a RASPPPIPA whose dwSize
+// names the version; dwError is the IPCP negotiation's own result.
+std::uint32_t Win32Ras::ip_projection(platform::RasHandle handle, std::string& address,
+                                      std::string& server) {
+  RasPppIp ip{};
+  ip.dwSize = sizeof(RasPppIp);
+  DWORD size = sizeof(RasPppIp);
+  const DWORD r = RasGetProjectionInfoA(to_handle(handle), kRaspPppIp, &ip, &size);
+  if (r != 0) return r;
+  if (ip.dwError != 0) return ip.dwError;
+  address = get_text(ip.szIpAddress);
+  server = get_text(ip.szServerIpAddress);
+  return 0;
+}
+
 }  // namespace qvx::win32

@@ -19,6 +19,8 @@ class Win32Ras : public platform::Ras {
   std::uint32_t connect_status(platform::RasHandle handle, std::uint32_t& state) override;
   std::uint32_t statistics(platform::RasHandle handle, std::uint32_t& received,
                            std::uint32_t& sent) override;
+  std::uint32_t ip_projection(platform::RasHandle handle, std::string& address,
+                              std::string& server) override;
 };
 
 }  // namespace qvx::win32

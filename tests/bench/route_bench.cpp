@@ -19,6 +19,15 @@ struct FullTables {
       }
       os.files.put(std::string("C:\\Quovix\\route\\") + name + ".dat", text);
     }
+    // A LAN and a tunnel, each with its default route.
+    for (std::uint32_t index : {2u, 23u}) {
+      os.ip_helper.add_adapter({index, {}, {}}, 10);
+      platform::ForwardRow route;
+      route.if_index = index;
+      route.proto = 3;
+      route.metric1 = 25;
+      os.ip_helper.add_route(route);
+    }
   }
   ~FullTables() { std::filesystem::remove_all(root); }
   std::filesystem::path root;
@@ -42,7 +51,7 @@ void BM_ApplyPartialRelayWithTwoFullTables(benchmark::State& state) {
   tables.own_network = CHINANET;
   for (auto _ : state) {
     machine.os.ip_helper.clear_rows();
-    tables.apply_partial_relay("10.8.0.1", 65539);
+    tables.apply_partial_relay("10.8.0.2", 23, 2);
   }
   if (machine.os.ip_helper.created().size() != 1000 ||
       machine.os.ip_helper.set_rows().size() != 1) {

@@ -1,5 +1,5 @@
 // A logged-in client that dials and hangs up through its real threads over the simulated RAS,
-// with a local adapter and, on demand, route tables for partial relay.
+// with a local adapter and its default route and, on demand, route tables for partial relay.
 #pragma once
 #include "connect/thread_dial.h"
 #include "connect/thread_hangup.h"
@@ -15,7 +15,18 @@ class ConnectionTest : public LoggedInTest {
     LoggedInTest::SetUp();
     f1().days_left = "31";
     f1().local_ip = "192.168.1.5";
-    os.ip_helper.add_adapter({2, {"192.168.1.5"}, {"192.168.1.1"}});
+    os.ip_helper.add_adapter({2, {"192.168.1.5"}, {"192.168.1.1"}}, 10);
+    os.ip_helper.add_route(lan_default_route());
+  }
+  // The LAN's default route through its gateway, as the table holds it before any dial.
+  static platform::ForwardRow lan_default_route() {
+    platform::ForwardRow r;
+    r.next_hop = sim::ipv4("192.168.1.1");
+    r.if_index = 2;
+    r.type = 4;
+    r.proto = 3;
+    r.metric1 = 25;
+    return r;
   }
   bool idle() const {
     return app->Form2->suiButton2.caption() == "连接" && app->Form2->suiButton2.enabled();

@@ -116,17 +116,19 @@ TEST_F(ConnectionFlowTest, PartialRelayRoutesForeignNetworksAndHangUpRestoresFir
   EXPECT_EQ(created.size(), 3u) << "the CNC and CERNET rows, not the own network's";
   const auto applied = os.ip_helper.set_rows();
   ASSERT_EQ(applied.size(), 1u);
-  EXPECT_EQ(applied[0].metric1, 100u);
-  EXPECT_GT(applied[0].if_index, 5000u);
-  EXPECT_NE(log().find("获得加速服务器网关为：10.8.0.1"), std::string::npos);
+  EXPECT_EQ(applied[0].metric1, 150u) << "the tunnel's interface metric 50 plus 100";
+  EXPECT_EQ(applied[0].if_index, 23u) << "found by its address, not by a high index";
+  EXPECT_NE(log().find("获得加速服务器网关为：10.8.0.2"), std::string::npos);
+  EXPECT_NE(log().find("部分中转已生效：3/3条路由"), std::string::npos);
 
   hang_up();
   EXPECT_TRUE(idle());
   const auto restored = os.ip_helper.set_rows();
   ASSERT_EQ(restored.size(), 3u);
-  EXPECT_EQ(restored[1].metric1, 1u);
+  EXPECT_EQ(restored[1].metric1, 50u);
   EXPECT_EQ(restored[2].if_index, 2u);
-  EXPECT_EQ(restored[2].metric1, 100u);
+  EXPECT_EQ(restored[2].metric1, 25u);
+  EXPECT_EQ(restored[2].next_hop, lan_default_route().next_hop);
   EXPECT_TRUE(os.ras.entry_names().empty());
   EXPECT_EQ(f1().ras_connection, 0u);
   const std::string text = log();

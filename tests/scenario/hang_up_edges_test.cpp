@@ -122,6 +122,13 @@ TEST_F(HangUpEdges, AHangUpKeepsWaitingWhileTheDialStillChangesRoutes) {
   app->wait_for_dial = [this](WorkerId id, milliseconds) {
     return app->wait_for_worker(id, milliseconds(20));
   };
+  const auto lan_default = [&] {
+    for (const auto& row : os.ip_helper.routes())
+      if (row.dest == 0 && row.mask == 0 && row.if_index == 2) return row;
+    ADD_FAILURE() << "no LAN default route";
+    return platform::ForwardRow{};
+  };
+  const platform::ForwardRow lan_before = lan_default();
   connect_and_hold_in_routes();
   const std::size_t writes = os.ip_helper.writes().size();
   f2().suiButton2.click();
@@ -137,7 +144,8 @@ TEST_F(HangUpEdges, AHangUpKeepsWaitingWhileTheDialStillChangesRoutes) {
   ASSERT_GE(all.size(), 2u);
   EXPECT_FALSE(all.back().created);
   EXPECT_EQ(all.back().row.if_index, 2u);
-  EXPECT_EQ(all.back().row.metric1, 100u);
+  EXPECT_EQ(all.back().row.metric1, lan_before.metric1);  // put back as it was found
+  EXPECT_EQ(lan_default().metric1, lan_before.metric1);
   EXPECT_EQ(os.ip_helper.created().size(), 3u);
   EXPECT_TRUE(os.ras.connection_list().empty());
   EXPECT_EQ(count_in_log("挂断正在等待加速连接完成路由表更改"), 1u);

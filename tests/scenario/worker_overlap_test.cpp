@@ -43,11 +43,11 @@ TEST_F(WorkerOverlapTest, HangUpDuringTheRouteChangesRestoresAfterThem) {
   const auto& tunnel = writes[writes.size() - 2];
   const auto& local = writes.back();
   EXPECT_FALSE(tunnel.created);
-  EXPECT_GT(tunnel.row.if_index, 5000u);
-  EXPECT_EQ(tunnel.row.metric1, 1u);
+  EXPECT_EQ(tunnel.row.if_index, 23u);
+  EXPECT_EQ(tunnel.row.metric1, 50u) << "back to the tunnel's own metric";
   EXPECT_FALSE(local.created);
   EXPECT_EQ(local.row.if_index, 2u);
-  EXPECT_EQ(local.row.metric1, 100u);
+  EXPECT_EQ(local.row.metric1, 25u) << "the LAN's row as it was";
   EXPECT_TRUE(os.ras.connection_list().empty());
 }
 

@@ -121,8 +121,9 @@ TEST_F(DialClassTest, DialWritesTheVpnEntryAndBringsUpTheTunnel) {
   std::vector<platform::Adapter> list;
   ASSERT_TRUE(adapters.adapters(list));
   ASSERT_EQ(list.size(), 1u);
-  EXPECT_GT(list[0].index, 5000u);
-  EXPECT_EQ(list[0].gateways, std::vector<std::string>{"10.8.0.1"});
+  EXPECT_EQ(list[0].index, 23u);
+  EXPECT_EQ(list[0].type, platform::kIfTypePpp);
+  EXPECT_EQ(list[0].gateways, std::vector<std::string>{"0.0.0.0"});
   // The entry stays while the line is up.
   EXPECT_TRUE(has_entry(brand("4711")));
 }

@@ -15,6 +15,11 @@ struct Row {
       dwForwardMetric2, dwForwardMetric3, dwForwardMetric4, dwForwardMetric5;
 };
 
+struct Table {
+  std::uint32_t dwNumEntries;
+  Row table[1];
+};
+
 struct AddrString {
   AddrString* Next;
   struct {
@@ -57,6 +62,31 @@ TEST(IpHelperRecords, EveryRowFieldLandsInItsOwnMember) {
       row.dwForwardNextHopAS, row.dwForwardMetric1, row.dwForwardMetric2, row.dwForwardMetric3,
       row.dwForwardMetric4,   row.dwForwardMetric5};
   for (std::uint32_t i = 0; i < 14; ++i) EXPECT_EQ(fields[i], i + 1) << "member " << i;
+}
+
+// A routing table read back row for row, and never beyond its buffer whatever it counts.
+TEST(IpHelperRecords, ForwardTableRowsRoundTripWithinTheBuffer) {
+  struct {
+    Table head;
+    Row more[2];
+  } buffer{};
+  platform::ForwardRow r;
+  for (std::uint32_t i = 0; i < 3; ++i) {
+    r.dest = i + 1, r.if_index = 23, r.metric1 = 50 + i, r.metric5 = 7;
+    (i == 0 ? buffer.head.table[0] : buffer.more[i - 1]) = ip_records::to_native_row<Row>(r);
+  }
+  const char* begin = reinterpret_cast<const char*>(&buffer);
+  buffer.head.dwNumEntries = 3;
+  auto rows = ip_records::forward_rows<Table, Row>(begin, begin + sizeof buffer);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[2].dest, 3u);
+  EXPECT_EQ(rows[2].metric1, 52u);
+  EXPECT_EQ(rows[2].metric5, 7u);
+  EXPECT_EQ(rows[0].if_index, 23u);
+
+  buffer.head.dwNumEntries = 1000;
+  EXPECT_EQ((ip_records::forward_rows<Table, Row>(begin, begin + sizeof buffer).size()), 3u);
+  EXPECT_TRUE((ip_records::forward_rows<Table, Row>(begin, begin + 2).empty()));
 }
 
 TEST(IpHelperRecords, AdaptersAndTheirAddressChainsAreReadInOrder) {

@@ -45,7 +45,7 @@ TEST_F(SimRasTest, BehavesLikeTheRealServiceWhereTheDialerDependsOnIt) {
   std::vector<platform::Adapter> list;
   ASSERT_TRUE(adapters.adapters(list));
   ASSERT_EQ(list.size(), 2u);
-  EXPECT_GT(list[0].index, 5000u);
+  EXPECT_EQ(list[0].index, 23u);
   EXPECT_NE(list[0].index, list[1].index);
 
   std::uint32_t in = 0, out = 0, in2 = 0, out2 = 0;

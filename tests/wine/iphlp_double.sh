@@ -29,25 +29,26 @@ iphlp_network_file() {
 }
 
 # The CreateIpForwardEntry lines partial relay must produce, in order, for the machine's own
-# network (CHINANET, CNC, CERNET or none) and the tunnel's interface: the rows of the other
-# tables in table order, each through the tunnel, next hop 0.0.0.0, metric 1.
+# network (CHINANET, CNC, CERNET or none): the rows of the other tables in table order, each
+# through the tunnel's interface and next hop with the given metric.
 iphlp_expected_rows() {
-  local own=$1 if=$2 table
+  local own=$1 if=$2 hop=$3 metric=$4 table
   for table in CHINANET CNC CERNET; do
     [ "$table" = "$own" ] && continue
-    awk -v ifx="$if" -v unused="$IPHLP_UNUSED" '
+    awk -v ifx="$if" -v hop="$hop" -v metric="$metric" -v unused="$IPHLP_UNUSED" '
       { for (i = 1; i <= NF; i++) f[n++] = $i }
       END {
         for (r = 0; r + 12 <= n; r += 12)
-          printf "CreateIpForwardEntry dest=%d.%d.%d.%d mask=%d.%d.%d.%d policy=0 nexthop=0.0.0.0 if=%s type=4 proto=3 age=0 nexthopas=0 metric1=1 %s -> 0\n",
-            f[r], f[r+1], f[r+2], f[r+3], f[r+8], f[r+9], f[r+10], f[r+11], ifx, unused
+          printf "CreateIpForwardEntry dest=%d.%d.%d.%d mask=%d.%d.%d.%d policy=0 nexthop=%s if=%s type=4 proto=3 age=0 nexthopas=0 metric1=%s %s -> 0\n",
+            f[r], f[r+1], f[r+2], f[r+3], f[r+8], f[r+9], f[r+10], f[r+11], hop, ifx, metric, unused
       }' "$QVX_SOURCE/route/$table.dat"
   done
 }
 
-# A default-route update as the client writes it.
+# A default-route update as the client writes it: the row as the table holds it (next hop,
+# type) with a new metric. Arguments: interface, next hop, type, metric, result.
 iphlp_default_set() {
-  printf 'SetIpForwardEntry dest=0.0.0.0 mask=0.0.0.0 policy=0 nexthop=0.0.0.0 if=%s type=4 proto=3 age=0 nexthopas=0 metric1=%s metric2=0 metric3=0 metric4=0 metric5=0 -> %s\n' "$1" "$2" "$3"
+  printf 'SetIpForwardEntry dest=0.0.0.0 mask=0.0.0.0 policy=0 nexthop=%s if=%s type=%s proto=3 age=0 nexthopas=0 metric1=%s %s -> %s\n' "$2" "$1" "$3" "$4" "$IPHLP_UNUSED" "$5"
 }
 
 # The size query and the filling call of one adapter listing of N records.
@@ -57,24 +58,8 @@ iphlp_listing() {
   printf 'GetAdaptersInfo buf=set size=%s adapters=%s out_size=%s indexes=%s -> 0\n' "$size" "$n" "$size" "$indexes"
 }
 
-# Every range route is asked for first: GetBestInterface for its destination, answered with
-# the interface the route then names. Prints the routing calls without those questions.
-iphlp_without_questions() {
-  awk '
-    /^GetBestInterface / {
-      if (asked != "") { print "unanswered question: " asked; exit 1 }
-      asked = $0; next
-    }
-    /^CreateIpForwardEntry / {
-      split(asked, q, " "); dest = q[2]; out = q[3]
-      sub(/out_if=/, "if=", out)
-      if (asked == "" || index($0, " " dest " ") == 0 || index($0, " " out " ") == 0) {
-        print "route without its question: " $0 " / " asked; exit 1
-      }
-      asked = ""
-    }
-    { print }'
-}
+# The calls after line N that write to the routing table.
+iphlp_writes_after() { iphlp_calls_after "$1" | grep -E '^(Create|Set|Delete)IpForwardEntry ' || true; }
 
 # A route line of the double's state for the default route of an interface.
 iphlp_default_route() { grep -E "^route 0\.0\.0\.0 0\.0\.0\.0 [0-9.]+ $1 " "$(iphlp_file "$IPHLP_STATE")" || true; }

@@ -1,11 +1,13 @@
-// The routing-table calls, checked as the SDK describes them and logged with every member of
-// the row they are handed.
+// The routing-table calls, checked as Microsoft's pages describe them and logged with every
+// member of the row they are handed.
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
 
 #include <windows.h>
 
 #include <iphlpapi.h>
+
+#include <cstddef>
 
 #include "iphlp_state.h"
 
@@ -40,33 +42,48 @@ bool same_route(const Route& r, const MIB_IPFORWARDROW& row) {
          r.next_hop == row.dwForwardNextHop && r.if_index == row.dwForwardIfIndex;
 }
 
-std::uint32_t prefix_length(std::uint32_t network_order_mask) {
-  return static_cast<std::uint32_t>(__builtin_popcount(network_order_mask));
+// SetIpForwardEntry and DeleteIpForwardEntry name the row by dwForwardIfIndex, dwForwardDest,
+// dwForwardMask and dwForwardNextHop (learn.microsoft.com, iphlpapi.h); the XP model found it
+// without the next hop.
+Route* find_route(iphlp_double::State& s, const MIB_IPFORWARDROW& row) {
+  for (Route& r : s.routes) {
+    if (s.xp ? r.dest == row.dwForwardDest && r.mask == row.dwForwardMask &&
+                   r.if_index == row.dwForwardIfIndex
+             : same_route(r, row)) {
+      return &r;
+    }
+  }
+  return nullptr;
+}
+
+// From Vista on dwForwardMetric1 is the interface metric plus the route's own, so it may not
+// be below the interface's Metric (CreateIpForwardEntry and SetIpForwardEntry remarks,
+// learn.microsoft.com; KB 947216): ERROR_INVALID_PARAMETER.
+bool below_interface_metric(const iphlp_double::State& s, const MIB_IPFORWARDROW& row) {
+  const auto* a = s.adapter(row.dwForwardIfIndex);
+  return !s.xp && a && row.dwForwardMetric1 < a->metric;
+}
+
+void put_row(MIB_IPFORWARDROW& out, const Route& r) {
+  out.dwForwardDest = r.dest;
+  out.dwForwardMask = r.mask;
+  out.dwForwardPolicy = r.policy;
+  out.dwForwardNextHop = r.next_hop;
+  out.dwForwardIfIndex = r.if_index;
+  out.dwForwardType = r.type;
+  out.dwForwardProto = r.proto;
+  out.dwForwardAge = r.age;
+  out.dwForwardNextHopAS = r.next_hop_as;
+  out.dwForwardMetric1 = r.metric[0];
+  out.dwForwardMetric2 = r.metric[1];
+  out.dwForwardMetric3 = r.metric[2];
+  out.dwForwardMetric4 = r.metric[3];
+  out.dwForwardMetric5 = r.metric[4];
 }
 
 }  // namespace
 
 extern "C" {
-
-// Longest prefix first, then the lowest metric, among the routes of interfaces that exist.
-DWORD WINAPI GetBestInterface(IPAddr dest, PDWORD index) {
-  Call c("GetBestInterface");
-  c.text("dest", iphlp_double::dotted(dest));
-  if (!index) return c.finish(ERROR_INVALID_PARAMETER);
-  if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  const Route* best = nullptr;
-  for (const Route& r : c.state.routes) {
-    if ((dest & r.mask) != r.dest || !c.state.interface_exists(r.if_index)) continue;
-    if (!best || prefix_length(r.mask) > prefix_length(best->mask) ||
-        (r.mask == best->mask && r.metric[0] < best->metric[0])) {
-      best = &r;
-    }
-  }
-  if (!best) return c.finish(ERROR_CAN_NOT_COMPLETE);
-  *index = best->if_index;
-  c.arg("out_if", *index);
-  return c.finish(NO_ERROR);
-}
 
 DWORD WINAPI CreateIpForwardEntry(PMIB_IPFORWARDROW row) {
   Call c("CreateIpForwardEntry");
@@ -77,6 +94,7 @@ DWORD WINAPI CreateIpForwardEntry(PMIB_IPFORWARDROW row) {
   // A destination with bits outside its mask is no network.
   if ((row->dwForwardDest & ~row->dwForwardMask) != 0) return c.finish(ERROR_INVALID_PARAMETER);
   if (!c.state.interface_exists(row->dwForwardIfIndex)) return c.finish(ERROR_FILE_NOT_FOUND);
+  if (below_interface_metric(c.state, *row)) return c.finish(ERROR_INVALID_PARAMETER);
   for (const Route& r : c.state.routes) {
     if (same_route(r, *row)) return c.finish(ERROR_OBJECT_ALREADY_EXISTS);
   }
@@ -105,16 +123,51 @@ DWORD WINAPI SetIpForwardEntry(PMIB_IPFORWARDROW row) {
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
   if (row->dwForwardProto != kNetMgmt) return c.finish(ERROR_INVALID_PARAMETER);
   if (!c.state.interface_exists(row->dwForwardIfIndex)) return c.finish(ERROR_FILE_NOT_FOUND);
-  for (Route& r : c.state.routes) {
-    if (!same_route(r, *row)) continue;
-    r.type = row->dwForwardType;
-    r.age = row->dwForwardAge;
-    const DWORD metrics[5] = {row->dwForwardMetric1, row->dwForwardMetric2, row->dwForwardMetric3,
-                              row->dwForwardMetric4, row->dwForwardMetric5};
-    for (int i = 0; i < 5; ++i) r.metric[i] = metrics[i];
-    return c.finish(NO_ERROR);
+  if (below_interface_metric(c.state, *row)) return c.finish(ERROR_INVALID_PARAMETER);
+  Route* r = find_route(c.state, *row);
+  if (!r) return c.finish(ERROR_NOT_FOUND);
+  r->type = row->dwForwardType;
+  r->age = row->dwForwardAge;
+  const DWORD metrics[5] = {row->dwForwardMetric1, row->dwForwardMetric2, row->dwForwardMetric3,
+                            row->dwForwardMetric4, row->dwForwardMetric5};
+  for (int i = 0; i < 5; ++i) r->metric[i] = metrics[i];
+  return c.finish(NO_ERROR);
+}
+
+DWORD WINAPI DeleteIpForwardEntry(PMIB_IPFORWARDROW row) {
+  Call c("DeleteIpForwardEntry");
+  if (!row) return c.finish(ERROR_INVALID_PARAMETER);
+  log_row(c, *row);
+  if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
+  Route* r = find_route(c.state, *row);
+  if (!r) return c.finish(ERROR_NOT_FOUND);
+  c.state.routes.erase(c.state.routes.begin() + (r - c.state.routes.data()));
+  return c.finish(NO_ERROR);
+}
+
+// GetIpForwardTable (learn.microsoft.com, iphlpapi.h): a buffer that is missing or smaller than
+// the table gets ERROR_INSUFFICIENT_BUFFER and the size needed.
+DWORD WINAPI GetIpForwardTable(PMIB_IPFORWARDTABLE table, PULONG size, BOOL order) {
+  Call c("GetIpForwardTable");
+  c.pointer("buf", table);
+  if (!size) return c.finish(ERROR_INVALID_PARAMETER);
+  c.arg("size", *size);
+  c.arg("order", order ? 1 : 0);
+  if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
+  const auto& routes = c.state.routes;
+  const ULONG needed = static_cast<ULONG>(offsetof(MIB_IPFORWARDTABLE, table) +
+                                          routes.size() * sizeof(MIB_IPFORWARDROW));
+  c.arg("rows", static_cast<std::uint32_t>(routes.size()));
+  if (!table || *size < needed) {
+    *size = needed;
+    c.arg("out_size", needed);
+    return c.finish(ERROR_INSUFFICIENT_BUFFER);
   }
-  return c.finish(ERROR_NOT_FOUND);
+  table->dwNumEntries = static_cast<DWORD>(routes.size());
+  auto* rows = reinterpret_cast<MIB_IPFORWARDROW*>(reinterpret_cast<char*>(table) +
+                                                   offsetof(MIB_IPFORWARDTABLE, table));
+  for (std::size_t i = 0; i < routes.size(); ++i) put_row(rows[i], routes[i]);
+  return c.finish(NO_ERROR);
 }
 
 }  // extern "C"

@@ -72,6 +72,7 @@ void apply_line(State& s, const std::string& line) {
     }
     a.gateways = split(kv["gw"], ',');
     if (kv.count("type")) a.type = number(kv["type"]);
+    if (kv.count("metric")) a.metric = number(kv["metric"]);
     a.tunnel = kv.count("tunnel") > 0;
     a.after_query = kv["appear"] == "after_query";
     s.adapters.push_back(a);
@@ -92,6 +93,8 @@ void apply_line(State& s, const std::string& line) {
     field("nexthopas", r.next_hop_as);
     for (int i = 0; i < 5; ++i) field(("metric" + std::to_string(i + 1)).c_str(), r.metric[i]);
     s.routes.push_back(r);
+  } else if (w[0] == "profile" && w.size() > 1) {
+    s.xp = w[1] == "xp";
   } else if (w[0] == "echo" && w.size() > 1) {
     auto kv = key_values(w, 2);
     s.echoes.push_back({w[1], number(kv["status"]), number(kv["rtt"]), kv["reply"] == "1"});
@@ -106,8 +109,6 @@ void apply_line(State& s, const std::string& line) {
     s.next_icmp = number(w[1]);
   } else if (w[0] == "tunnel_conn" && w.size() > 1) {
     s.tunnel_conn = number(w[1]);
-  } else if (w[0] == "profile" && w.size() > 1) {
-    s.xp_like = w[1] == "xp";
   } else if (w[0] == "icmp_open" && w.size() > 1) {
     s.icmp_handles.push_back(number(w[1]));
   }
@@ -136,8 +137,9 @@ std::uint32_t brand_connection(std::uint32_t known) {
   return known;
 }
 
-// A tunnel that went down took its routes with it; one that came up brings its on-link
-// default route, as a dial with the remote default gateway does.
+// A tunnel that went down took its routes with it; one that came up brings its default route,
+// as a dial with the remote default gateway does: from Vista on on-link with the interface
+// metric, on XP through the tunnel's gateway with metric 1.
 void follow_tunnels(State& s, std::uint32_t connection) {
   if (connection == s.tunnel_conn) return;
   for (const Adapter& a : s.adapters) {
@@ -148,6 +150,12 @@ void follow_tunnels(State& s, std::uint32_t connection) {
     if (connection) {
       Route r;
       r.if_index = a.index;
+      if (!s.xp) {
+        r.metric[0] = a.metric;
+      } else if (!a.gateways.empty()) {
+        r.next_hop = from_dotted(a.gateways.front());
+        r.type = 4;
+      }
       s.routes.push_back(r);
     }
   }
@@ -175,6 +183,7 @@ void save_fault(std::ostream& out, const char* kind, const Fault& f) {
 
 void write_state(const State& s, const std::string& file) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (s.xp) out << "profile xp\n";
   for (const Adapter& a : s.adapters) {
     out << "adapter " << a.index << " addr=";
     for (std::size_t i = 0; i < a.addresses.size(); ++i) {
@@ -182,7 +191,7 @@ void write_state(const State& s, const std::string& file) {
     }
     out << " gw=";
     for (std::size_t i = 0; i < a.gateways.size(); ++i) out << (i ? "," : "") << a.gateways[i];
-    out << " type=" << a.type << (a.tunnel ? " tunnel" : "")
+    out << " type=" << a.type << " metric=" << a.metric << (a.tunnel ? " tunnel" : "")
         << (a.after_query ? " appear=after_query" : "") << "\n";
   }
   for (const Route& r : s.routes) {
@@ -200,7 +209,6 @@ void write_state(const State& s, const std::string& file) {
   for (const Fault& f : s.delays) save_fault(out, "slow", f);
   out << "next_icmp " << s.next_icmp << "\n";
   if (s.tunnel_conn) out << "tunnel_conn " << s.tunnel_conn << "\n";
-  if (s.xp_like) out << "profile xp\n";
   for (std::uint32_t h : s.icmp_handles) out << "icmp_open " << h << "\n";
 }
 
@@ -237,10 +245,14 @@ std::vector<const Adapter*> State::visible_adapters() const {
 }
 
 bool State::interface_exists(std::uint32_t index) const {
+  return adapter(index) != nullptr;
+}
+
+const Adapter* State::adapter(std::uint32_t index) const {
   for (const Adapter* a : visible_adapters()) {
-    if (a->index == index) return true;
+    if (a->index == index) return a;
   }
-  return false;
+  return nullptr;
 }
 
 const Echo* State::echo_for(const std::string& address) const {

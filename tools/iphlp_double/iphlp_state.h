@@ -3,13 +3,14 @@
 // while the RAS double (same folder) holds a connection of the client's brand.
 //
 // State file iphlp_double_state.txt, one item a line:
-//   adapter INDEX addr=IP/MASK[,IP/MASK] gw=IP[,IP] [type=N] [tunnel] [appear=after_query]
+//   profile vista|xp   (vista, the default: Windows Vista and later; xp: the XP model)
+//   adapter INDEX addr=IP/MASK[,IP/MASK] gw=IP[,IP] [type=N] [metric=N] [tunnel]
+//           [appear=after_query]
 //   route DEST MASK NEXTHOP IFINDEX metric1=N [type= proto= age= policy= nexthopas= metric2..5=]
 //   echo ADDRESS|* status=N [rtt=N] [reply=1]
 //   fail FUNCTION CODE COUNT [skip=N]   (skip=N: the first N calls go through)
 //   slow FUNCTION MS COUNT
 //   tunnel_conn HANDLE   (written by the double: the RAS connection its tunnel routes belong to)
-//   profile xp   (the older, lenient rules where Windows versions differ; Vista's by default)
 // Control file iphlp_double_control.txt: any of those lines, added at the next call, then the
 // file is removed. Every call appends one line with all its fields to iphlp_double_log.txt.
 #pragma once
@@ -26,7 +27,8 @@ struct Address {
 
 struct Adapter {
   std::uint32_t index = 0;
-  std::uint32_t type = 6;  // MIB_IF_TYPE_ETHERNET
+  std::uint32_t type = 6;    // MIB_IF_TYPE_ETHERNET
+  std::uint32_t metric = 0;  // the IPv4 interface metric (MIB_IPINTERFACE_ROW.Metric)
   std::vector<Address> addresses;
   std::vector<std::string> gateways;
   bool tunnel = false;
@@ -55,6 +57,7 @@ struct Fault {
 };
 
 struct State {
+  bool xp = false;  // the XP model instead of Vista and later
   std::vector<Adapter> adapters;
   std::vector<Route> routes;
   std::vector<Echo> echoes;
@@ -63,11 +66,11 @@ struct State {
   std::vector<std::uint32_t> icmp_handles;
   std::uint32_t next_icmp = 0x100;
   std::uint32_t tunnel_conn = 0;  // the brand connection the tunnel adapters belong to, or 0
-  bool xp_like = false;           // "profile xp": behave like Windows XP, not Vista and later
   bool tunnel_up() const { return tunnel_conn != 0; }
 
   std::vector<const Adapter*> visible_adapters() const;
   bool interface_exists(std::uint32_t index) const;
+  const Adapter* adapter(std::uint32_t index) const;
   const Echo* echo_for(const std::string& dotted) const;
   std::optional<std::uint32_t> take_fault(const std::string& function);
   void reveal_after_query();

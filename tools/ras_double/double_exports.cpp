@@ -1,4 +1,4 @@
-// rasapi32.dll for the Wine tests: the nine functions the client imports, strict about
+// rasapi32.dll for the Wine tests: the functions the client imports, strict about
 // every record size and buffer it is handed, logging each call with its arguments.
 #include <windows.h>
 
@@ -334,6 +334,37 @@ DWORD WINAPI RasGetConnectionStatistics(HANDLE connection, RasStats* stats) {
   stats->dwBytesXmited = conn->tx;
   c.arg("out_rx", conn->rx);
   c.arg("out_tx", conn->tx);
+  return c.finish(0);
+}
+
+// RasGetProjectionInfoA (learn.microsoft.com, ras.h) with RASP_PppIp fills a RASPPPIPA whose
+// dwSize the caller sets; a buffer smaller than the record is ERROR_BUFFER_TOO_SMALL with the
+// size needed; a projection that was not negotiated is ERROR_PROTOCOL_NOT_CONFIGURED, and a
+// connection not (yet) up ERROR_PROJECTION_NOT_COMPLETE.
+DWORD WINAPI RasGetProjectionInfoA(HANDLE connection, DWORD projection, LPVOID info, LPDWORD size) {
+  constexpr DWORD kProjectionNotComplete = 730, kProtocolNotConfigured = 731;
+  Call c("RasGetProjectionInfoA");
+  c.arg("handle", handle_value(connection));
+  c.hex("projection", projection);
+  c.pointer("buf", info);
+  if (!size) return c.finish(kInvalidParameter);
+  c.arg("cb", *size);
+  if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
+  const auto* conn = c.state.find_connection(handle_value(connection));
+  if (!conn) return c.finish(kInvalidHandle);
+  if (conn->state != kConnected) return c.finish(kProjectionNotComplete);
+  if (projection != kRaspPppIp) return c.finish(kProtocolNotConfigured);
+  if (!info || *size < sizeof(RasPppIp)) {
+    *size = sizeof(RasPppIp);
+    return c.finish(kBufferTooSmall);
+  }
+  auto* ip = static_cast<RasPppIp*>(info);
+  c.arg("dwSize", ip->dwSize);
+  if (ip->dwSize != sizeof(RasPppIp)) return c.finish(kInvalidSize);
+  std::memset(reinterpret_cast<char*>(ip) + 4, 0, sizeof(RasPppIp) - 4);
+  put(ip->szIpAddress, c.state.projection_ip);
+  put(ip->szServerIpAddress, c.state.projection_server);
+  c.text("out_ip", c.state.projection_ip.c_str());
   return c.finish(0);
 }
 

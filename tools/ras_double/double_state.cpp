@@ -73,6 +73,9 @@ State load() {
       s.xp_like = w[1] == "xp";
     } else if (w[0] == "grow" && w.size() > 1) {
       s.grow = number(w[1]);
+    } else if (w[0] == "projection" && w.size() > 2) {
+      s.projection_ip = w[1];
+      s.projection_server = w[2];
     } else if (w[0] == "fail" && w.size() > 3) {
       s.faults.push_back({w[1], number(w[2]), static_cast<int>(number(w[3]))});
     } else if (w[0] == "entry" && w.size() > 1) {
@@ -98,6 +101,7 @@ void write_state(const State& s, const std::string& file) {
   if (s.overcount) out << "overcount " << s.overcount << "\n";
   if (s.xp_like) out << "profile xp\n";
   if (s.grow) out << "grow " << s.grow << "\n";
+  out << "projection " << s.projection_ip << " " << s.projection_server << "\n";
   for (const auto& f : s.faults)
     out << "fail " << f.function << " " << f.code << " " << f.count << "\n";
   for (const auto& e : s.entries) {
@@ -137,6 +141,9 @@ void apply_control(State& s) {
       s.overcount = number(w[1]);
     } else if (w[0] == "grow" && w.size() > 1) {
       s.grow = number(w[1]);
+    } else if (w[0] == "projection" && w.size() > 2) {
+      s.projection_ip = w[1];
+      s.projection_server = w[2];
     }
   }
 }

@@ -2,10 +2,10 @@
 // beside the DLL so the test can seed and read it, plus the call log and the control file.
 //
 // State file lines (text fields escaped, see escape()):
-//   next_handle N | overcount N | fail FUNCTION CODE COUNT | profile xp
+//   next_handle N | overcount N | fail FUNCTION CODE COUNT | profile xp | projection IP SERVER
 //   entry NAME key=value...     | conn HANDLE NAME state=N rx=N tx=N phone=TEXT
 // Control file lines, applied and removed at the next call:
-//   fail FUNCTION CODE [COUNT] | drop all | drop HANDLE | overcount N
+//   fail FUNCTION CODE [COUNT] | drop all | drop HANDLE | overcount N | projection IP SERVER
 //   grow N   (the next N listings that answer 603 gain one more item of another program, as
 //            a line coming up or an entry written between two calls does)
 #pragma once
@@ -41,6 +41,8 @@ struct State {
   std::uint32_t overcount = 0;  // extra records a finished listing claims, to test readers
   bool xp_like = false;         // "profile xp": Windows XP's lenient rules, not Vista's
   std::uint32_t grow = 0;       // listings still to grow after answering 603
+  // The PPP IP projection of every connection that is up: this machine's end and the server's.
+  std::string projection_ip = "10.8.0.2", projection_server = "10.8.0.1";
   std::vector<Entry> entries;
   std::vector<Connection> connections;
   std::vector<Fault> faults;
