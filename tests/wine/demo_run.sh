@@ -20,6 +20,9 @@ QVX_TIMEOUT=90
 
 service=$QVX_NATIVE_BUILD/tools/demo_service/demo_service
 ras_double=$QVX_BUILD/tools/ras_double/rasapi32.dll
+iphlp_double=$QVX_BUILD/tools/iphlp_double/iphlpapi.dll
+# shellcheck source=tests/wine/iphlp_double.sh
+source "$root/tests/wine/iphlp_double.sh"
 qvx_setup
 if [ "$QVX_ARCH" = win64 ]; then
   qvx_log "running the 64-bit program (this host cannot run the 32-bit Wine)"
@@ -33,6 +36,11 @@ if [ -f "$ras_double" ]; then
   files+=("$ras_double")
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n"
   qvx_log "dialling goes to the RAS test double (simulated tunnel)"
+fi
+if [ -f "$iphlp_double" ]; then
+  files+=("$iphlp_double")
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;iphlpapi=n"
+  qvx_log "routes go to the IP Helper test double (a simulated routing table, as Windows 7 and later keep it)"
 fi
 qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "${files[@]}"
 
@@ -77,6 +85,14 @@ qvx_key Return
 if step 2-login qvx_wait_log_line qvxl.log '更新服务器列表成功' 30; then
   sleep 3
   qvx_screenshot 2-status-window
+  if [ -f "$iphlp_double" ]; then
+    # The machine the double plays: a LAN at the address the login found, with its default
+    # route, and the tunnel the RAS double's connection brings up (index 23, gateway 0.0.0.0).
+    local_ip=$(qvx_gbk "$QVX_PROGRAM_UNIX/qvxl.log" | tr -d '\r' | sed -n 's/.*本机的内网IP为[:：]//p' | tail -n1)
+    iphlp_control "adapter 2 addr=${local_ip:-192.168.1.10}/255.255.255.0 gw=192.168.1.1 metric=10" \
+      "adapter 23 addr=10.8.0.2/255.255.255.255 gw=0.0.0.0 type=23 metric=50 tunnel" \
+      "route 0.0.0.0 0.0.0.0 192.168.1.1 2 metric1=25"
+  fi
   status=$(qvx_windows '^Quovix加速' | tail -n1)
   if [ -n "$status" ]; then
     qvx_click_in "$status" 240 350  # "连接"
@@ -103,4 +119,7 @@ if step 2-login qvx_wait_log_line qvxl.log '更新服务器列表成功' 30; the
 fi
 qvx_log "log of this run:"
 qvx_gbk "$QVX_PROGRAM_UNIX/qvxl.log" >&2 || true
+if [ -f "$(iphlp_file "$IPHLP_LOG")" ]; then
+  qvx_log "routing calls the program made: $(grep -c '^CreateIpForwardEntry .* -> 0$' "$(iphlp_file "$IPHLP_LOG")") routes created, $(grep -c '^SetIpForwardEntry' "$(iphlp_file "$IPHLP_LOG")") default-route changes"
+fi
 qvx_log "screenshots are in $QVX_SCREENSHOTS"
