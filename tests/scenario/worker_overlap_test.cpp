@@ -10,23 +10,7 @@ namespace {
 
 constexpr char kRefusal[] = "正在连接或挂断，请稍候再退出！";
 
-class WorkerOverlapTest : public ConnectionTest {
- protected:
-  // Connects in partial relay mode and leaves the dial thread held in its first new route,
-  // with the window already showing the connection.
-  void connect_and_hold_in_routes() {
-    set_route_tables();
-    os.ip_helper.hold_creates(true);
-    f2().suiButton2.click();
-    ASSERT_TRUE(ui->pump_until([&] { return connected() && os.ip_helper.create_waiting(); }));
-  }
-  void release_routes_and_settle() {
-    os.ip_helper.hold_creates(false);
-    ASSERT_TRUE(ui->pump_until(
-        [&] { return app->dial_thread == nullptr && app->hangup_thread == nullptr; }));
-    ui->pump();
-  }
-};
+using WorkerOverlapTest = ConnectionTest;
 
 TEST_F(WorkerOverlapTest, HangUpDuringTheRouteChangesRestoresAfterThem) {
   connect_and_hold_in_routes();
