@@ -69,6 +69,11 @@ void Thread_dial::Execute() {
     }
   } catch (const error_message& e) {
     f1.last_dial_error = e.ras_error;
+    if (redial_try_) {
+      bool taken = false;
+      Synchronize([&] { taken = f2.redial.try_failed(e.ras_error); });
+      if (taken) return;
+    }
     switch (e.ras_error) {
       case 691:
         Synchronize([this] { show_account_in_use(); });
@@ -138,7 +143,11 @@ void Thread_dial::show_connected() {
   text += f1.days_left.size() == 1 ? "\n友情提示：为了避免帐号过期给您的使用造成不便,"
                                      "\n请您在闲暇时使用最方便的支付方式进行冲值。"
                                    : "\n祝您上网愉快，有任何疑问请联系客服。";
-  f1.RzTrayIcon1.show_balloon("亲爱的 " + f1.account + "：", text, kBalloonMs);
+  if (redial_try_) {
+    f2.redial.try_succeeded();
+  } else {
+    f1.RzTrayIcon1.show_balloon("亲爱的 " + f1.account + "：", text, kBalloonMs);
+  }
   if (f1.minimize_on_connect == 1) f2.hide();
 }
 

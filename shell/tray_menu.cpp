@@ -74,6 +74,7 @@ void TForm1::end_session() {
 void TForm1::FormClose() {
   // The connection is about to go: no second look at it may follow.
   app.Form2->stop_link_monitor();
+  app.Form2->redial.cancel("连接状态： 未连接");
   try {
     dialer.clean_up();
   } catch (const error_message&) {

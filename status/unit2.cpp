@@ -78,7 +78,8 @@ TForm2::TForm2(Application& app)
       N3(suiMainMenu1, "N3", "客服"),
       N4(suiMainMenu1, "N4", "导航"),
       N5(suiMainMenu1, "N5", "留言"),
-      N6(suiMainMenu1, "N6", "帮助") {
+      N6(suiMainMenu1, "N6", "帮助"),
+      redial(app) {
   Label1.set_caption("您的账号：");
   Label3.set_caption("用户级别：");
   Label5.set_caption("Quovix积分：");
@@ -142,20 +143,13 @@ bool TForm2::account_valid() {
 }
 
 void TForm2::suiButton2Click() {
+  // While a redial counts down the button reads 挂断 and the connection is already gone:
+  // the click only calls the redial off, whatever the account's state.
+  if (redial.cancel("连接状态： 未连接")) return;
   if (!account_valid()) return;
   TForm1& f1 = *app.Form1;
   if (suiButton2.caption() == kConnect) {
-    suiButton2.set_enabled(false);
-    suiComboBox1.set_enabled(false);
-    f1.N5.set_enabled(false);
-    suiComboBox2.set_enabled(false);
-    suiComboBox3.set_enabled(false);
-    RzStatusPane1.set_caption("连接状态： 正在连接");
-    RzStatusPane1.set_blinking(true);
-    // A worker that has ended is gone; only a running one is asked to stop.
-    if (app.is_running(app.dial_thread)) app.dial_thread->Terminate();
-    app.dial_thread = nullptr;
-    app.dial_thread = app.launch<Thread_dial>(LoginCredentials{f1.account, f1.user_password});
+    start_dial(false);
   } else if (suiButton2.caption() == kHangUp) {
     suiButton2.set_enabled(false);
     f1.N4.set_enabled(false);
@@ -167,6 +161,22 @@ void TForm2::suiButton2Click() {
     app.hangup_thread = nullptr;
     app.hangup_thread = app.launch<Thread_hangup>(app.dial_thread ? app.dial_thread->id() : 0);
   }
+}
+
+void TForm2::start_dial(bool redial_try) {
+  TForm1& f1 = *app.Form1;
+  suiButton2.set_enabled(false);
+  suiComboBox1.set_enabled(false);
+  f1.N5.set_enabled(false);
+  suiComboBox2.set_enabled(false);
+  suiComboBox3.set_enabled(false);
+  RzStatusPane1.set_caption("连接状态： 正在连接");
+  RzStatusPane1.set_blinking(true);
+  // A worker that has ended is gone; only a running one is asked to stop.
+  if (app.is_running(app.dial_thread)) app.dial_thread->Terminate();
+  app.dial_thread = nullptr;
+  app.dial_thread =
+      app.launch<Thread_dial>(LoginCredentials{f1.account, f1.user_password}, redial_try);
 }
 
 void TForm2::set_idle(const char* pane_text) {

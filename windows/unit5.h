@@ -1,4 +1,4 @@
-// The settings window: five options, the autostart one in the registry.
+// The settings window: six options, the autostart one in the registry.
 #pragma once
 #include "widgets/controls.h"
 #include "widgets/form.h"
@@ -20,6 +20,7 @@ class TForm5 : public widgets::Form {
   Application& app;
   widgets::GroupBox suiGroupBox1;
   widgets::CheckBox suiCheckBox1, suiCheckBox2, suiCheckBox3, suiCheckBox4, suiCheckBox5;
+  widgets::CheckBox suiCheckBox6;  // 断线自动重连
   widgets::Button suiButton1, suiButton2;
 };
 
