@@ -3,6 +3,7 @@
 // IP Helper; hang-up takes it away. Tests can make any call fail with any code, add entries
 // and connections "of another program", make a connection vanish and read every call made.
 #pragma once
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -56,6 +57,8 @@ class SimRas : public platform::Ras {
     std::uint32_t adapter_index = 0;  // 0: no tunnel adapter (half-made or foreign)
     std::string user, password;
     bool listed = true;  // reported by connections()
+    // Hung up and still being taken down (see hang_up_linger) until this moment.
+    std::optional<std::chrono::steady_clock::time_point> gone_at;
   };
 
   explicit SimRas(SimIpHelper& adapters) : adapters_(adapters) {}
@@ -105,6 +108,9 @@ class SimRas : public platform::Ras {
   bool failed_dials_listed = true;
   std::string tunnel_address = "10.8.0.2";
   std::string tunnel_gateway = "10.8.0.1";
+  // How long a hung-up connection stays listed, reads as disconnected and keeps its entry's
+  // port busy before its handle becomes invalid. Zero: gone at once.
+  std::chrono::milliseconds hang_up_linger{0};
 
  private:
   struct Fault {
@@ -120,6 +126,7 @@ class SimRas : public platform::Ras {
   Connection new_connection(const std::string& entry_name, std::uint32_t state,
                             const std::string& user, const std::string& password);
   Connection* find(platform::RasHandle handle);
+  void remove_taken_down();  // connections whose linger has passed
   std::vector<Entry>::iterator find_entry(const std::string& name);
 
   SimIpHelper& adapters_;

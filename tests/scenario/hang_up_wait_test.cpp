@@ -1,0 +1,52 @@
+// The client's hang-ups against a RAS that takes its time to let a connection go: the entry
+// name of a new dial is the one just hung up, so a dial that did not wait would meet 633.
+#include "redial_fixture.h"
+
+namespace qvx::testing {
+namespace {
+
+class HangUpWaitScenario : public RedialTest {
+ protected:
+  void SetUp() override {
+    RedialTest::SetUp();
+    f1().relay_mode = 1;
+    os.ras.hang_up_linger = std::chrono::milliseconds(300);
+  }
+  std::string last_dialled() { return os.ras.calls_of(Call::Dial).back().name; }
+};
+
+TEST_F(HangUpWaitScenario, HangUpThenConnectAtOnceDialsTheSameEntry) {
+  connect();
+  const std::string entry = last_dialled();
+  hang_up();
+  EXPECT_TRUE(idle());
+  EXPECT_TRUE(os.ras.connection_list().empty()) << "the hang-up thread waited";
+  connect();
+  EXPECT_EQ(last_dialled(), entry);
+  EXPECT_TRUE(connected());
+  EXPECT_TRUE(boxes().empty());
+}
+
+// A link the monitor finds down that RAS still lists: the drop's clean-up hangs it up, and the
+// redial, ten virtual seconds but only moments later, finds the port free.
+TEST_F(HangUpWaitScenario, ARedialAfterADropSucceeds) {
+  connect();
+  const std::string entry = last_dialled();
+  os.ras.fail_next(Call::ConnectStatus, 6, 2);
+  ui->advance(5000 + 6000);
+  ASSERT_TRUE(f2().redial.pending());
+  run_try();
+  EXPECT_EQ(last_dialled(), entry);
+  EXPECT_TRUE(connected());
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_EQ(os.ras.connection_list().size(), 1u);
+}
+
+TEST_F(HangUpWaitScenario, TheExitsTeardownLeavesNoConnectionBehind) {
+  connect();
+  f1().FormClose();
+  EXPECT_TRUE(os.ras.connection_list().empty());
+}
+
+}  // namespace
+}  // namespace qvx::testing
