@@ -23,6 +23,7 @@ TEST_F(HangUpWaitScenario, HangUpThenConnectAtOnceDialsTheSameEntry) {
   EXPECT_TRUE(os.ras.connection_list().empty()) << "the hang-up thread waited";
   connect();
   EXPECT_EQ(last_dialled(), entry);
+  EXPECT_EQ(os.ras.calls_of(Call::Dial).back().result, 0u);
   EXPECT_TRUE(connected());
   EXPECT_TRUE(boxes().empty());
 }
@@ -30,6 +31,8 @@ TEST_F(HangUpWaitScenario, HangUpThenConnectAtOnceDialsTheSameEntry) {
 // A link the monitor finds down that RAS still lists: the drop's clean-up hangs it up, and the
 // redial, ten virtual seconds but only moments later, finds the port free.
 TEST_F(HangUpWaitScenario, ARedialAfterADropSucceeds) {
+  // Longer than the countdown's ticks take in real time.
+  os.ras.hang_up_linger = std::chrono::milliseconds(2000);
   connect();
   const std::string entry = last_dialled();
   os.ras.fail_next(Call::ConnectStatus, 6, 2);
@@ -37,7 +40,9 @@ TEST_F(HangUpWaitScenario, ARedialAfterADropSucceeds) {
   ASSERT_TRUE(f2().redial.pending());
   run_try();
   EXPECT_EQ(last_dialled(), entry);
-  EXPECT_TRUE(connected());
+  EXPECT_EQ(os.ras.calls_of(Call::Dial).back().result, 0u);
+  EXPECT_FALSE(f2().redial.pending());
+  EXPECT_EQ(pane(), "连接状态： 已连接");
   EXPECT_TRUE(boxes().empty());
   EXPECT_EQ(os.ras.connection_list().size(), 1u);
 }
