@@ -14,7 +14,7 @@ constexpr unsigned kBalloonMs = 10000;
 
 // RAS error codes (Routing and Remote Access Error Codes, learn.microsoft.com): 646 restricted
 // logon hours, 647 account disabled, 648 password expired, 649 no dial-in permission, 691
-// authentication failure, 709 changing the password failed.
+// authentication failure, 708 account expired, 709 changing the password failed.
 bool credential_error(int ras_error) {
   switch (ras_error) {
     case 646:
@@ -22,6 +22,7 @@ bool credential_error(int ras_error) {
     case 648:
     case 649:
     case 691:
+    case 708:
     case 709:
       return true;
     default:

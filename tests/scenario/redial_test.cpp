@@ -74,15 +74,25 @@ TEST_F(RedialTest, ThreeFailedTriesEndInTheDropBoxAndNothingAfter) {
 
 TEST_F(RedialTest, ACredentialErrorStopsTheRedialWithItsOwnMessage) {
   f1().relay_mode = 1;
-  connect();
-  os.ras.fail_next(Call::Dial, 691, 5);
-  drop_and_detect();
-  run_try();
-  EXPECT_EQ(boxes(), std::vector<std::string>{"该账号正在被使用！"});
-  EXPECT_TRUE(idle());
-  ui->advance(60000);
-  EXPECT_EQ(dials(), 2u);
-  EXPECT_EQ(boxes().size(), 1u);
+  const struct {
+    std::uint32_t error;
+    const char* box;
+  } cases[] = {{691, "该账号正在被使用！"}, {708, "错误编号：708，请尝试重新连接，或者联系我们"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    ui->clear_boxes();
+    connect();
+    const std::size_t before = dials();
+    os.ras.fail_next(Call::Dial, c.error, 5);
+    drop_and_detect();
+    run_try();
+    EXPECT_EQ(boxes(), std::vector<std::string>{c.box});
+    EXPECT_TRUE(idle());
+    ui->advance(60000);
+    EXPECT_EQ(dials(), before + 1);
+    EXPECT_EQ(boxes().size(), 1u);
+    os.ras.clear_failures();
+  }
 }
 
 TEST_F(RedialTest, HangUpLogOffExitOrTurningTheOptionOffCallsAPendingRedialOff) {
