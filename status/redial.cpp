@@ -36,6 +36,9 @@ Redial::Redial(Application& app) : Countdown(app.ui, "RedialCountdown", 1000), a
 
 bool Redial::begin_after_drop() {
   if (app.Form1->auto_redial != 1) return false;
+  // The try's dial takes what is left of the connection down first, off the GUI thread, since
+  // a hang-up waits for RAS to let the connection go.
+  app.Form1->ras_connection = 0;
   tries_ = 0;
   wait(kIntervalSeconds);
   return true;
@@ -51,17 +54,14 @@ void Redial::power(widgets::PowerEvent event) {
   connected_at_suspend_ = false;
   TForm1& f1 = *app.Form1;
   if (f1.auto_redial != 1 || !connected()) return;
-  // The tunnel does not outlive a sleep: take down what is left of it and dial afresh.
+  // The tunnel does not outlive a sleep: the try's dial takes what is left of it down (off the
+  // GUI thread) and dials afresh.
   TForm2& f2 = *app.Form2;
   f2.Timer3.set_enabled(false);
   f2.stop_link_monitor();
   // Asking for the state first lets the dialer forget a handle that went with the sleep, which
   // it could not hang up.
   f1.dialer.connect_status(f1.ras_connection);
-  try {
-    f1.dialer.clean_up();
-  } catch (const error_message&) {
-  }
   f1.ras_connection = 0;
   tries_ = 0;
   wait(kSettleSeconds);

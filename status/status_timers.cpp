@@ -92,6 +92,7 @@ void TForm2::SecondLookTimer() {
     return;
   }
   Timer3.set_enabled(false);
+  if (redial.begin_after_drop()) return;
   try {
     f1.dialer.clean_up();
   } catch (const error_message&) {
@@ -99,7 +100,6 @@ void TForm2::SecondLookTimer() {
   // The box's outcome is the idle state: while it is open, nothing may hang up the dead
   // connection or end the program under this handler.
   f1.ras_connection = 0;
-  if (redial.begin_after_drop()) return;
   f1.N4.set_enabled(false);
   f1.N1.set_enabled(false);
   suiButton2.set_enabled(false);

@@ -28,15 +28,18 @@ TEST_F(HangUpWaitScenario, HangUpThenConnectAtOnceDialsTheSameEntry) {
   EXPECT_TRUE(boxes().empty());
 }
 
-// A link the monitor finds down that RAS still lists: the drop's clean-up hangs it up, and the
-// redial, ten virtual seconds but only moments later, finds the port free.
+// A link the monitor finds down that RAS still lists: the redial's dial hangs it up on its own
+// thread, waits for RAS to let it go, and finds the port free; the windows never wait.
 TEST_F(HangUpWaitScenario, ARedialAfterADropSucceeds) {
   // Longer than the countdown's ticks take in real time.
   os.ras.hang_up_linger = std::chrono::milliseconds(2000);
   connect();
   const std::string entry = last_dialled();
   os.ras.fail_next(Call::ConnectStatus, 6, 2);
+  const auto start = std::chrono::steady_clock::now();
   ui->advance(5000 + 6000);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000))
+      << "the GUI thread waited for RAS";
   ASSERT_TRUE(f2().redial.pending());
   run_try();
   EXPECT_EQ(last_dialled(), entry);
