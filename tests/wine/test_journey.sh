@@ -103,7 +103,7 @@ sleep 1
 qvx_click_in "$settings" 60 57
 sleep 0.5
 qvx_screenshot settings-window
-qvx_click_in "$settings" 68 248
+qvx_click_in "$settings" 68 278
 qvx_poll 20 "the autostart value" bash -c \
   "wine reg query 'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run' /v quovixnet 2>/dev/null | grep -qi quovix.exe"
 
