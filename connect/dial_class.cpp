@@ -1,7 +1,9 @@
 #include "connect/dial_class.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace qvx {
 
@@ -27,6 +29,22 @@ void copy_cut(char (&dest)[N], const std::string& src) {
   const std::size_t n = std::min(std::strlen(src.c_str()), N - 1);
   std::memcpy(dest, src.data(), n);
   dest[n] = '\0';
+}
+
+constexpr auto kTakeDownLimit = std::chrono::seconds(3);
+constexpr auto kTakeDownPoll = std::chrono::milliseconds(50);
+
+// RasHangUp (learn.microsoft.com): the connection's state machine goes on after the call
+// returns, and until RasGetConnectStatus answers ERROR_INVALID_HANDLE for the handle the port
+// may still be busy; dialling again or exiting before that can leave it inconsistent. Polled
+// and bounded: a connection that does not go in time is left to RAS.
+void wait_until_taken_down(platform::Ras& ras, platform::RasHandle handle) {
+  const auto deadline = std::chrono::steady_clock::now() + kTakeDownLimit;
+  std::uint32_t state = 0;
+  while (ras.connect_status(handle, state) != platform::kRasInvalidHandle &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(kTakeDownPoll);
+  }
 }
 
 }  // namespace
@@ -72,7 +90,7 @@ int Dial_class::dial(const std::string& address, const std::string& user,
     // listed goes away only when that very handle is hung up (a second hang-up of one the
     // clean-up found is refused harmlessly).
     const auto release_handle = [this, handle] {
-      if (handle != 0) ras_.hang_up(handle);
+      if (handle != 0 && ras_.hang_up(handle) == 0) wait_until_taken_down(ras_, handle);
     };
     // Takes down the new entry and anything of ours still listed; its own failure wins.
     try {
@@ -94,6 +112,7 @@ int Dial_class::hang_up(platform::RasHandle& handle_ref) {
   if (const std::uint32_t r = ras_.hang_up(handle_ref)) {
     throw error_message{4, static_cast<int>(r)};
   }
+  wait_until_taken_down(ras_, handle_ref);
   handle_ref = 0;
   connection = 0;
   delete_brand_entries(list_entries());
@@ -139,6 +158,7 @@ void Dial_class::hang_up_brand_connections() {
     const std::uint32_t r = ras_.hang_up(c.handle);
     if (c.handle == connection) connection = 0;
     if (r != 0) throw error_message{4, static_cast<int>(r)};
+    wait_until_taken_down(ras_, c.handle);
     delete_entry(c.entry_name);
   }
 }

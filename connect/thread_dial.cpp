@@ -4,6 +4,7 @@
 
 #include "connect/auto_select.h"
 #include "connect/cping.h"
+#include "connect/thread_hangup.h"
 #include "shell/application.h"
 #include "shell/crt_random.h"
 #include "shell/unit1.h"
@@ -70,6 +71,11 @@ void Thread_dial::Execute() {
     }
   } catch (const error_message& e) {
     f1.last_dial_error = e.ras_error;
+    if (redial_try_) {
+      bool taken = false;
+      Synchronize([&] { taken = f2.redial.try_failed(e.ras_error); });
+      if (taken) return;
+    }
     switch (e.ras_error) {
       case 691:
         Synchronize([this] { show_account_in_use(); });
@@ -109,11 +115,11 @@ void Thread_dial::Abandon() {
   return_to_idle();
 }
 
-// While the window shows a hang-up under way, that hang-up waits for this thread and ends in
-// the idle state itself; until then the button stays disabled, so no dial starts beside it.
+// A running hang-up waits for this thread and ends in the idle state itself; until then the
+// button stays disabled, so no dial starts beside it. (A redial's try also shows 挂断 on a
+// disabled button, so the window's look cannot tell.)
 void Thread_dial::return_to_idle() {
-  const widgets::Button& button = app.Form2->suiButton2;
-  if (!button.enabled() && button.caption() == "挂断") return;
+  if (app.is_running(app.hangup_thread)) return;
   app.Form2->set_idle("连接状态： 未连接");
 }
 
@@ -147,7 +153,11 @@ void Thread_dial::show_connected() {
   text += f1.days_left.size() == 1 ? "\n友情提示：为了避免帐号过期给您的使用造成不便,"
                                      "\n请您在闲暇时使用最方便的支付方式进行冲值。"
                                    : "\n祝您上网愉快，有任何疑问请联系客服。";
-  f1.RzTrayIcon1.show_balloon("亲爱的 " + f1.account + "：", text, kBalloonMs);
+  if (redial_try_) {
+    f2.redial.try_succeeded();
+  } else {
+    f1.RzTrayIcon1.show_balloon("亲爱的 " + f1.account + "：", text, kBalloonMs);
+  }
   if (f1.minimize_on_connect == 1) f2.hide();
 }
 

@@ -7,8 +7,10 @@ namespace qvx {
 
 class Thread_dial : public Worker {
  public:
-  Thread_dial(Application& app, LoginCredentials credentials)
-      : Worker(app), credentials_(std::move(credentials)) {}
+  // A redial's try reports its outcome to the status window's redial instead of the usual
+  // messages, except for a credential error.
+  Thread_dial(Application& app, LoginCredentials credentials, bool redial_try = false)
+      : Worker(app), credentials_(std::move(credentials)), redial_try_(redial_try) {}
 
   bool blocks_session_end() const override { return true; }
 
@@ -30,6 +32,7 @@ class Thread_dial : public Worker {
 
   // 退出 may empty the account box while this thread dials.
   const LoginCredentials credentials_;
+  const bool redial_try_;
 };
 
 }  // namespace qvx

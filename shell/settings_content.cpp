@@ -91,6 +91,10 @@ void UserSettingsReader::read_options(ClientRecord& record) {
   }
 }
 
+void UserSettingsReader::read_redial(ClientRecord& record) {
+  read_number(record.auto_redial);
+}
+
 std::string user_settings_content(const ClientRecord& record) {
   // A text the file cannot carry is stored empty rather than losing the options after it: a
   // pasted "~" would cut off every later line, a line break would shift them.
@@ -108,6 +112,7 @@ std::string user_settings_content(const ClientRecord& record) {
                     record.relay_mode, record.minimize_on_connect, record.no_exit_prompt}) {
     put(std::to_string(value));
   }
+  put(std::to_string(record.auto_redial));
   return plain;
 }
 

@@ -12,7 +12,7 @@ struct ClientRecord;
 // content keeps the values the members had for the rest.
 void read_site_config_content(const std::string& plain, ClientRecord& record);
 
-// The thirteen lines of user.ini, read in three steps so that the login window can set its
+// The lines of user.ini, read in steps so that the login window can set its
 // boxes between them. Once the content runs out or a number line holds no number, reading
 // stops and every later member keeps its value.
 class UserSettingsReader {
@@ -21,6 +21,8 @@ class UserSettingsReader {
   void read_account(ClientRecord& record);   // lines 1 and 2
   void read_password(ClientRecord& record);  // lines 3 and 4
   void read_options(ClientRecord& record);   // lines 5 to 13
+  // Line 14, which older versions neither write nor read.
+  void read_redial(ClientRecord& record);
 
  private:
   void read_number(int& member);
@@ -32,7 +34,7 @@ class UserSettingsReader {
   bool reading_ = true;
 };
 
-// The thirteen lines as they are saved.
+// The fourteen lines as they are saved; the first thirteen are what older versions read.
 std::string user_settings_content(const ClientRecord& record);
 
 }  // namespace qvx

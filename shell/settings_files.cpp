@@ -46,6 +46,7 @@ void TForm1::load_user_settings() {
   }
 
   lines.read_options(*this);
+  lines.read_redial(*this);
   os.files.replace(path, scramble_to_file_bytes(plain, os.clock));
 }
 

@@ -102,6 +102,7 @@ void TForm1::FormClose() {
   };
   // The connection is about to go: no second look at it may follow.
   step([this] { app.Form2->stop_link_monitor(); });
+  step([this] { app.Form2->redial.cancel("连接状态： 未连接"); });
   step([this] {
     try {
       dialer.clean_up();

@@ -1,6 +1,7 @@
 #include "shell/unit1.h"
 
 #include "shell/application.h"
+#include "status/unit2.h"
 
 namespace qvx {
 
@@ -74,6 +75,7 @@ void TForm1::wire_events() {
   on_close = [this] { FormClose(); };
   on_query_end_session = [this] { return FormQueryEndSession(); };
   on_end_session = [this] { end_session(); };
+  on_power = [this](widgets::PowerEvent event) { app.Form2->redial.power(event); };
   on_message = [this](unsigned message, std::uintptr_t wparam, std::intptr_t lparam) {
     if (message == WM_LOGIN_PROGRESS) {
       on_login_progress(static_cast<int>(wparam), static_cast<int>(lparam));

@@ -92,6 +92,7 @@ void TForm2::SecondLookTimer() {
     return;
   }
   Timer3.set_enabled(false);
+  if (redial.begin_after_drop()) return;
   try {
     f1.dialer.clean_up();
   } catch (const error_message&) {

@@ -80,7 +80,8 @@ TForm2::TForm2(Application& app)
       N3(suiMainMenu1, "N3", "客服"),
       N4(suiMainMenu1, "N4", "导航"),
       N5(suiMainMenu1, "N5", "留言"),
-      N6(suiMainMenu1, "N6", "帮助") {
+      N6(suiMainMenu1, "N6", "帮助"),
+      redial(app) {
   Label1.set_caption("您的账号：");
   Label3.set_caption("用户级别：");
   Label5.set_caption("Quovix积分：");
@@ -144,26 +145,14 @@ bool TForm2::account_valid() {
 }
 
 void TForm2::suiButton2Click() {
+  // While a redial counts down the button reads 挂断 and the connection is already gone:
+  // the click only calls the redial off, whatever the account's state.
+  if (redial.cancel("连接状态： 未连接")) return;
   if (!account_valid()) return;
   TForm1& f1 = *app.Form1;
   const std::string pane = RzStatusPane1.caption();
   if (suiButton2.caption() == kConnect) {
-    suiButton2.set_enabled(false);
-    suiComboBox1.set_enabled(false);
-    f1.N5.set_enabled(false);
-    suiComboBox2.set_enabled(false);
-    suiComboBox3.set_enabled(false);
-    RzStatusPane1.set_caption("连接状态： 正在连接");
-    RzStatusPane1.set_blinking(true);
-    // A worker that has ended is gone; only a running one is asked to stop.
-    if (app.is_running(app.dial_thread)) app.dial_thread->Terminate();
-    app.dial_thread = nullptr;
-    try {
-      app.dial_thread = app.launch<Thread_dial>(LoginCredentials{f1.account, f1.user_password});
-    } catch (const std::exception& e) {
-      set_idle(pane.c_str());
-      app.report_failure(e.what());
-    }
+    start_dial(false);
   } else if (suiButton2.caption() == kHangUp) {
     const bool clock = Timer3.enabled(), monitor = Timer4.enabled();
     const bool second_look = SecondLook.enabled();
@@ -188,6 +177,28 @@ void TForm2::suiButton2Click() {
       RzStatusPane1.set_caption(pane);
       app.report_failure(e.what());
     }
+  }
+}
+
+void TForm2::start_dial(bool redial_try) {
+  TForm1& f1 = *app.Form1;
+  const std::string pane = redial_try ? std::string("连接状态： 已断开") : RzStatusPane1.caption();
+  suiButton2.set_enabled(false);
+  suiComboBox1.set_enabled(false);
+  f1.N5.set_enabled(false);
+  suiComboBox2.set_enabled(false);
+  suiComboBox3.set_enabled(false);
+  RzStatusPane1.set_caption("连接状态： 正在连接");
+  RzStatusPane1.set_blinking(true);
+  // A worker that has ended is gone; only a running one is asked to stop.
+  if (app.is_running(app.dial_thread)) app.dial_thread->Terminate();
+  app.dial_thread = nullptr;
+  try {
+    app.dial_thread =
+        app.launch<Thread_dial>(LoginCredentials{f1.account, f1.user_password}, redial_try);
+  } catch (const std::exception& e) {
+    set_idle(pane.c_str());
+    app.report_failure(e.what());
   }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "status/redial.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
 #include "widgets/menu.h"
@@ -29,6 +30,8 @@ class TForm2 : public widgets::Form {
   void Label23MouseLeave();
   void Label23Click();
   bool account_valid();  // the expiry check, with its log line and message when expired
+  // The connecting state and a new dial thread; a redial's try reports to redial.
+  void start_dial(bool redial_try);
 
   // Timers (status/status_timers.cpp).
   void Timer1Timer();
@@ -73,6 +76,7 @@ class TForm2 : public widgets::Form {
   widgets::Timer SecondLook;
   widgets::Menu suiMainMenu1;
   widgets::MenuItem z1, N1, N2, N3, N4, N5, N6;
+  Redial redial;
 
  private:
   void wire_events();

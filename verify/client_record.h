@@ -42,6 +42,7 @@ struct ClientRecord {
   int network_mode = 0;
   int relay_mode = 0;
   int minimize_on_connect = 0;
+  int auto_redial = 0;  // the 14th line of user.ini; a 13-line file leaves it off
   std::string client_version = "2430";
   std::string min_version;
   std::string latest_version;

@@ -9,6 +9,7 @@
 namespace qvx::widgets {
 
 enum class TitleButton { SystemMenu, Minimize, Close };
+enum class PowerEvent { Suspend, Resume };
 
 struct FormStyle {
   bool minimize_box = true;
@@ -42,6 +43,11 @@ class Form : public Control {
   std::function<void(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)> on_message;
   void title_button(TitleButton b) {
     if (on_title_button) on_title_button(b);
+  }
+  // The machine goes to sleep or has woken up.
+  std::function<void(PowerEvent)> on_power;
+  void power(PowerEvent e) {
+    if (on_power) on_power(e);
   }
 
  private:

@@ -4,6 +4,7 @@
 
 #include "shell/application.h"
 #include "shell/unit1.h"
+#include "status/unit2.h"
 
 namespace qvx {
 
@@ -14,22 +15,24 @@ const char kAutostartCaption[] = "开机自动启动";
 const char kAutostartRefused[] = "开机自动启动（设置失败）";
 
 TForm5::TForm5(Application& app)
-    : widgets::Form("Form5", "设置", 231, 257, {false, true, true}),
+    : widgets::Form("Form5", "设置", 231, 287, {false, true, true}),
       app(app),
-      suiGroupBox1(this, "suiGroupBox1", {12, 10, 207, 185}),
+      suiGroupBox1(this, "suiGroupBox1", {12, 10, 207, 215}),
       suiCheckBox1(&suiGroupBox1, "suiCheckBox1", {20, 24, 170, 20}),
       suiCheckBox2(&suiGroupBox1, "suiCheckBox2", {20, 54, 170, 20}),
       suiCheckBox3(&suiGroupBox1, "suiCheckBox3", {20, 84, 170, 20}),
       suiCheckBox4(&suiGroupBox1, "suiCheckBox4", {20, 114, 170, 20}),
       suiCheckBox5(&suiGroupBox1, "suiCheckBox5", {20, 144, 170, 20}),
-      suiButton1(this, "suiButton1", {30, 212, 70, 27}),
-      suiButton2(this, "suiButton2", {131, 212, 70, 27}) {
+      suiCheckBox6(&suiGroupBox1, "suiCheckBox6", {20, 174, 170, 20}),
+      suiButton1(this, "suiButton1", {30, 242, 70, 27}),
+      suiButton2(this, "suiButton2", {131, 242, 70, 27}) {
   suiGroupBox1.set_caption("设置选项 ");
   suiCheckBox1.set_caption(kAutostartCaption);
   suiCheckBox2.set_caption("登录后自动连接");
   suiCheckBox3.set_caption("连接成功后最小化");
   suiCheckBox4.set_caption("记录连接信息");
   suiCheckBox5.set_caption("退出时是否提示");
+  suiCheckBox6.set_caption("断线自动重连");
   suiButton1.set_caption("确定");
   suiButton2.set_caption("取消");
   on_show = [this] { FormShow(); };
@@ -53,6 +56,7 @@ void TForm5::FormShow() {
   suiCheckBox3.set_checked(r.minimize_on_connect == 1);
   suiCheckBox4.set_checked(r.remember_choices == 1);
   suiCheckBox5.set_checked(r.no_exit_prompt == 0);
+  suiCheckBox6.set_checked(r.auto_redial == 1);
 }
 
 void TForm5::suiButton1Click() {
@@ -62,6 +66,9 @@ void TForm5::suiButton1Click() {
   r.minimize_on_connect = suiCheckBox3.checked() ? 1 : 0;
   r.remember_choices = suiCheckBox4.checked() ? 1 : 0;
   r.no_exit_prompt = suiCheckBox5.checked() ? 0 : 1;
+  r.auto_redial = suiCheckBox6.checked() ? 1 : 0;
+  // Turned off while a redial counts down: the drop stands.
+  if (r.auto_redial != 1) app.Form2->redial.cancel("连接状态： 已断开");
   // A refused autostart stays in view, unticked and saying so, rather than seeming done.
   if (!stored) {
     suiCheckBox1.set_checked(false);

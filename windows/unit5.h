@@ -1,4 +1,4 @@
-// The settings window: five options, the autostart one in the Task Scheduler (in the Run key
+// The settings window: six options, the autostart one in the Task Scheduler (in the Run key
 // before Vista).
 #pragma once
 #include "widgets/controls.h"
@@ -27,6 +27,7 @@ class TForm5 : public widgets::Form {
   Application& app;
   widgets::GroupBox suiGroupBox1;
   widgets::CheckBox suiCheckBox1, suiCheckBox2, suiCheckBox3, suiCheckBox4, suiCheckBox5;
+  widgets::CheckBox suiCheckBox6;  // 断线自动重连
   widgets::Button suiButton1, suiButton2;
 };
 

@@ -13,6 +13,7 @@ using platform::RasHandle;
 namespace {
 constexpr std::uint32_t kInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
 constexpr std::uint32_t kInvalidName = 123;      // ERROR_INVALID_NAME
+constexpr std::uint32_t kPortNotAvailable = 633;  // ERROR_PORT_NOT_AVAILABLE
 
 // "RasSetEntryPropertiesA function (ras.h)", learn.microsoft.com: the caller must provide
 // dwSize, szLocalPhoneNumber, szDeviceName, szDeviceType, dwFramingProtocol, dwfOptions and
@@ -47,7 +48,19 @@ std::uint32_t SimRas::record(CallRecord r) {
   return r.result;
 }
 
+// RasHangUp (learn.microsoft.com): the call returns before the connection is fully closed;
+// until then it is still enumerated, RasGetConnectStatus still answers for its handle, and its
+// port cannot be dialled again. Once it is closed the handle is invalid.
+void SimRas::remove_taken_down() {
+  const auto now = std::chrono::steady_clock::now();
+  connections_.erase(
+      std::remove_if(connections_.begin(), connections_.end(),
+                     [&](const Connection& c) { return c.gone_at && *c.gone_at <= now; }),
+      connections_.end());
+}
+
 SimRas::Connection* SimRas::find(RasHandle handle) {
+  remove_taken_down();
   for (auto& c : connections_) {
     if (c.handle == handle) return &c;
   }
@@ -114,6 +127,10 @@ std::uint32_t SimRas::dial(const std::string& entry_name, const std::string& use
   r.name = entry_name;
   r.user = user;
   r.password = password;
+  remove_taken_down();
+  const bool port_busy =
+      std::any_of(connections_.begin(), connections_.end(),
+                  [&](const Connection& c) { return c.gone_at && c.entry_name == entry_name; });
   if (auto code = take_fault(Call::Dial, entry_name)) {
     // Like RAS, a failed dial still hands out a handle to a half-made connection that
     // stays until it is hung up.
@@ -124,6 +141,8 @@ std::uint32_t SimRas::dial(const std::string& entry_name, const std::string& use
     handle = r.handle = c.handle;
   } else if (find_entry(entry_name) == phone_book_.end()) {
     r.result = platform::kRasEntryNotFound;
+  } else if (port_busy) {
+    r.result = kPortNotAvailable;
   } else {
     // The entry was read when the dial began; the line may take its time to come up.
     dial_waiting_ = hold_dials_;
@@ -183,7 +202,13 @@ std::uint32_t SimRas::hang_up(RasHandle handle) {
     r.result = *code;
   } else if (Connection* c = find(handle)) {
     if (c->adapter_index != 0) adapters_.remove_adapter(c->adapter_index);
-    connections_.erase(connections_.begin() + (c - connections_.data()));
+    c->adapter_index = 0;
+    if (hang_up_linger.count() > 0) {
+      c->state = platform::kRasDisconnected;
+      if (!c->gone_at) c->gone_at = std::chrono::steady_clock::now() + hang_up_linger;
+    } else {
+      connections_.erase(connections_.begin() + (c - connections_.data()));
+    }
   } else {
     r.result = platform::kRasInvalidHandle;
   }
@@ -197,6 +222,7 @@ std::uint32_t SimRas::connections(std::vector<platform::RasConnection>& out) {
   if (auto code = take_fault(Call::Connections, "")) {
     r.result = *code;
   } else {
+    remove_taken_down();
     for (const auto& c : connections_) {
       if (c.listed) out.push_back({c.handle, c.entry_name});
     }
@@ -357,13 +383,19 @@ std::optional<SimRas::Entry> SimRas::entry(const std::string& name) const {
 
 std::vector<SimRas::Connection> SimRas::connection_list() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return connections_;
+  const auto now = std::chrono::steady_clock::now();
+  std::vector<Connection> out;
+  for (const auto& c : connections_) {
+    if (!c.gone_at || *c.gone_at > now) out.push_back(c);
+  }
+  return out;
 }
 
 std::optional<SimRas::Connection> SimRas::connection(RasHandle handle) const {
   std::lock_guard<std::mutex> lock(mutex_);
+  const auto now = std::chrono::steady_clock::now();
   for (const auto& c : connections_) {
-    if (c.handle == handle) return c;
+    if (c.handle == handle && (!c.gone_at || *c.gone_at > now)) return c;
   }
   return std::nullopt;
 }

@@ -4,6 +4,7 @@
 // with any code, add entries and connections "of another program", make a connection vanish and
 // read every call made.
 #pragma once
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -59,6 +60,8 @@ class SimRas : public platform::Ras {
     std::uint32_t adapter_index = 0;  // 0: no tunnel adapter (half-made or foreign)
     std::string user, password;
     bool listed = true;  // reported by connections()
+    // Hung up and still being taken down (see hang_up_linger) until this moment.
+    std::optional<std::chrono::steady_clock::time_point> gone_at;
   };
 
   explicit SimRas(SimIpHelper& adapters) : adapters_(adapters) {}
@@ -113,6 +116,9 @@ class SimRas : public platform::Ras {
   std::string tunnel_gateway = "10.8.0.1";  // also the server's end of the link
   std::uint32_t tunnel_metric = 50;         // the tunnel's interface metric (Vista and later)
   int tunnel_address_late_listings = 0;     // adapter listings that show no address yet
+  // How long a hung-up connection stays listed, reads as disconnected and keeps its entry's
+  // port busy before its handle becomes invalid. Zero: gone at once.
+  std::chrono::milliseconds hang_up_linger{0};
 
  private:
   struct Fault {
@@ -129,6 +135,7 @@ class SimRas : public platform::Ras {
                             const std::string& user, const std::string& password);
   Connection* find(platform::RasHandle handle);
   std::uint32_t bring_up_tunnel();
+  void remove_taken_down();  // connections whose linger has passed
   std::vector<Entry>::iterator find_entry(const std::string& name);
 
   SimIpHelper& adapters_;

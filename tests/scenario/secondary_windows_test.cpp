@@ -16,7 +16,7 @@ class SettingsWindowTest : public AppTest {
   TForm5& f5() { return *app->Form5; }
   std::vector<bool> ticks() {
     return {f5().suiCheckBox1.checked(), f5().suiCheckBox2.checked(), f5().suiCheckBox3.checked(),
-            f5().suiCheckBox4.checked(), f5().suiCheckBox5.checked()};
+            f5().suiCheckBox4.checked(), f5().suiCheckBox5.checked(), f5().suiCheckBox6.checked()};
   }
 };
 
@@ -24,26 +24,28 @@ TEST_F(SettingsWindowTest, ShowingLoadsTheStoredStatesWithTheExitBoxInverted) {
   f1().auto_connect = 1;
   f1().remember_choices = 1;
   f1().no_exit_prompt = 1;
+  f1().auto_redial = 1;
   os.registry.set_value(kRunKey, "quovixnet", std::string("C:\\x.exe"));
   f1().N3.click();
   EXPECT_TRUE(f5().visible());
-  EXPECT_EQ(ticks(), (std::vector<bool>{true, true, false, true, false}));
+  EXPECT_EQ(ticks(), (std::vector<bool>{true, true, false, true, false, true}));
 }
 
 TEST_F(SettingsWindowTest, CancelStoresNothingAndTheNextOpeningShowsStoredStates) {
   f5().show();
-  EXPECT_EQ(ticks(), (std::vector<bool>{false, false, false, false, true}));
+  EXPECT_EQ(ticks(), (std::vector<bool>{false, false, false, false, true, false}));
   for (auto* box : {&f5().suiCheckBox1, &f5().suiCheckBox2, &f5().suiCheckBox3, &f5().suiCheckBox4,
-                    &f5().suiCheckBox5}) {
+                    &f5().suiCheckBox5, &f5().suiCheckBox6}) {
     box->toggle();
   }
   f5().suiButton2.click();
   EXPECT_FALSE(f5().visible());
   EXPECT_EQ(f1().auto_connect, 0);
   EXPECT_EQ(f1().no_exit_prompt, 0);
+  EXPECT_EQ(f1().auto_redial, 0);
   EXPECT_FALSE(os.registry.has_value(kRunKey, "quovixnet"));
   f5().show();
-  EXPECT_EQ(ticks(), (std::vector<bool>{false, false, false, false, true}));
+  EXPECT_EQ(ticks(), (std::vector<bool>{false, false, false, false, true, false}));
 }
 
 TEST_F(SettingsWindowTest, OkStoresTheMembersAndTheProgramPathAsAutostart) {
@@ -51,8 +53,10 @@ TEST_F(SettingsWindowTest, OkStoresTheMembersAndTheProgramPathAsAutostart) {
   f5().suiCheckBox1.toggle();
   f5().suiCheckBox3.toggle();
   f5().suiCheckBox5.toggle();
+  f5().suiCheckBox6.toggle();
   f5().suiButton1.click();
   EXPECT_FALSE(f5().visible());
+  EXPECT_EQ(f1().auto_redial, 1);
   EXPECT_EQ(f1().minimize_on_connect, 1);
   EXPECT_EQ(f1().auto_connect, 0);
   EXPECT_EQ(f1().no_exit_prompt, 1);

@@ -26,7 +26,7 @@ class SettingsFilesTest : public AppTest {
   }
 };
 
-TEST_F(SettingsFilesTest, AllThirteenMembersSurviveARestart) {
+TEST_F(SettingsFilesTest, AllFourteenMembersSurviveARestart) {
   ASSERT_TRUE(start());
   f1().Edit1.type_text("user_7");
   f1().Edit2.type_text("pw9");
@@ -40,8 +40,9 @@ TEST_F(SettingsFilesTest, AllThirteenMembersSurviveARestart) {
   f1().relay_mode = 1;
   f1().minimize_on_connect = 1;
   f1().no_exit_prompt = 1;
+  f1().auto_redial = 1;
   exit_client();
-  EXPECT_EQ(plain(kUserIni), "1\nuser_7\n1\npw9\n1\n-4\n1\n3\n2\n1\n1\n1\n1\n");
+  EXPECT_EQ(plain(kUserIni), "1\nuser_7\n1\npw9\n1\n-4\n1\n3\n2\n1\n1\n1\n1\n1\n");
   const std::string disk = os.files.get(kUserIni).value();
   EXPECT_EQ(disk.find("user_7"), std::string::npos) << "plain text on disk";
 
@@ -60,6 +61,7 @@ TEST_F(SettingsFilesTest, AllThirteenMembersSurviveARestart) {
   EXPECT_EQ(f1().no_exit_prompt, 1);
   EXPECT_EQ(f1().auto_connect, 1);
   EXPECT_EQ(f1().remember_choices, 1);
+  EXPECT_EQ(f1().auto_redial, 1);
   EXPECT_TRUE(boxes().empty());
 }
 
@@ -160,7 +162,7 @@ TEST_F(SettingsFilesTest, GarbageSettingsFilesGiveDefaultsAndNoCrash) {
   EXPECT_EQ(f1().app_title, "Quovix加速2.43");
   EXPECT_EQ(f1().verify_server, 1);
   exit_client();
-  EXPECT_EQ(plain(kUserIni), "0\n\n0\n\n0\n0\n0\n1\n0\n0\n0\n0\n0\n");
+  EXPECT_EQ(plain(kUserIni), "0\n\n0\n\n0\n0\n0\n1\n0\n0\n0\n0\n0\n0\n");
 }
 
 TEST_F(SettingsFilesTest, ReadOnlyDirectoryLosesTheSaveButKeepsTheOldFile) {
@@ -178,7 +180,7 @@ TEST_F(SettingsFilesTest, TextTheFormCannotCarryDoesNotCostTheOtherLines) {
   f1().Edit1.paste("a~b");
   f1().no_exit_prompt = 1;
   exit_client();
-  EXPECT_EQ(plain(kUserIni), "1\n\n0\n\n0\n0\n0\n1\n0\n0\n0\n0\n1\n");
+  EXPECT_EQ(plain(kUserIni), "1\n\n0\n\n0\n0\n0\n1\n0\n0\n0\n0\n1\n0\n");
 }
 
 // A writer killed at any moment leaves either the old or the new complete scrambled file.

@@ -106,7 +106,7 @@ sleep 1
 qvx_click_in "$settings" 60 57
 sleep 0.5
 qvx_screenshot settings-window
-qvx_click_in "$settings" 68 248
+qvx_click_in "$settings" 68 278
 # Wine reports Windows 7: a logon task of the Task Scheduler (kept by Wine as a file), no Run value.
 qvx_poll 20 "the autostart task" test -f "$(qvx_unix_path 'C:\windows\system32\tasks\Quovix加速')"
 ! wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v quovixnet >/dev/null 2>&1 ||

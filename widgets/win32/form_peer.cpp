@@ -185,6 +185,15 @@ bool FormPeer::handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       // https://learn.microsoft.com/en-us/windows/win32/shutdown/wm-endsession
       if (wp && main_) form_.end_session();
       return true;
+    case WM_POWERBROADCAST:
+      // PBT_APMRESUMEAUTOMATIC comes with every wake-up, PBT_APMRESUMESUSPEND after it when a
+      // user is at the machine (WM_POWERBROADCAST, learn.microsoft.com); both count as resume.
+      if (main_ && wp == PBT_APMSUSPEND) form_.power(PowerEvent::Suspend);
+      if (main_ && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND)) {
+        form_.power(PowerEvent::Resume);
+      }
+      result = TRUE;
+      return true;
     default:
       break;
   }
