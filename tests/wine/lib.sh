@@ -99,6 +99,13 @@ qvx_record_pid() { echo "$1 $(qvx_start_time "$1")" >>"$QVX_RUN_RECORD"; }
 
 mkdir -p "$QVX_RUNS"
 qvx_sweep
+# Wine tests of other checkouts on this machine use the same demo port: one at a time. (CTest
+# already runs this build's one at a time; the processes a test starts inherit its lock.)
+if [ -n "${QVX_DEMO_PORT:-}" ] && [ -z "${QVX_PORT_LOCKED:-}" ]; then
+  exec {qvx_port_lock}>"${TMPDIR:-/tmp}/qvx-demo-port-$QVX_DEMO_PORT.lock"
+  flock -w 900 "$qvx_port_lock" || qvx_fail "port $QVX_DEMO_PORT stayed taken by another Wine test for 15 min"
+  export QVX_PORT_LOCKED=1
+fi
 qvx_tmp=$(mktemp -d "${TMPDIR:-/tmp}/qvx-$QVX_TEST.XXXXXX")
 QVX_RUN_RECORD=$QVX_RUNS/$$
 echo "$$ $(qvx_start_time $$) $qvx_tmp" >"$QVX_RUN_RECORD"
