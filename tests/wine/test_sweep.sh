@@ -9,7 +9,7 @@ victim() {
   # exec: the pid in $! is the victim's own, not a subshell's around it.
   (
     export QVX_TEST=sweep_victim
-    exec bash -c 'source "$1/tests/wine/lib.sh"; qvx_setup; wineserver -p; sleep 600 & wait $!' _ "$QVX_SOURCE" >/dev/null 2>&1
+    exec bash -c 'source "$1/tests/wine/lib.sh"; qvx_setup; wineserver -p; sleep 600 & qvx_stop_on_exit $!; wait $!' _ "$QVX_SOURCE" >/dev/null 2>&1
   ) &
   victim=$!
 }
@@ -28,8 +28,8 @@ gone() {
 record_of() {
   local i
   for ((i = 0; i < 300; i++)); do
-    # The record is complete once the display server is in it.
-    [ -f "$QVX_RUNS/$1" ] && [ "$(wc -l <"$QVX_RUNS/$1")" -ge 2 ] && pgrep -P "$1" -x sleep >/dev/null && return 0
+    # The record is complete once the display server and the waiting sleep are in it.
+    [ -f "$QVX_RUNS/$1" ] && [ "$(wc -l <"$QVX_RUNS/$1")" -ge 3 ] && pgrep -P "$1" -x sleep >/dev/null && return 0
     sleep 0.2
   done
   qvx_fail "the victim test never got going"
@@ -44,6 +44,8 @@ record_of "$live"
 record_of "$killed"
 read -r _ _ killed_tmp <"$QVX_RUNS/$killed"
 read -r xvfb _ < <(sed -n 2p "$QVX_RUNS/$killed")
+# What a test starts besides its display holds the port lock too: the sweep must stop it.
+read -r waiter _ < <(sed -n 3p "$QVX_RUNS/$killed")
 [ -d "$killed_tmp/prefix" ] || qvx_fail "the victim has no prefix"
 kill -0 "$xvfb" || qvx_fail "the victim's display server is not running"
 # The wineservers serving a prefix: they carry it in their environment.
@@ -61,6 +63,7 @@ wait "$killed" 2>/dev/null || true
 qvx_sweep
 
 gone running "$xvfb" || qvx_fail "the killed test's display server still runs"
+gone running "$waiter" || qvx_fail "a process the killed test started still runs"
 gone has_server "$killed_tmp/prefix" || qvx_fail "the killed test's wineserver still runs"
 [ -e "$killed_tmp" ] && qvx_fail "the killed test's prefix is still there"
 [ -e "$QVX_RUNS/$killed" ] && qvx_fail "the killed test's record is still there"
