@@ -408,6 +408,24 @@ qvx_click() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; }
 # Click at coordinates relative to a window's top-left corner.
 qvx_click_in() { xdotool mousemove --sync --window "$1" "$2" "$3" click "${4:-1}"; }
 
+# Starts the demo service with the given scenario, stopped on exit, and waits until it answers.
+qvx_start_demo_service() {
+  local service=$QVX_NATIVE_BUILD/tools/demo_service/demo_service
+  [ -x "$service" ] || qvx_fail "no demo service at $service"
+  "$service" --port "$QVX_DEMO_PORT" --scenario "$1" >"$qvx_tmp/service.out" 2>&1 &
+  qvx_stop_on_exit $!
+  qvx_poll 10 "demo service" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
+}
+
+# Installs the program into C:\Quovix with the given test-double DLLs and the route files, and
+# has Wine load the doubles instead of its own RAS and IP Helper.
+qvx_install_with_doubles() {
+  local f routes=()
+  for f in "$QVX_SOURCE"/route/*.dat; do routes+=("$f=route/$(basename "$f")"); done
+  qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$@" "${routes[@]}"
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n;iphlpapi=n"
+}
+
 # Types the demo service's account into the login window once it shows, and logs in.
 qvx_log_in_as_demo() {
   local login

@@ -10,7 +10,6 @@ source "$(dirname "$0")/lib.sh"
 # shellcheck source=tests/wine/iphlp_double.sh
 source "$(dirname "$0")/iphlp_double.sh"
 : "${QVX_NATIVE_BUILD:?QVX_NATIVE_BUILD must name the native build directory}"
-service=$QVX_NATIVE_BUILD/tools/demo_service/demo_service
 ras=$QVX_BUILD/tools/ras_double/rasapi32.dll
 profile=${QVX_RELAY_PROFILE:-vista}
 # The tunnel as each Windows brings it up: its interface, gateway, default route (next hop,
@@ -24,17 +23,11 @@ else
   tun=23 tun_gw=0.0.0.0 tun_hop=0.0.0.0 tun_type=3 tun_metric=50 if_metric=50
   lan_metric=25 range_metric=51 lowered=150 shown_gw=10.8.0.2 other=24
 fi
-[ -x "$service" ] || qvx_fail "no demo service at $service"
 [ -f "$ras" ] && [ -f "$iphlp" ] || qvx_fail "test doubles not built"
 qvx_setup
 
-"$service" --port "$QVX_DEMO_PORT" --scenario notice=0,tips=0 >"$qvx_tmp/service.out" 2>&1 &
-qvx_stop_on_exit $!
-qvx_poll 10 "demo service" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
-routes=()
-for f in "$QVX_SOURCE"/route/*.dat; do routes+=("$f=route/$(basename "$f")"); done
-qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$ras" "$iphlp" "${routes[@]}"
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n;iphlpapi=n"
+qvx_start_demo_service notice=0,tips=0
+qvx_install_with_doubles "$ras" "$iphlp"
 log=qvxl.log
 runlog() { qvx_gbk "$QVX_PROGRAM_UNIX/$log" | tr -d '\r' | sed 's/^\[[^]]*\]  //'; }
 count() { runlog | grep -cE -- "$1" || true; }

@@ -5,20 +5,13 @@
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
 : "${QVX_NATIVE_BUILD:?QVX_NATIVE_BUILD must name the native build directory}"
-service=$QVX_NATIVE_BUILD/tools/demo_service/demo_service
 ras=$QVX_BUILD/tools/ras_double/rasapi32.dll
 iphlp=$QVX_BUILD/tools/iphlp_double/iphlpapi.dll
-[ -x "$service" ] || qvx_fail "no demo service at $service"
 [ -f "$ras" ] && [ -f "$iphlp" ] || qvx_fail "test doubles not built"
 qvx_setup
 
-"$service" --port "$QVX_DEMO_PORT" --scenario notice=0,tips=0 >"$qvx_tmp/service.out" 2>&1 &
-qvx_stop_on_exit $!
-qvx_poll 10 "demo service" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
-routes=()
-for f in "$QVX_SOURCE"/route/*.dat; do routes+=("$f=route/$(basename "$f")"); done
-qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$ras" "$iphlp" "${routes[@]}"
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n;iphlpapi=n"
+qvx_start_demo_service notice=0,tips=0
+qvx_install_with_doubles "$ras" "$iphlp"
 log=qvxl.log
 runlog() { qvx_gbk "$QVX_PROGRAM_UNIX/$log" | tr -d '\r' | sed 's/^\[[^]]*\]  //'; }
 count() { runlog | grep -cE -- "$1" || true; }
