@@ -1,6 +1,6 @@
 #include "widgets/headless/headless_ui.h"
 
-#include <future>
+#include <exception>
 #include <stdexcept>
 
 #include "widgets/form.h"
@@ -53,29 +53,26 @@ void HeadlessUi::synchronize(const std::function<void()>& fn) {
     fn();
     return;
   }
-  auto done = std::make_shared<std::promise<void>>();
-  std::future<void> finished = done->get_future();
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (shut_down_) return;
-    tasks_.push_back([&fn, done] {
-      try {
-        fn();
-        done->set_value();
-      } catch (...) {
-        done->set_exception(std::current_exception());
-      }
-    });
-  }
-  cv_.notify_all();
-  // Wait for the GUI thread, or for shutdown, which drops the task unrun.
+  auto done = std::make_shared<bool>(false);
+  auto error = std::make_shared<std::exception_ptr>();
   std::unique_lock<std::mutex> lock(mutex_);
-  cv_.wait(lock, [&] {
-    return shut_down_ || finished.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  if (shut_down_) return;
+  tasks_.push_back([this, &fn, done, error] {
+    try {
+      fn();
+    } catch (...) {
+      *error = std::current_exception();  // it belongs to the waiting worker
+    }
+    // Marked under the lock, so a worker between its check and its wait cannot miss it.
+    std::lock_guard<std::mutex> relock(mutex_);
+    *done = true;
   });
-  const bool ran = finished.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  cv_.notify_all();
+  // Shutdown drops the task unrun, so fn is never touched after this returns.
+  cv_.wait(lock, [&] { return *done || shut_down_; });
+  const bool ran = *done;
   lock.unlock();
-  if (ran) finished.get();  // fn's exception, if any, belongs to the worker
+  if (ran && *error) std::rethrow_exception(*error);
 }
 
 void HeadlessUi::timer_changed(Timer& timer, bool alive) {
