@@ -13,8 +13,10 @@ namespace qvx::testing {
 
 constexpr int kDialFailurePeriod = 10;
 constexpr int kRouteFailurePeriod = 100;
-constexpr std::uint32_t kRouteFailure = 5;  // ERROR_ACCESS_DENIED
-// One cycle writes a few dozen lines; a timer or loop that logs on its own would pass this.
+// ERROR_ACCESS_DENIED, one of the answers of CreateIpForwardEntry and its Set and Delete kin:
+// https://learn.microsoft.com/en-us/windows/win32/api/iphlpapi/nf-iphlpapi-createipforwardentry
+constexpr std::uint32_t kRouteFailure = 5;
+// One cycle writes a few dozen lines; a timer or a loop that logs on its own goes past this.
 constexpr std::uintmax_t kLogBytesPerCycle = 4096;
 
 // Counts the application's worker threads from their start to their end.
@@ -34,7 +36,8 @@ class SoakTest : public ConnectionTest {
     ConnectionTest::SetUp();
     count_workers(*app, live_workers);
     set_route_tables();
-    // The errors the dialer tells apart, and one it does not (ERROR_AUTOMATIC_VPN_FAILED).
+    // The errors the dialer tells apart, and one it does not (800, ERROR_AUTOMATIC_VPN_FAILED,
+    // in "Routing and Remote Access Error Codes", learn.microsoft.com).
     os.ras.fail_every(Call::Dial, kDialFailurePeriod, {691, 711, 633, 619, 651, 678, 769, 800}, 23);
     os.ip_helper.fail_every_write(kRouteFailurePeriod, kRouteFailure);
     log_tail.new_lines();
