@@ -41,6 +41,7 @@ class SoakTest : public ConnectionTest {
     os.ras.fail_every(Call::Dial, kDialFailurePeriod, {691, 711, 633, 619, 651, 678, 769, 800}, 23);
     os.ip_helper.fail_every_write(kRouteFailurePeriod, kRouteFailure);
     log_tail.new_lines();
+    soak::settle_runtime_threads();
     base = handles();
   }
   // Before the members the workers count with go.
@@ -83,7 +84,7 @@ class SoakTest : public ConnectionTest {
     check_log();
     // A joined thread may linger in the task list for a moment.
     soak::Handles now = handles();
-    for (int wait = 0; now.threads != base.threads && wait < 200; ++wait) {
+    for (int wait = 0; now.threads != base.threads && wait < 400; ++wait) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
       now = handles();
     }

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
@@ -73,6 +74,10 @@ int process_threads() {
     ++n;
   }
   return n;
+}
+
+void settle_runtime_threads() {
+  std::thread([] {}).join();
 }
 
 long peak_resident_kib() {

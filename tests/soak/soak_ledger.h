@@ -29,6 +29,9 @@ std::string differences(const Handles& before, const Handles& after);
 std::string describe(const Handles& h);
 
 int process_threads();
+// Starts and joins one thread: a runtime that starts a thread of its own with the process's
+// first one (ThreadSanitizer's) has done so before threads are counted.
+void settle_runtime_threads();
 long peak_resident_kib();  // VmHWM
 // Bytes allocated and not freed, as the allocator counts them (ASan's own under ASan).
 long long live_heap_bytes();
