@@ -30,3 +30,12 @@ if(QVX_BENCHES AND benchmark_FOUND)
   add_test(NAME benchmarks COMMAND benchmarks --benchmark_min_time=0.01)
   set_tests_properties(benchmarks PROPERTIES LABELS bench)
 endif()
+
+# The soak: thousands of cycles under the sanitizers' eyes (label soak; run in the asan pass).
+file(GLOB QVX_SOAK_SOURCES CONFIGURE_DEPENDS tests/soak/*.cpp)
+if(QVX_SOAK_SOURCES)
+  add_executable(soak_tests ${QVX_SOAK_SOURCES})
+  target_link_libraries(soak_tests PRIVATE quovix_sim GTest::gtest)
+  target_include_directories(soak_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  gtest_discover_tests(soak_tests PROPERTIES LABELS soak DISCOVERY_TIMEOUT 60)
+endif()

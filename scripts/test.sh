@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every target and runs every test: unit, scenario and
-# benchmarks natively, the same under AddressSanitizer and UBSan and under ThreadSanitizer, the
+# benchmarks natively, the same under AddressSanitizer and UBSan (with the soak, label soak,
+# which the test presets of the other two passes leave out) and under ThreadSanitizer, the
 # Wine tests of the real program (64-bit on every host, 32-bit where the host runs i386 programs
 # and wine32 is installed), then every fuzzer. Prints a human summary, then as its last line
 # "N passed, M failed, K skipped" summed over every pass it ran (each fuzzer counts as one

@@ -120,6 +120,11 @@ std::vector<std::string> HttpDownloader::fetched() const {
   return fetched_;
 }
 
+std::size_t HttpDownloader::live_downloads() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return active_.size();
+}
+
 void HttpDownloader::clear_fetched() {
   std::lock_guard<std::mutex> lock(mutex_);
   fetched_.clear();

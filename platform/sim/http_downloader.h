@@ -32,6 +32,8 @@ class HttpDownloader : public platform::Downloader {
   // Every URL asked for, as the caller gave it, in order.
   std::vector<std::string> fetched() const;
   void clear_fetched();
+  // Downloads under way.
+  std::size_t live_downloads() const;
 
  private:
   long fail(const std::string& path, long code);

@@ -11,12 +11,17 @@ namespace {
 
 class HostOutputFile : public platform::OutputFile {
  public:
-  explicit HostOutputFile(std::ofstream stream) : stream_(std::move(stream)) {}
+  HostOutputFile(std::ofstream stream, std::shared_ptr<std::atomic<int>> live)
+      : stream_(std::move(stream)), live_(std::move(live)) {
+    ++*live_;
+  }
+  ~HostOutputFile() override { --*live_; }
   void write(const std::string& bytes) override { stream_.write(bytes.data(), bytes.size()); }
   void flush() override { stream_.flush(); }
 
  private:
   std::ofstream stream_;
+  std::shared_ptr<std::atomic<int>> live_;
 };
 
 }  // namespace
@@ -80,7 +85,7 @@ std::unique_ptr<platform::OutputFile> SimFiles::open_output(const std::string& p
   if (!writable(path)) return nullptr;
   std::ofstream out(host_path(path), std::ios::binary | (append ? std::ios::app : std::ios::trunc));
   if (!out) return nullptr;
-  return std::make_unique<HostOutputFile>(std::move(out));
+  return std::make_unique<HostOutputFile>(std::move(out), live_files_);
 }
 
 bool SimFiles::replace(const std::string& path, const std::string& bytes) {

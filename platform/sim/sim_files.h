@@ -1,6 +1,8 @@
 // Files on a simulated Windows drive: "C:\dir\file" lives at root/C/dir/file on the host.
 #pragma once
+#include <atomic>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -29,6 +31,8 @@ class SimFiles : public platform::Files {
   void clear_read_only() { read_only_.clear(); }
   // The next replace throws instead of writing (a fault no result describes).
   void throw_next_replace() { throw_next_replace_ = true; }
+  // Output files handed out and not yet closed.
+  int live_files() const { return *live_files_; }
   // Test helpers working on the host file directly.
   void put(const std::string& windows_path, const std::string& bytes);
   std::optional<std::string> get(const std::string& windows_path) const;
@@ -40,6 +44,8 @@ class SimFiles : public platform::Files {
   std::string program_path_;
   std::set<std::string> read_only_;
   bool throw_next_replace_ = false;
+  // Shared with the files handed out, which may be closed after this machine is gone.
+  std::shared_ptr<std::atomic<int>> live_files_ = std::make_shared<std::atomic<int>>(0);
 };
 
 }  // namespace qvx::sim

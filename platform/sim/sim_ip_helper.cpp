@@ -31,6 +31,13 @@ bool SimIpHelper::take_fault(Op op, std::uint32_t& code) {
   return false;
 }
 
+bool SimIpHelper::take_periodic(std::uint32_t& code) {
+  if (write_period_ <= 0 || ++writes_seen_ % write_period_ != 0) return false;
+  ++injected_;
+  code = write_code_;
+  return true;
+}
+
 bool SimIpHelper::interface_exists(std::uint32_t index) const {
   return std::any_of(adapters_.begin(), adapters_.end(),
                      [index](const auto& a) { return a.index == index; });
@@ -72,7 +79,7 @@ std::uint32_t SimIpHelper::create_forward_entry(const platform::ForwardRow& row)
   created_.push_back(row);
   writes_.push_back({true, row});
   std::uint32_t code = 0;
-  if (take_fault(Op::Create, code)) return code;
+  if (take_fault(Op::Create, code) || take_periodic(code)) return code;
   if ((code = metric_rule(row)) != 0) return code;
   if (std::any_of(routes_.begin(), routes_.end(), [&](const platform::ForwardRow& r) {
         return same_target(r, row) && r.next_hop == row.next_hop;
@@ -88,7 +95,7 @@ std::uint32_t SimIpHelper::set_forward_entry(const platform::ForwardRow& row) {
   set_.push_back(row);
   writes_.push_back({false, row});
   std::uint32_t code = 0;
-  if (take_fault(Op::Set, code)) return code;
+  if (take_fault(Op::Set, code) || take_periodic(code)) return code;
   if ((code = metric_rule(row)) != 0) return code;
   const auto it = find_route(row);
   if (it == routes_.end()) return kNotFound;
@@ -106,7 +113,7 @@ std::uint32_t SimIpHelper::set_forward_entry(const platform::ForwardRow& row) {
 std::uint32_t SimIpHelper::delete_forward_entry(const platform::ForwardRow& row) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::uint32_t code = 0;
-  if (take_fault(Op::Delete, code)) return code;
+  if (take_fault(Op::Delete, code) || take_periodic(code)) return code;
   const auto it = find_route(row);
   if (it == routes_.end()) return kNotFound;
   routes_.erase(it);
@@ -200,6 +207,18 @@ std::vector<platform::ForwardRow> SimIpHelper::routes() const {
 void SimIpHelper::fail_next(Op op, std::uint32_t code, int times, int skip) {
   std::lock_guard<std::mutex> lock(mutex_);
   faults_.push_back({op, code, times, skip});
+}
+
+void SimIpHelper::fail_every_write(int period, std::uint32_t code) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  write_period_ = period;
+  writes_seen_ = 0;
+  write_code_ = code;
+}
+
+int SimIpHelper::injected_failures() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return injected_;
 }
 
 std::vector<SimIpHelper::Write> SimIpHelper::writes() const {

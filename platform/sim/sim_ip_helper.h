@@ -38,6 +38,9 @@ class SimIpHelper : public platform::IpHelper {
   void fail_adapter_list(bool fail) { adapters_fail_ = fail; }
   // The next `times` calls of op answer code, after `skip` calls that work.
   void fail_next(Op op, std::uint32_t code, int times = 1, int skip = 0);
+  // Every period-th route write (create, set or delete) from now on answers code; how many did.
+  void fail_every_write(int period, std::uint32_t code);
+  int injected_failures() const;
   // Rows handed to create and set, whatever the answer.
   std::vector<platform::ForwardRow> created() const;
   std::vector<platform::ForwardRow> set_rows() const;
@@ -62,6 +65,7 @@ class SimIpHelper : public platform::IpHelper {
     int skip;
   };
   bool take_fault(Op op, std::uint32_t& code);
+  bool take_periodic(std::uint32_t& code);
   bool interface_exists(std::uint32_t index) const;
   std::uint32_t metric_rule(const platform::ForwardRow& row) const;
   std::vector<platform::ForwardRow>::iterator find_route(const platform::ForwardRow& row);
@@ -74,6 +78,8 @@ class SimIpHelper : public platform::IpHelper {
   std::map<std::uint32_t, int> hidden_addresses_;
   std::vector<platform::ForwardRow> routes_;
   std::vector<Fault> faults_;
+  int write_period_ = 0, writes_seen_ = 0, injected_ = 0;
+  std::uint32_t write_code_ = 0;
   std::vector<platform::ForwardRow> created_;
   std::vector<platform::ForwardRow> set_;
   std::vector<Write> writes_;

@@ -11,8 +11,8 @@ namespace qvx::sim {
 using platform::RasHandle;
 
 namespace {
-constexpr std::uint32_t kInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
-constexpr std::uint32_t kInvalidName = 123;      // ERROR_INVALID_NAME
+constexpr std::uint32_t kInvalidParameter = 87;   // ERROR_INVALID_PARAMETER
+constexpr std::uint32_t kInvalidName = 123;       // ERROR_INVALID_NAME
 constexpr std::uint32_t kPortNotAvailable = 633;  // ERROR_PORT_NOT_AVAILABLE
 
 // "RasSetEntryPropertiesA function (ras.h)", learn.microsoft.com: the caller must provide
@@ -39,6 +39,11 @@ std::optional<std::uint32_t> SimRas::take_fault(Call call, const std::string& na
     const std::uint32_t code = it->code;
     if (it->times > 0 && --it->times == 0) faults_.erase(it);
     return code;
+  }
+  if (periodic_ && periodic_->call == call && ++periodic_->seen % periodic_->period == 0) {
+    std::uniform_int_distribution<std::size_t> pick(0, periodic_->codes.size() - 1);
+    injected_.push_back(periodic_->codes[pick(periodic_->draw)]);
+    return injected_.back();
   }
   return std::nullopt;
 }
@@ -294,6 +299,16 @@ void SimRas::fail_next(Call call, std::uint32_t code, int times, const std::stri
   faults_.push_back({call, code, times, name});
 }
 
+void SimRas::fail_every(Call call, int period, std::vector<std::uint32_t> codes, unsigned seed) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  periodic_ = Periodic{call, period, 0, std::move(codes), std::mt19937(seed)};
+}
+
+std::vector<std::uint32_t> SimRas::injected() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return injected_;
+}
+
 void SimRas::throw_next(Call call) {
   std::lock_guard<std::mutex> lock(mutex_);
   faults_.push_back({call, 0, 1, "", true});
@@ -315,6 +330,7 @@ bool SimRas::dial_waiting() const {
 void SimRas::clear_failures() {
   std::lock_guard<std::mutex> lock(mutex_);
   faults_.clear();
+  periodic_.reset();
 }
 
 void SimRas::add_entry(const std::string& name, const platform::RasEntry& fields) {
@@ -398,6 +414,19 @@ std::optional<SimRas::Connection> SimRas::connection(RasHandle handle) const {
     if (c.handle == handle && (!c.gone_at || *c.gone_at > now)) return c;
   }
   return std::nullopt;
+}
+
+std::size_t SimRas::live_connections() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto now = std::chrono::steady_clock::now();
+  return static_cast<std::size_t>(
+      std::count_if(connections_.begin(), connections_.end(),
+                    [&](const Connection& c) { return !c.gone_at || *c.gone_at > now; }));
+}
+
+std::size_t SimRas::live_entries() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return phone_book_.size();
 }
 
 }  // namespace qvx::sim

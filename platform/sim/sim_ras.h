@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,10 @@ class SimRas : public platform::Ras {
   // instead of working; with a name, only calls about that entry name count.
   void fail_next(Call call, std::uint32_t code, int times = 1, const std::string& name = "");
   void clear_failures();
+  // Every period-th call of `call` from now on answers one of `codes`, drawn from a generator
+  // seeded with `seed`; injected() lists them in order.
+  void fail_every(Call call, int period, std::vector<std::uint32_t> codes, unsigned seed);
+  std::vector<std::uint32_t> injected() const;
   // The next call of `call` throws instead of answering (a fault no result code describes).
   void throw_next(Call call);
   // Dials wait while held, as a slow line makes RasDial wait; dial_waiting() tells when one does.
@@ -104,6 +109,10 @@ class SimRas : public platform::Ras {
   std::optional<Entry> entry(const std::string& name) const;
   std::vector<Connection> connection_list() const;
   std::optional<Connection> connection(platform::RasHandle handle) const;
+  // Handles this RAS holds for callers: connections not yet closed (a half-made one too), and
+  // phone-book entries.
+  std::size_t live_connections() const;
+  std::size_t live_entries() const;
 
   // What this "Windows" reports and builds; set before the calls.
   std::uint32_t entry_record_size = 2884;
@@ -129,6 +138,14 @@ class SimRas : public platform::Ras {
     bool throws = false;
   };
 
+  struct Periodic {
+    Call call;
+    int period = 0;
+    int seen = 0;
+    std::vector<std::uint32_t> codes;
+    std::mt19937 draw;
+  };
+
   std::optional<std::uint32_t> take_fault(Call call, const std::string& name);
   std::uint32_t record(CallRecord r);
   Connection new_connection(const std::string& entry_name, std::uint32_t state,
@@ -144,6 +161,8 @@ class SimRas : public platform::Ras {
   bool hold_dials_ = false;
   bool dial_waiting_ = false;
   std::vector<Fault> faults_;
+  std::optional<Periodic> periodic_;
+  std::vector<std::uint32_t> injected_;
   std::vector<CallRecord> calls_;
   std::vector<Entry> phone_book_;
   std::vector<Connection> connections_;

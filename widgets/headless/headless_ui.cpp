@@ -165,6 +165,11 @@ bool HeadlessUi::pump_until(const std::function<bool()>& done, unsigned real_tim
   }
 }
 
+std::size_t HeadlessUi::live_timers() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return timers_.size();
+}
+
 void HeadlessUi::answer_next(int answer) {
   std::lock_guard<std::mutex> lock(mutex_);
   answers_.push_back(answer);

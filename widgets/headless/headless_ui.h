@@ -57,6 +57,8 @@ class HeadlessUi : public Ui {
   std::string shutdown_block() const { return shutdown_block_; }
   int shutdown_blocks_set() const { return shutdown_blocks_set_; }
   void set_screen(Size s) { screen_ = s; }
+  // Timers enabled and alive.
+  std::size_t live_timers() const;
 
   // Message boxes: each answer is used once, in order; without one, the first button.
   void answer_next(int answer);
