@@ -66,12 +66,12 @@ class LabelPeer : public Peer {
     if (label_.word_wrap) return;
     const std::wstring text = widen(label_.caption());
     HDC dc = GetDC(hwnd());
-    HGDIOBJ old = SelectObject(dc, ui().look().font(label_.font_bold(), label_.font_underline()));
+    HGDIOBJ old = SelectObject(dc, scaling().font(label_.font_bold(), label_.font_underline()));
     SIZE size{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(hwnd(), dc);
-    const int height = std::max<int>(ui().look().scale(label_.bounds().height), size.cy);
+    const int height = std::max<int>(scaling().scale(label_.bounds().height), size.cy);
     SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
