@@ -43,6 +43,13 @@ foreach(probe IN LISTS QVX_WINE_PROBES)
   target_link_libraries(${name} PRIVATE quovix_win32)
 endforeach()
 
+# Loaded into the program by dpi_probe's window hook, to measure and re-scale its windows from
+# inside; exported undecorated so the probe finds it by name on both architectures.
+add_library(dpi_hook SHARED ${CMAKE_SOURCE_DIR}/tests/wine/dpi_hook/dpi_hook.cpp)
+set_target_properties(dpi_hook PROPERTIES PREFIX "")
+target_link_options(dpi_hook PRIVATE -Wl,--kill-at)
+target_link_libraries(dpi_hook PRIVATE user32 gdi32)
+
 enable_testing()
 
 # Peer tests: the native controls driven by window messages, run under Wine by
