@@ -109,6 +109,9 @@ int Win32Ui::message_box(Form* owner, const std::string& text, const std::string
     auto it = windows_.find(owner);
     if (it != windows_.end()) owner_window = it->second;
   }
+  // A message box is a system dialog: under per-monitor v2 (Windows 10 1703) Windows scales it
+  // to its monitor's DPI and again when it moves ("DPI_AWARENESS_CONTEXT handle",
+  // learn.microsoft.com: automatic DPI scaling of dialogs).
   // Without an owner the box still keeps the user off this thread's windows until answered.
   const UINT style = type | (owner_window || !on_gui_thread() ? 0 : MB_TASKMODAL);
   return MessageBoxW(owner_window, widen(text).c_str(), widen(caption).c_str(), style);
