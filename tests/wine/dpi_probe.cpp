@@ -25,18 +25,18 @@ namespace {
 constexpr WPARAM kReport = 1;
 constexpr WPARAM kChangeDpi = 2;
 
+BOOL CALLBACK add_form(HWND w, LPARAM param) {
+  wchar_t cls[32] = {};
+  GetClassNameW(w, cls, 32);
+  if (IsWindowVisible(w) && lstrcmpW(cls, L"QuovixForm") == 0) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(w);
+  }
+  return TRUE;
+}
+
 std::vector<HWND> forms() {
   std::vector<HWND> found;
-  EnumWindows(
-      [](HWND w, LPARAM param) -> BOOL {
-        wchar_t cls[32] = {};
-        GetClassNameW(w, cls, 32);
-        if (IsWindowVisible(w) && lstrcmpW(cls, L"QuovixForm") == 0) {
-          reinterpret_cast<std::vector<HWND>*>(param)->push_back(w);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumWindows(add_form, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
