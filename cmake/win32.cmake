@@ -78,6 +78,10 @@ foreach(script IN LISTS QVX_WINE_TESTS)
     ENVIRONMENT "QVX_ARCH=${QVX_ARCH};QVX_BUILD=${CMAKE_BINARY_DIR};QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR};QVX_DEMO_PORT=${QVX_DEMO_PORT}"
     RESOURCE_LOCK demo_port FIXTURES_REQUIRED wine_leftovers)
 endforeach()
+# Three starts and logins of the program, at three DPIs.
+if(TEST wine_test_dpi_scaling)
+  set_tests_properties(wine_test_dpi_scaling PROPERTIES TIMEOUT 600)
+endif()
 # After the Wine tests, stops what a test killed at its time-out left behind.
 add_test(NAME wine_sweep COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/sweep.sh)
 set_tests_properties(wine_sweep PROPERTIES LABELS wine FIXTURES_CLEANUP wine_leftovers

@@ -80,8 +80,10 @@ void FormPeer::apply_visible() {
     ShowWindow(hwnd(), SW_HIDE);
     return;
   }
-  // Showing a form that is already shown brings it to the front.
+  // Showing a form that is already shown brings it to the front. The foreground alone does
+  // not raise it everywhere: Wine leaves a per-monitor aware window it shows behind the others.
   ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
+  BringWindowToTop(hwnd());
   SetForegroundWindow(hwnd());
 }
 
