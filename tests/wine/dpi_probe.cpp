@@ -5,8 +5,8 @@
 //                                   the status window (the form with a menu bar) reported, sent
 //                                   WM_DPICHANGED for TO, reported again; exit 1 unless the
 //                                   layout scaled by TO/FROM within a pixel
-//   dpi_probe menu ID               the status window's menu item ID chosen, as a click does,
-//                                   and the form it opens brought to the front
+//   dpi_probe menu ID               the status window's menu item ID chosen, as a click does;
+//                                   exit 1 unless a new form shows
 //   dpi_probe close                 the status window's close box, as a click does
 //   dpi_probe icons EXE             the sizes in EXE's icon resource 1
 #include <windows.h>
@@ -156,8 +156,6 @@ int change(int from, int to, const char* before_path, const char* after_path) {
   return problems.empty() ? 0 : 1;
 }
 
-// A form opened by a message from another process does not get the foreground a click would
-// give it, and may open behind the status window: the probe brings it to the front.
 int menu(int id) {
   HWND status = status_window();
   if (!status) return 2;
@@ -166,8 +164,6 @@ int menu(int id) {
   for (int tries = 0; tries < 100; ++tries) {
     for (HWND w : forms()) {
       if (std::find(shown.begin(), shown.end(), w) != shown.end()) continue;
-      SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-      SetForegroundWindow(w);
       return 0;
     }
     Sleep(100);
