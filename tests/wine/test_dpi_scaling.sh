@@ -71,12 +71,14 @@ for dpi in 144 192 96; do
   sleep 1
   probe menu "$settings_id" || qvx_fail "no status window to open the settings from"
   qvx_wait_window '^设置$' 20 >/dev/null
-  sleep 1
-  qvx_screenshot "status-settings-$dpi"
+  # The report waits until the program answers (the settings window asks the Task Scheduler
+  # first); the screenshot after it shows the window painted.
   probe report "forms-$dpi.txt" >"$qvx_tmp/out" || {
     cat "$qvx_tmp/out" >&2
     qvx_fail "status or settings window at $dpi dpi: clipped text or no report"
   }
+  sleep 1
+  qvx_screenshot "status-settings-$dpi"
   [ "$(grep -c '^window ' "$QVX_PROGRAM_UNIX/forms-$dpi.txt")" -ge 2 ] ||
     qvx_fail "the status and settings windows were not both reported at $dpi dpi"
   qvx_log "$dpi dpi: $(grep -c '^control ' "$QVX_PROGRAM_UNIX/login-$dpi.txt" "$QVX_PROGRAM_UNIX/forms-$dpi.txt" |
