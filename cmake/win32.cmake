@@ -43,6 +43,13 @@ foreach(probe IN LISTS QVX_WINE_PROBES)
   target_link_libraries(${name} PRIVATE quovix_win32)
 endforeach()
 
+# Loaded into the program by dpi_probe's window hook, to measure and re-scale its windows from
+# inside; exported undecorated so the probe finds it by name on both architectures.
+add_library(dpi_hook SHARED ${CMAKE_SOURCE_DIR}/tests/wine/dpi_hook/dpi_hook.cpp)
+set_target_properties(dpi_hook PROPERTIES PREFIX "")
+target_link_options(dpi_hook PRIVATE -Wl,--kill-at)
+target_link_libraries(dpi_hook PRIVATE user32 gdi32)
+
 enable_testing()
 
 # Peer tests: the native controls driven by window messages, run under Wine by
@@ -71,6 +78,10 @@ foreach(script IN LISTS QVX_WINE_TESTS)
     ENVIRONMENT "QVX_ARCH=${QVX_ARCH};QVX_BUILD=${CMAKE_BINARY_DIR};QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR};QVX_DEMO_PORT=${QVX_DEMO_PORT}"
     RESOURCE_LOCK demo_port FIXTURES_REQUIRED wine_leftovers)
 endforeach()
+# Three starts and logins of the program, at three DPIs.
+if(TEST wine_test_dpi_scaling)
+  set_tests_properties(wine_test_dpi_scaling PROPERTIES TIMEOUT 600)
+endif()
 # After the Wine tests, stops what a test killed at its time-out left behind.
 add_test(NAME wine_sweep COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/sweep.sh)
 set_tests_properties(wine_sweep PROPERTIES LABELS wine FIXTURES_CLEANUP wine_leftovers

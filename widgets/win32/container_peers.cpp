@@ -50,7 +50,7 @@ class GroupBoxPeer : public ContainerPeer {
   }
   void apply_font() override {
     if (!frame_) return;
-    HFONT font = ui().look().font(control().font_bold(), control().font_underline());
+    HFONT font = scaling().font(control().font_bold(), control().font_underline());
     SendMessageW(frame_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   void apply_bounds() override {

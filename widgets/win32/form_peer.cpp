@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "widgets/win32/dpi.h"
 #include "widgets/win32/gbk.h"
 #include "widgets/win32/win32_ui.h"
 
@@ -29,14 +30,18 @@ FormPeer::FormPeer(Win32Ui& ui, Form& form, HWND owner)
       placed_(form.bounds()) {
   const DWORD style = frame_style(form.style());
   const DWORD ex_style = WS_EX_CONTROLPARENT | (form.topmost() ? WS_EX_TOPMOST : 0);
+  // Made at the system DPI, where it appears; fit_client() then sizes it for the DPI of the
+  // monitor it landed on.
   RECT frame{0, 0, ui.look().scale(form.bounds().width), ui.look().scale(form.bounds().height)};
   AdjustWindowRectEx(&frame, style, FALSE, ex_style);
   adopt(CreateWindowExW(ex_style, kClassName, widen(form.caption()).c_str(), style,
                         ui.look().scale(form.bounds().left), ui.look().scale(form.bounds().top),
                         frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
                         ui.instance(), nullptr));
+  scale_ = std::make_unique<WindowScale>(window_dpi(hwnd()));
   if (!hwnd()) return;
   if (!form.style().close_box) DeleteMenu(GetSystemMenu(hwnd(), FALSE), SC_CLOSE, MF_BYCOMMAND);
+  apply_icons();
   fit_client();
   if (form.style().centred) centre();
   create_children();
@@ -75,8 +80,10 @@ void FormPeer::apply_visible() {
     ShowWindow(hwnd(), SW_HIDE);
     return;
   }
-  // Showing a form that is already shown brings it to the front.
+  // Showing a form that is already shown brings it to the front. The foreground alone does
+  // not raise it everywhere: Wine leaves a per-monitor aware window it shows behind the others.
   ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
+  BringWindowToTop(hwnd());
   SetForegroundWindow(hwnd());
 }
 
@@ -91,8 +98,8 @@ void FormPeer::centre() {
 }
 
 void FormPeer::fit_client() {
-  const int want_width = ui().look().scale(form_.bounds().width);
-  const int want_height = ui().look().scale(form_.bounds().height);
+  const int want_width = scaling().scale(form_.bounds().width);
+  const int want_height = scaling().scale(form_.bounds().height);
   for (int attempt = 0; attempt < 3; ++attempt) {
     RECT client, frame;
     GetClientRect(hwnd(), &client);
@@ -102,6 +109,34 @@ void FormPeer::fit_client() {
     SetWindowPos(hwnd(), nullptr, 0, 0, frame.right - frame.left + dw,
                  frame.bottom - frame.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+}
+
+void FormPeer::change_dpi(int dpi, const RECT& suggested) {
+  // The old fonts stay alive until every control has been given its new one.
+  const std::unique_ptr<WindowScale> old = std::move(scale_);
+  scale_ = std::make_unique<WindowScale>(dpi);
+  // "WM_DPICHANGED message", learn.microsoft.com: move and size the window to the suggested
+  // rectangle, or it grows or shrinks against everything else on the new monitor.
+  SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // Windows scales the frame, caption and menu bar itself under per-monitor v2; the client
+  // area is ours.
+  relayout_children();
+  // The suggestion scales the whole frame, whose parts round differently: the client area is
+  // made exact again, keeping the suggested top-left corner.
+  fit_client();
+  apply_icons();
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void FormPeer::apply_icons() {
+  // The title bar and Alt+Tab take the icon at this window's DPI, not the class's, made for
+  // the system DPI.
+  const int dpi = scaling().dpi();
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(ui().icon(system_metric(SM_CXSMICON, dpi))));
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(ui().icon(system_metric(SM_CXICON, dpi))));
 }
 
 void FormPeer::apply_bounds() {
@@ -171,6 +206,11 @@ bool FormPeer::handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
     case WM_COMMAND:
       return lp == 0 && HIWORD(wp) == 0 && menu_bar_ && menu_bar_->choose(LOWORD(wp));
+    case WM_DPICHANGED:
+      // The new DPI is in both words of wParam (the same for desktop windows), the suggested
+      // frame behind lParam (WM_DPICHANGED message, learn.microsoft.com).
+      if (lp) change_dpi(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return true;
     case WM_QUERYENDSESSION:
       // Answered at once, the clean-up left for WM_ENDSESSION; no only while the program is
       // in the middle of something, whose reason the system then shows. Windows offers to end

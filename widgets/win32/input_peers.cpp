@@ -121,7 +121,7 @@ class ComboBoxPeer : public Peer {
  public:
   ComboBoxPeer(Win32Ui& ui, ContainerPeer& container, ComboBox& box)
       : Peer(ui, box, &container), box_(box) {
-    extra_height_ = ui.look().scale(kListHeight);
+    extra_height_ = kListHeight;
     create_child(L"COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0);
     apply_items();
   }

@@ -1,40 +1,22 @@
 #include "widgets/win32/look.h"
 
+#include "widgets/dpi_scale.h"
+#include "widgets/win32/dpi.h"
+
 namespace qvx::widgets::win32 {
 
-namespace {
-// 宋体, spelled out so the name does not depend on the compiler's wide character set.
-constexpr wchar_t kSongTi[] = L"\x5B8B\x4F53";
-}  // namespace
-
-Look::Look() {
-  if (HDC screen = GetDC(nullptr)) {
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-  }
-  if (dpi_ <= 0) dpi_ = 96;
-}
+Look::Look() : dpi_(system_dpi()) {}
 
 Look::~Look() {
-  for (HFONT f : fonts_) {
-    if (f) DeleteObject(f);
-  }
   for (auto& entry : brushes_) DeleteObject(entry.second);
 }
 
-RECT Look::scale(const Rect& r) const {
-  return RECT{scale(r.left), scale(r.top), scale(r.left + r.width), scale(r.top + r.height)};
+int Look::scale(int v) const {
+  return scale_px(v, dpi_);
 }
 
-HFONT Look::font(bool bold, bool underline) {
-  HFONT& slot = fonts_[(bold ? 2 : 0) + (underline ? 1 : 0)];
-  if (!slot) {
-    // The GB2312 charset is what makes the font mapper pick a face with Chinese glyphs.
-    slot = CreateFontW(-scale(12), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
-                       GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, kSongTi);
-  }
-  return slot;
+int Look::unscale(int v) const {
+  return unscale_px(v, dpi_);
 }
 
 HBRUSH Look::brush(Color c) {

@@ -1,5 +1,5 @@
-// What every native control is drawn with: the system DPI, the controls' font in its four
-// styles and solid brushes by colour. Created once per UI, on the GUI thread.
+// What every native window shares: the system DPI and solid brushes by colour. Created once per
+// UI, on the GUI thread. Each window's own DPI and fonts are in its WindowScale.
 #pragma once
 #include <windows.h>
 
@@ -17,18 +17,16 @@ class Look {
   Look(const Look&) = delete;
   Look& operator=(const Look&) = delete;
 
+  // The system DPI: where a window first appears and what the work area is measured in.
   int dpi() const { return dpi_; }
   // Layouts are written for 96 dpi.
-  int scale(int v) const { return MulDiv(v, dpi_, 96); }
-  int unscale(int v) const { return MulDiv(v, 96, dpi_); }
-  RECT scale(const Rect& r) const;
+  int scale(int v) const;
+  int unscale(int v) const;
 
-  HFONT font(bool bold, bool underline);
   HBRUSH brush(Color c);
 
  private:
-  int dpi_ = 96;
-  HFONT fonts_[4] = {};
+  int dpi_;
   std::map<std::uint32_t, HBRUSH> brushes_;
 };
 

@@ -45,6 +45,8 @@ bool MenuPeer::choose(UINT id) {
 void MenuPeer::track_popup(HWND owner) {
   POINT at;
   GetCursorPos(&at);
+  // Windows draws the menu at the DPI of the monitor it opens on under per-monitor v2
+  // ("DPI_AWARENESS_CONTEXT handle", learn.microsoft.com: scaling of Win32 menus).
   // Without the foreground the menu would not close when the user clicks elsewhere.
   SetForegroundWindow(owner);
   const UINT id = static_cast<UINT>(TrackPopupMenu(

@@ -42,12 +42,12 @@ Peer* Peer::from(HWND hwnd) {
 
 void Peer::create_child(const wchar_t* window_class, DWORD style, DWORD ex_style,
                         const wchar_t* text) {
-  const RECT r = ui_.look().scale(control_.bounds());
+  const RECT r = scaling().scale(control_.bounds());
   style |= WS_CHILD | (control_.visible() ? WS_VISIBLE : 0);
   const std::wstring caption = text ? std::wstring(text) : widen(control_.caption());
   HWND hwnd = CreateWindowExW(
       ex_style | WS_EX_NOPARENTNOTIFY, window_class, caption.c_str(), style, r.left, r.top,
-      r.right - r.left, r.bottom - r.top + extra_height_, container_->hwnd(),
+      r.right - r.left, r.bottom - r.top + scaling().scale(extra_height_), container_->hwnd(),
       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ui_.next_control_id())), ui_.instance(), this);
   adopt(hwnd);
   apply_font();
@@ -106,6 +106,15 @@ void Peer::changed(Control&, Change what) {
   }
 }
 
+WindowScale& Peer::scaling() const {
+  return container_->scaling();
+}
+
+void Peer::relayout() {
+  apply_bounds();
+  apply_font();
+}
+
 HBRUSH Peer::colour(HDC dc) {
   SetTextColor(dc, to_colorref(control_.font_color()));
   SetBkMode(dc, TRANSPARENT);
@@ -128,14 +137,15 @@ void Peer::apply_caption() {
 void Peer::apply_font() {
   SendMessageW(
       hwnd_, WM_SETFONT,
-      reinterpret_cast<WPARAM>(ui_.look().font(control_.font_bold(), control_.font_underline())),
+      reinterpret_cast<WPARAM>(scaling().font(control_.font_bold(), control_.font_underline())),
       TRUE);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void Peer::apply_bounds() {
-  const RECT r = ui_.look().scale(control_.bounds());
-  MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top + extra_height_, TRUE);
+  const RECT r = scaling().scale(control_.bounds());
+  MoveWindow(hwnd_, r.left, r.top, r.right - r.left,
+             r.bottom - r.top + scaling().scale(extra_height_), TRUE);
 }
 
 void Peer::apply_enabled() {
@@ -178,6 +188,15 @@ Peer* ContainerPeer::find(const Control& control) const {
     }
   }
   return nullptr;
+}
+
+void ContainerPeer::relayout() {
+  Peer::relayout();
+  relayout_children();
+}
+
+void ContainerPeer::relayout_children() {
+  for (const auto& child : children_) child->relayout();
 }
 
 void ContainerPeer::create_children() {

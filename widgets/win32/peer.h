@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "widgets/control.h"
+#include "widgets/win32/window_scale.h"
 
 namespace qvx::widgets::win32 {
 
@@ -32,6 +33,11 @@ class Peer : public ControlPeer {
   virtual void command(WORD /*code*/) {}
   // WM_CTLCOLOR*: the brush behind the control's text, or null for the system's colours.
   virtual HBRUSH colour(HDC dc);
+  // The DPI and fonts of the window this control is shown in.
+  virtual WindowScale& scaling() const;
+  // Places the window and sets its font again from the control's 96-dpi layout, after the
+  // window's DPI changed.
+  virtual void relayout();
 
   // The peer a window belongs to, or null for windows that have none.
   static Peer* from(HWND hwnd);
@@ -59,7 +65,7 @@ class Peer : public ControlPeer {
   void apply_enabled();
   std::wstring window_text() const;
 
-  int extra_height_ = 0;  // a combo box's window includes its drop-down list
+  int extra_height_ = 0;  // at 96 dpi: a combo box's window includes its drop-down list
 
  private:
   static LRESULT CALLBACK subclass_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
@@ -81,6 +87,7 @@ class ContainerPeer : public Peer {
   virtual HBRUSH background();
   // The peer of control among this container's descendants, or null.
   Peer* find(const Control& control) const;
+  void relayout() override;
 
   static void register_class(HINSTANCE instance);
   static constexpr wchar_t kClassName[] = L"QuovixContainer";
@@ -88,6 +95,8 @@ class ContainerPeer : public Peer {
  protected:
   // Builds the peers of the control's children in order, which is also the tab order.
   void create_children();
+  // The children's windows and fonts again, after the DPI changed.
+  void relayout_children();
   // Messages every container handles; true when handled.
   bool container_message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 

@@ -61,17 +61,26 @@ class LabelPeer : public Peer {
   }
 
  private:
-  // A label that does not wrap is as wide as its text, so no caption is ever clipped.
+  // A label that does not wrap is as wide as its text, so no caption is ever clipped. One that
+  // wraps keeps its width and grows down until its last line shows: a face with taller lines
+  // than 宋体 (a substitute where 宋体 is missing) needs more height than the layout gives.
   void fit() {
-    if (label_.word_wrap) return;
     const std::wstring text = widen(label_.caption());
+    const RECT design = scaling().scale(label_.bounds());
     HDC dc = GetDC(hwnd());
-    HGDIOBJ old = SelectObject(dc, ui().look().font(label_.font_bold(), label_.font_underline()));
+    HGDIOBJ old = SelectObject(dc, scaling().font(label_.font_bold(), label_.font_underline()));
     SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    if (label_.word_wrap) {
+      RECT need{0, 0, design.right - design.left, 0};
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+      size = SIZE{design.right - design.left, need.bottom};
+    } else {
+      GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    }
     SelectObject(dc, old);
     ReleaseDC(hwnd(), dc);
-    const int height = std::max<int>(ui().look().scale(label_.bounds().height), size.cy);
+    const int height = std::max<int>(design.bottom - design.top, size.cy);
     SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }

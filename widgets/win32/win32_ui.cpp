@@ -8,6 +8,7 @@
 
 #include "widgets/form.h"
 #include "widgets/timer.h"
+#include "widgets/win32/dpi.h"
 #include "widgets/win32/form_peer.h"
 #include "widgets/win32/gbk.h"
 #include "widgets/win32/shutdown_block.h"
@@ -28,13 +29,8 @@ Win32Ui::Win32Ui() : instance_(GetModuleHandleW(nullptr)), gui_thread_(GetCurren
   InitCommonControlsEx(&controls);
   ole_ = SUCCEEDED(OleInitialize(nullptr));  // the browser pane is an OLE control
   look_ = std::make_unique<Look>();
-  for (int small = 0; small < 2; ++small) {
-    const int size = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
-    icons_[small] = static_cast<HICON>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, size, size, 0));
-    if (!icons_[small]) icons_[small] = LoadIconW(nullptr, IDI_APPLICATION);
-  }
-  FormPeer::register_class(instance_, icons_[0], icons_[1]);
+  FormPeer::register_class(instance_, icon(GetSystemMetrics(SM_CXICON)),
+                           icon(GetSystemMetrics(SM_CXSMICON)));
   ContainerPeer::register_class(instance_);
 
   WNDCLASSEXW wc{};
@@ -52,11 +48,18 @@ Win32Ui::~Win32Ui() {
   shutdown();
   for (auto& entry : timers_) KillTimer(hidden_, entry.first);
   DestroyWindow(hidden_);
+  // The class still names two of them, so they go only after its last window.
+  for (auto& entry : icons_) DestroyIcon(entry.second);
+  if (tray_icon_) DestroyIcon(tray_icon_);
   if (ole_) OleUninitialize();
 }
 
-HICON Win32Ui::icon(bool small_size) const {
-  return icons_[small_size ? 1 : 0];
+HICON Win32Ui::icon(int size) {
+  HICON& slot = icons_[size];
+  if (!slot) slot = load_icon(instance_, kIconResource, size);
+  // A system icon is shared and never destroyed: stand in for it with a copy.
+  if (!slot) slot = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
+  return slot;
 }
 
 void Win32Ui::attach(Form& form) {
@@ -75,7 +78,12 @@ void Win32Ui::attach_menu_bar(Form& form, Menu& menu) {
 }
 
 void Win32Ui::attach_tray_icon(Form& owner, TrayIcon& icon) {
-  if (FormPeer* peer = peer_of(owner)) peer->set_tray_icon(icon, icons_[1], kTrayMenuIds);
+  FormPeer* peer = peer_of(owner);
+  if (!peer) return;
+  // The small icon by LoadIconMetric, as the notification area asks (see load_tray_icon).
+  if (!tray_icon_) tray_icon_ = load_tray_icon(instance_, kIconResource);
+  peer->set_tray_icon(icon, tray_icon_ ? tray_icon_ : this->icon(GetSystemMetrics(SM_CXSMICON)),
+                      kTrayMenuIds);
 }
 
 FormPeer* Win32Ui::peer_of(const Form& form) const {
@@ -101,6 +109,9 @@ int Win32Ui::message_box(Form* owner, const std::string& text, const std::string
     auto it = windows_.find(owner);
     if (it != windows_.end()) owner_window = it->second;
   }
+  // A message box is a system dialog: under per-monitor v2 (Windows 10 1703) Windows scales it
+  // to its monitor's DPI and again when it moves ("DPI_AWARENESS_CONTEXT handle",
+  // learn.microsoft.com: automatic DPI scaling of dialogs).
   // Without an owner the box still keeps the user off this thread's windows until answered.
   const UINT style = type | (owner_window || !on_gui_thread() ? 0 : MB_TASKMODAL);
   return MessageBoxW(owner_window, widen(text).c_str(), widen(caption).c_str(), style);

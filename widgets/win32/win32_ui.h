@@ -61,7 +61,8 @@ class Win32Ui : public Ui {
 
   Look& look() { return *look_; }
   HINSTANCE instance() const { return instance_; }
-  HICON icon(bool small_size) const;
+  // The program's icon at a size in pixels, loaded once and kept for the UI's life.
+  HICON icon(int size);
   UINT next_control_id() { return next_id_++; }
   bool on_gui_thread() const { return GetCurrentThreadId() == gui_thread_; }
 
@@ -75,7 +76,8 @@ class Win32Ui : public Ui {
   bool ole_ = false;
   std::unique_ptr<Look> look_;
   HWND hidden_ = nullptr;
-  HICON icons_[2] = {};
+  std::map<int, HICON> icons_;
+  HICON tray_icon_ = nullptr;
   UINT next_id_ = 100;  // clear of IDOK and IDCANCEL, which dialog keys send
 
   // In the order attached: the main window first, and destroyed last.
