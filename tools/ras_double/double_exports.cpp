@@ -368,15 +368,4 @@ DWORD WINAPI RasGetProjectionInfoA(HANDLE connection, DWORD projection, LPVOID i
   return c.finish(0);
 }
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(instance, path, MAX_PATH);
-    std::string dir(path);
-    dir.erase(dir.find_last_of("\\/") + 1);
-    ras_double::set_module_dir(dir);
-  }
-  return TRUE;
-}
-
 }  // extern "C"

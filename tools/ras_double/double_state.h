@@ -1,7 +1,7 @@
 // The test double's world: phone book, connections and pending faults, kept in a text file
 // beside the DLL so the test can seed and read it, plus the call log and the control file.
 //
-// State file lines (text fields escaped, see escape()):
+// State file lines (text fields escaped, see double_common::escape()):
 //   next_handle N | overcount N | fail FUNCTION CODE COUNT | profile xp | projection IP SERVER
 //   entry NAME key=value...     | conn HANDLE NAME state=N rx=N tx=N phone=TEXT
 // Control file lines, applied and removed at the next call:
@@ -14,6 +14,9 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tools/double_common/call_line.h"
+#include "tools/double_common/lock.h"
 
 namespace ras_double {
 
@@ -55,32 +58,24 @@ struct State {
   void grow_entries();
 };
 
-std::string escape(const std::string& text);
-std::string unescape(const std::string& text);
-
 // One call of an exported function: holds the lock, loads the state and applies the control
 // file; finish() logs the line with the result and saves the state.
-class Call {
+class Call : public double_common::CallLine {
  public:
   explicit Call(const char* function);
-  ~Call();
   Call(const Call&) = delete;
   Call& operator=(const Call&) = delete;
 
-  void arg(const char* key, std::uint32_t value);
-  void hex(const char* key, std::uint32_t value);
-  void text(const char* key, const char* value);  // null logs as "null"
-  void pointer(const char* key, const void* p);   // "null" or "set"
   std::uint32_t finish(std::uint32_t result);
 
+ private:
+  double_common::Lock lock_;
+
+ public:
   State state;
   const std::string function;
-
- private:
-  std::string line_;
 };
 
 std::uint32_t entry_record_size();  // what the size query reports
-void set_module_dir(const std::string& dir);
 
 }  // namespace ras_double
