@@ -212,9 +212,10 @@ void apply_control(State& s) {
   }
 }
 
-// The RAS double's state: the handle of a connection of the client's brand, or 0. The RAS double
-// always writes its next_handle line; a file that exists without it is caught while being replaced,
-// so it is read again.
+// The RAS double's state: the handle of a connection of the client's brand that is up or
+// half-made (not one being taken down after its hang-up), or 0. The RAS double always writes
+// its next_handle line; a file that exists without it is caught while being replaced, so it
+// is read again.
 std::uint32_t brand_connection(std::uint32_t known) {
   const std::string file = double_common::path("ras_double_state.txt");
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -226,7 +227,8 @@ std::uint32_t brand_connection(std::uint32_t known) {
     }
     for (const auto& line : lines) {
       const auto w = split(line, ' ');
-      if (w.size() > 2 && w[0] == "conn" && w[2].compare(0, kBrand.size(), kBrand) == 0) {
+      if (w.size() > 2 && w[0] == "conn" && w[2].compare(0, kBrand.size(), kBrand) == 0 &&
+          line.find(" gone=") == std::string::npos) {
         return number(w[1]);
       }
     }

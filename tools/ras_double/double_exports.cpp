@@ -21,6 +21,7 @@ constexpr DWORD kBufferTooSmall = 603;
 constexpr DWORD kInvalidBuffer = 610;
 constexpr DWORD kEntryNotFound = 623;
 constexpr DWORD kInvalidSize = 632;
+constexpr DWORD kPortNotAvailable = 633;
 constexpr DWORD kConnected = 0x2000, kDisconnected = 0x2001;
 
 template <std::size_t N>
@@ -182,6 +183,8 @@ DWORD WINAPI RasDialA(LPVOID extensions, LPCSTR phonebook, RasDialParams* params
   if (!fault) {
     const auto* e = c.state.find_entry(name);
     if (!e) return c.finish(kEntryNotFound);
+    // The port of a connection still being taken down is not free yet (see RasHangUpA).
+    if (c.state.taking_down(name)) return c.finish(kPortNotAvailable);
     const auto phone = e->fields.find("phone");
     if (phone != e->fields.end()) conn.phone = phone->second;
   }
@@ -194,16 +197,25 @@ DWORD WINAPI RasDialA(LPVOID extensions, LPCSTR phonebook, RasDialParams* params
   return c.finish(fault ? *fault : 0);
 }
 
+// "RasHangUpA function (ras.h)", learn.microsoft.com: the call returns before the connection
+// is fully closed; its state machine goes on, and until RasGetConnectStatus answers
+// ERROR_INVALID_HANDLE for the handle the port is not free. Meanwhile the connection is still
+// listed and reads as disconnected, and a dial on its entry fails with 633; after the linger
+// the handle is invalid. A second hang-up of it succeeds and does not restart the clock.
 DWORD WINAPI RasHangUpA(HANDLE connection) {
   Call c("RasHangUpA");
   c.arg("handle", handle_value(connection));
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
   auto& list = c.state.connections;
   for (auto it = list.begin(); it != list.end(); ++it) {
-    if (it->handle == handle_value(connection)) {
+    if (it->handle != handle_value(connection)) continue;
+    if (c.state.linger_ms == 0) {
       list.erase(it);
-      return c.finish(0);
+    } else if (!it->gone_at) {
+      it->state = kDisconnected;
+      it->gone_at = GetTickCount64() + c.state.linger_ms;
     }
+    return c.finish(0);
   }
   return c.finish(kInvalidHandle);
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
@@ -35,6 +36,8 @@ State load() {
       s.xp_like = w[1] == "xp";
     } else if (w[0] == "grow" && w.size() > 1) {
       s.grow = number(w[1]);
+    } else if (w[0] == "linger" && w.size() > 1) {
+      s.linger_ms = number(w[1]);
     } else if (w[0] == "projection" && w.size() > 2) {
       s.projection_ip = w[1];
       s.projection_server = w[2];
@@ -51,6 +54,7 @@ State load() {
       c.rx = number(kv["rx"]);
       c.tx = number(kv["tx"]);
       c.phone = kv["phone"];
+      c.gone_at = std::strtoull(kv["gone"].c_str(), nullptr, 10);
       s.connections.push_back(c);
     }
   }
@@ -63,6 +67,7 @@ std::string state_text(const State& s) {
   if (s.overcount) out << "overcount " << s.overcount << "\n";
   if (s.xp_like) out << "profile xp\n";
   if (s.grow) out << "grow " << s.grow << "\n";
+  if (s.linger_ms) out << "linger " << s.linger_ms << "\n";
   out << "projection " << s.projection_ip << " " << s.projection_server << "\n";
   for (const auto& f : s.faults)
     out << "fail " << f.function << " " << f.code << " " << f.count << "\n";
@@ -74,6 +79,7 @@ std::string state_text(const State& s) {
   for (const auto& c : s.connections) {
     out << "conn " << c.handle << " " << escape(c.name) << " state=" << c.state << " rx=" << c.rx
         << " tx=" << c.tx << " phone=" << escape(c.phone);
+    if (c.gone_at) out << " gone=" << c.gone_at;
     out << "\n";
   }
   return out.str();
@@ -96,6 +102,8 @@ void apply_control(State& s) {
       s.overcount = number(w[1]);
     } else if (w[0] == "grow" && w.size() > 1) {
       s.grow = number(w[1]);
+    } else if (w[0] == "linger" && w.size() > 1) {
+      s.linger_ms = number(w[1]);
     } else if (w[0] == "projection" && w.size() > 2) {
       s.projection_ip = w[1];
       s.projection_server = w[2];
@@ -104,6 +112,18 @@ void apply_control(State& s) {
 }
 
 }  // namespace
+
+void State::remove_taken_down(std::uint64_t now) {
+  connections.erase(
+      std::remove_if(connections.begin(), connections.end(),
+                     [now](const Connection& c) { return c.gone_at && c.gone_at <= now; }),
+      connections.end());
+}
+
+bool State::taking_down(const std::string& entry) const {
+  return std::any_of(connections.begin(), connections.end(),
+                     [&](const Connection& c) { return c.gone_at && c.name == entry; });
+}
 
 void State::grow_connections() {
   if (grow == 0) return;
@@ -147,6 +167,7 @@ std::optional<std::uint32_t> State::take_fault(const std::string& f) {
 Call::Call(const char* f) : CallLine(f), function(f) {
   state = load();
   apply_control(state);
+  state.remove_taken_down(GetTickCount64());
 }
 
 // The state is written aside and moved into place: the IP Helper double reads it too.

@@ -3,11 +3,14 @@
 //
 // State file lines (text fields escaped, see double_common::escape()):
 //   next_handle N | overcount N | fail FUNCTION CODE COUNT | profile xp | projection IP SERVER
-//   entry NAME key=value...     | conn HANDLE NAME state=N rx=N tx=N phone=TEXT
+//   linger MS | entry NAME key=value... | conn HANDLE NAME state=N rx=N tx=N phone=TEXT [gone=T]
+//   (gone=T: hung up, taken down when GetTickCount64 reaches T)
 // Control file lines, applied and removed at the next call:
 //   fail FUNCTION CODE [COUNT] | drop all | drop HANDLE | overcount N | projection IP SERVER
 //   grow N   (the next N listings that answer 603 gain one more item of another program, as
 //            a line coming up or an entry written between two calls does)
+//   linger MS  (how long a hung-up connection is still being taken down; 0, the default: gone
+//            at once)
 #pragma once
 #include <cstdint>
 #include <map>
@@ -31,6 +34,7 @@ struct Connection {
   std::uint32_t state = 0x2000;
   std::uint32_t rx = 0, tx = 0;
   std::string phone;
+  std::uint64_t gone_at = 0;  // hung up: taken down at this GetTickCount64; 0 while it is not
 };
 
 struct Fault {
@@ -44,6 +48,7 @@ struct State {
   std::uint32_t overcount = 0;  // extra records a finished listing claims, to test readers
   bool xp_like = false;         // "profile xp": Windows XP's lenient rules, not Vista's
   std::uint32_t grow = 0;       // listings still to grow after answering 603
+  std::uint32_t linger_ms = 0;  // how long a hung-up connection takes to go
   // The PPP IP projection of every connection that is up: this machine's end and the server's.
   std::string projection_ip = "10.8.0.2", projection_server = "10.8.0.1";
   std::vector<Entry> entries;
@@ -53,13 +58,18 @@ struct State {
   Entry* find_entry(const std::string& name);
   Connection* find_connection(std::uint32_t handle);
   std::optional<std::uint32_t> take_fault(const std::string& function);
+  // A hung-up connection whose take-down is over is gone; one still being taken down keeps
+  // its entry's port busy.
+  void remove_taken_down(std::uint64_t now);
+  bool taking_down(const std::string& entry) const;
   // After a 603: one more connection or entry of another program, while grow lasts.
   void grow_connections();
   void grow_entries();
 };
 
-// One call of an exported function: holds the lock, loads the state and applies the control
-// file; finish() logs the line with the result and saves the state.
+// One call of an exported function: holds the lock, loads the state, applies the control
+// file and lets connections whose take-down is over go; finish() logs the line with the
+// result and saves the state.
 class Call : public double_common::CallLine {
  public:
   explicit Call(const char* function);
