@@ -68,7 +68,7 @@ log_has "RasEnumEntriesA reserved=null pbk=null buf=set cb=1064 dwSize=532 out_c
 SET="RasSetEntryPropertiesA pbk=null entry=${G}4711 cb=2952 devinfo=null devsize=0 dwSize=2952 devname=PPPoE devtype=vpn dialmode=1 encryption=3 framing=1 options=0x390D0210 options2=111 phone=10.0.0.5 protocols=4 size=2952 strategy=1 stray=0 type=2 -> 0"
 log_has "RasGetEntryPropertiesA pbk=null entry=null buf=null devinfo=null devsize=null cb=0 out_size=2952 -> 603"
 log_has "$SET"
-log_has "RasDialA ext=null pbk=null notifiertype=0 notifier=null dwSize=$DIAL entry=${G}4711 phone= callback= user=alice password=0123456789ABCDEF012345678 domain= subentry=0 callbackid=0 out_handle=4097 -> 0"
+log_has "RasDialA dialing=1 ext=null pbk=null notifiertype=0 notifier=null dwSize=$DIAL entry=${G}4711 phone= callback= user=alice password=0123456789ABCDEF012345678 domain= subentry=0 callbackid=0 out_handle=4097 -> 0"
 before "RasHangUpA handle=101 -> 0" "$SET"
 before "RasDeleteEntryA pbk=null entry=${G}123 -> 0" "$SET"
 before "RasDeleteEntryA pbk=null entry=${G}%20other%20tool -> 0" "$SET"
@@ -102,7 +102,7 @@ control "fail RasDialA 691"
 probe version 601 dial 10.0.0.9 carol pw 9 1
 out_has "dial error step=2 ras=691"
 log | grep -q "^RasDialA .*out_handle=4097 -> 691$" || fail "dial not refused"
-before "RasDialA ext=null pbk=null notifiertype=0 notifier=null dwSize=$DIAL entry=${G}9 phone= callback= user=carol password=pw domain= subentry=0 callbackid=0 out_handle=4097 -> 691" \
+before "RasDialA dialing=1 ext=null pbk=null notifiertype=0 notifier=null dwSize=$DIAL entry=${G}9 phone= callback= user=carol password=pw domain= subentry=0 callbackid=0 out_handle=4097 -> 691" \
   "RasHangUpA handle=4097 -> 0"
 log_has "RasDeleteEntryA pbk=null entry=${G}9 -> 0"
 ! state | grep -qF "$G" || fail "brand entry or line left: $(state)"

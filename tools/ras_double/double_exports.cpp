@@ -2,6 +2,7 @@
 // every record size and buffer it is handed, logging each call with its arguments.
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -83,6 +84,16 @@ bool required_members_set(const RasEntryHead* e) {
          e->dwType >= kTypePhone && e->dwType <= kTypeBroadband;
 }
 
+std::atomic<int> g_dialing{0};
+
+struct Dialing {
+  Dialing() : under_way(++g_dialing) {}
+  ~Dialing() { --g_dialing; }
+  Dialing(const Dialing&) = delete;
+  Dialing& operator=(const Dialing&) = delete;
+  const int under_way;
+};
+
 std::uint32_t handle_value(HANDLE h) {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h));
 }
@@ -159,7 +170,12 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
 
 DWORD WINAPI RasDialA(LPVOID extensions, LPCSTR phonebook, RasDialParams* params,
                       DWORD notifier_type, LPVOID notifier, HANDLE* connection) {
+  // A synchronous dial takes its time outside the lock, so dials that overlap show in the
+  // count of those under way.
+  const Dialing dialing;
+  Sleep(ras_double::dial_time_ms());
   Call c("RasDialA");
+  c.arg("dialing", dialing.under_way);
   c.pointer("ext", extensions);
   c.text("pbk", phonebook);
   c.arg("notifiertype", notifier_type);
@@ -191,6 +207,7 @@ DWORD WINAPI RasDialA(LPVOID extensions, LPCSTR phonebook, RasDialParams* params
   // A failed dial still leaves a half-made connection to hang up, as RAS does.
   conn.state = fault ? kDisconnected : kConnected;
   conn.handle = c.state.next_handle++;
+  if (!fault) conn.made_at = GetTickCount64();
   c.state.connections.push_back(conn);
   *connection = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(conn.handle));
   c.arg("out_handle", conn.handle);

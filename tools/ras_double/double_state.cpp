@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <sstream>
 
@@ -18,6 +19,8 @@ using double_common::key_values;
 using double_common::number;
 using double_common::unescape;
 using double_common::words;
+
+std::atomic<std::uint32_t> g_dial_ms{0};
 
 std::string state_path() {
   return double_common::path("ras_double_state.txt");
@@ -38,6 +41,10 @@ State load() {
       s.grow = number(w[1]);
     } else if (w[0] == "linger" && w.size() > 1) {
       s.linger_ms = number(w[1]);
+    } else if (w[0] == "drop_after" && w.size() > 1) {
+      s.drop_after_ms = number(w[1]);
+    } else if (w[0] == "dial_ms" && w.size() > 1) {
+      s.dial_ms = number(w[1]);
     } else if (w[0] == "projection" && w.size() > 2) {
       s.projection_ip = w[1];
       s.projection_server = w[2];
@@ -55,6 +62,7 @@ State load() {
       c.tx = number(kv["tx"]);
       c.phone = kv["phone"];
       c.gone_at = std::strtoull(kv["gone"].c_str(), nullptr, 10);
+      c.made_at = std::strtoull(kv["made"].c_str(), nullptr, 10);
       s.connections.push_back(c);
     }
   }
@@ -68,6 +76,8 @@ std::string state_text(const State& s) {
   if (s.xp_like) out << "profile xp\n";
   if (s.grow) out << "grow " << s.grow << "\n";
   if (s.linger_ms) out << "linger " << s.linger_ms << "\n";
+  if (s.drop_after_ms) out << "drop_after " << s.drop_after_ms << "\n";
+  if (s.dial_ms) out << "dial_ms " << s.dial_ms << "\n";
   out << "projection " << s.projection_ip << " " << s.projection_server << "\n";
   for (const auto& f : s.faults)
     out << "fail " << f.function << " " << f.code << " " << f.count << "\n";
@@ -80,6 +90,7 @@ std::string state_text(const State& s) {
     out << "conn " << c.handle << " " << escape(c.name) << " state=" << c.state << " rx=" << c.rx
         << " tx=" << c.tx << " phone=" << escape(c.phone);
     if (c.gone_at) out << " gone=" << c.gone_at;
+    if (c.made_at) out << " made=" << c.made_at;
     out << "\n";
   }
   return out.str();
@@ -104,6 +115,10 @@ void apply_control(State& s) {
       s.grow = number(w[1]);
     } else if (w[0] == "linger" && w.size() > 1) {
       s.linger_ms = number(w[1]);
+    } else if (w[0] == "drop_after" && w.size() > 1) {
+      s.drop_after_ms = number(w[1]);
+    } else if (w[0] == "dial_ms" && w.size() > 1) {
+      s.dial_ms = number(w[1]);
     } else if (w[0] == "projection" && w.size() > 2) {
       s.projection_ip = w[1];
       s.projection_server = w[2];
@@ -118,6 +133,20 @@ void State::remove_taken_down(std::uint64_t now) {
       std::remove_if(connections.begin(), connections.end(),
                      [now](const Connection& c) { return c.gone_at && c.gone_at <= now; }),
       connections.end());
+}
+
+std::vector<std::uint32_t> State::drop_expired(std::uint64_t now) {
+  std::vector<std::uint32_t> dropped;
+  if (drop_after_ms == 0) return dropped;
+  for (auto it = connections.begin(); it != connections.end();) {
+    if (it->made_at && !it->gone_at && it->made_at + drop_after_ms <= now) {
+      dropped.push_back(it->handle);
+      it = connections.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  return dropped;
 }
 
 bool State::taking_down(const std::string& entry) const {
@@ -167,7 +196,13 @@ std::optional<std::uint32_t> State::take_fault(const std::string& f) {
 Call::Call(const char* f) : CallLine(f), function(f) {
   state = load();
   apply_control(state);
-  state.remove_taken_down(GetTickCount64());
+  const std::uint64_t now = GetTickCount64();
+  state.remove_taken_down(now);
+  for (std::uint32_t h : state.drop_expired(now)) {
+    double_common::append_line(double_common::path("ras_double_log.txt"),
+                               "Dropped handle=" + std::to_string(h));
+  }
+  g_dial_ms = state.dial_ms;
 }
 
 // The state is written aside and moved into place: the IP Helper double reads it too.
@@ -175,6 +210,10 @@ std::uint32_t Call::finish(std::uint32_t result) {
   double_common::replace_file(state_path(), state_text(state));
   write(double_common::path("ras_double_log.txt"), result);
   return result;
+}
+
+std::uint32_t dial_time_ms() {
+  return g_dial_ms;
 }
 
 std::uint32_t entry_record_size() {
