@@ -85,6 +85,7 @@ endif()
 # After the Wine tests, stops what a test killed at its time-out left behind.
 add_test(NAME wine_sweep COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/sweep.sh)
 set_tests_properties(wine_sweep PROPERTIES LABELS wine FIXTURES_CLEANUP wine_leftovers
+  SKIP_RETURN_CODE 77
   ENVIRONMENT "QVX_ARCH=${QVX_ARCH};QVX_BUILD=${CMAKE_BINARY_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR}")
 
 # Exercises the Wine test helpers themselves.

@@ -4,7 +4,7 @@
 # Source after lib.sh and qvx_install.
 
 IPHLP_LOG=iphlp_double_log.txt
-IPHLP_STATE=iphlp_double_state.txt
+IPHLP_STATE=iphlp_double_state.txt # a journal: read it with iphlp_routes
 IPHLP_CONTROL=iphlp_double_control.txt
 # What the 64-bit and the 32-bit IP_ADAPTER_INFO measure.
 if [ "$QVX_ARCH" = win64 ]; then IPHLP_ADAPTER_SIZE=704; else IPHLP_ADAPTER_SIZE=640; fi
@@ -61,5 +61,15 @@ iphlp_listing() {
 # The calls after line N that write to the routing table.
 iphlp_writes_after() { iphlp_calls_after "$1" | grep -E '^(Create|Set|Delete)IpForwardEntry ' || true; }
 
-# A route line of the double's state for the default route of an interface.
-iphlp_default_route() { grep -E "^route 0\.0\.0\.0 0\.0\.0\.0 [0-9.]+ $1 " "$(iphlp_file "$IPHLP_STATE")" || true; }
+# The double's routing table as its journal has it now, one route line each: a route line
+# adds a route or replaces the one of the same destination, mask, next hop and interface,
+# unroute removes it, reset empties the table.
+iphlp_routes() {
+  awk '$1 == "reset" { split("", at); split("", row); n = 0; next }
+    $1 == "route" { k = $2 " " $3 " " $4 " " $5; if (!(k in at)) at[k] = ++n; row[at[k]] = $0; next }
+    $1 == "unroute" { k = $2 " " $3 " " $4 " " $5; if (k in at) { delete row[at[k]]; delete at[k] } }
+    END { for (i = 1; i <= n; i++) if (i in row) print row[i] }' "$(iphlp_file "$IPHLP_STATE")"
+}
+
+# The route line of the default route of an interface.
+iphlp_default_route() { iphlp_routes | grep -E "^route 0\.0\.0\.0 0\.0\.0\.0 [0-9.]+ $1 " || true; }

@@ -403,10 +403,25 @@ qvx_key_to() {
   xdotool windowfocus --sync "$win" key --delay 50 "$@"
 }
 qvx_type() { xdotool type --delay 30 -- "$1"; }
-# Click at desktop coordinates (X, Y), button 1 unless given.
-qvx_click() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; }
-# Click at coordinates relative to a window's top-left corner.
-qvx_click_in() { xdotool mousemove --sync --window "$1" "$2" "$3" click "${4:-1}"; }
+# Click at desktop coordinates (X, Y), button 1 unless given. Debian 12's xdotool waits out
+# its whole retry budget (15 s) when "mousemove --sync" is given the pointer's own position
+# (jordansissel/xdotool#463), so a pointer already there is clicked without moving.
+qvx_click() {
+  local X Y SCREEN WINDOW
+  eval "$(xdotool getmouselocation --shell)"
+  if [ "$X" = "$1" ] && [ "$Y" = "$2" ]; then
+    xdotool click "${3:-1}"
+  else
+    xdotool mousemove --sync "$1" "$2" click "${3:-1}"
+  fi
+}
+# Click at coordinates relative to a window's top-left corner (from xwininfo: this xdotool's
+# getwindowgeometry counts a child window's offset twice).
+qvx_click_in() {
+  local at
+  at=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }')
+  qvx_click $((${at% *} + $2)) $((${at#* } + $3)) "${4:-1}"
+}
 
 # Starts the demo service with the given scenario, stopped on exit, and waits until it answers.
 qvx_start_demo_service() {

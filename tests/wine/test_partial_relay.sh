@@ -112,8 +112,7 @@ hang_up
 # whatever its index and gateway: one route per row of the other two networks' tables, in
 # table order, above the interface metric; the 300th is refused, logged once, and the rest
 # go on; then the tunnel's default route loses to the LAN's.
-: >"$(iphlp_file "$IPHLP_STATE")"
-iphlp_control "profile $profile" "$lan" "$tunnel" "$lan_route"
+iphlp_control reset "profile $profile" "$lan" "$tunnel" "$lan_route"
 expected_rows=$(iphlp_expected_rows "$own" "$tun" "$tun_hop" "$range_metric")
 rows=$(grep -c . <<<"$expected_rows")
 mark=$(iphlp_log_lines)
@@ -135,7 +134,7 @@ refused=$(sed -n '300s/^CreateIpForwardEntry dest=\([0-9.]*\) mask=\([0-9.]*\) .
   qvx_fail "the refused route should be logged once: $(runlog | grep '^路由被拒绝' | head -n 3)"
 runlog | grep -qx "部分中转已生效：$((rows - 1))/$rows条路由经加速连接，加速连接默认路由跃点数为$lowered" ||
   qvx_fail "outcome: $(runlog | grep '^部分中转' | tail -n 1)"
-range_routes() { grep -c "^route .* $1 type=4 proto=3 age=0 policy=0 nexthopas=0 metric1=$range_metric " "$(iphlp_file "$IPHLP_STATE")"; }
+range_routes() { iphlp_routes | grep -c "^route .* $1 type=4 proto=3 age=0 policy=0 nexthopas=0 metric1=$range_metric "; }
 [ "$(range_routes "$tun")" = $((rows - 1)) ] || qvx_fail "the table should hold all range routes but the 300th"
 iphlp_default_route "$tun" | grep -q " metric1=$lowered " || qvx_fail "tunnel default: $(iphlp_default_route "$tun")"
 [ "$(iphlp_default_route 2)" = "$lan_row" ] || qvx_fail "LAN default: $(iphlp_default_route 2)"
@@ -156,8 +155,7 @@ qvx_log "$profile: checked $rows route rows ($network: the CNC and CERNET tables
 
 # --- Another VPN's PPP adapter is up too, first in the list: the tunnel is still the one
 # holding the connection's address.
-: >"$(iphlp_file "$IPHLP_STATE")"
-iphlp_control "profile $profile" "adapter $other addr=10.9.0.2/255.255.255.255 gw=$tun_gw type=23" \
+iphlp_control reset "profile $profile" "adapter $other addr=10.9.0.2/255.255.255.255 gw=$tun_gw type=23" \
   "$lan" "$tunnel" "$lan_route"
 mark=$(iphlp_log_lines)
 dial

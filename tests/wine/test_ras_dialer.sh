@@ -68,7 +68,7 @@ log_has "RasEnumEntriesA reserved=null pbk=null buf=set cb=1064 dwSize=532 out_c
 SET="RasSetEntryPropertiesA pbk=null entry=${G}4711 cb=2952 devinfo=null devsize=0 dwSize=2952 devname=PPPoE devtype=vpn dialmode=1 encryption=3 framing=1 options=0x390D0210 options2=111 phone=10.0.0.5 protocols=4 size=2952 strategy=1 stray=0 type=2 -> 0"
 log_has "RasGetEntryPropertiesA pbk=null entry=null buf=null devinfo=null devsize=null cb=0 out_size=2952 -> 603"
 log_has "$SET"
-log_has "RasDialA ext=null pbk=null notifiertype=0 notifier=null dwSize=$DIAL entry=${G}4711 phone= callback= user=alice password=0123456789ABCDEF012345678 domain= subentry=0 callbackid=0 out_handle=4097 -> 0"
+log_has "RasDialA dialing=1 ext=null pbk=null notifiertype=0 notifier=null dwSize=$DIAL entry=${G}4711 phone= callback= user=alice password=0123456789ABCDEF012345678 domain= subentry=0 callbackid=0 out_handle=4097 -> 0"
 before "RasHangUpA handle=101 -> 0" "$SET"
 before "RasDeleteEntryA pbk=null entry=${G}123 -> 0" "$SET"
 before "RasDeleteEntryA pbk=null entry=${G}%20other%20tool -> 0" "$SET"
@@ -102,7 +102,7 @@ control "fail RasDialA 691"
 probe version 601 dial 10.0.0.9 carol pw 9 1
 out_has "dial error step=2 ras=691"
 log | grep -q "^RasDialA .*out_handle=4097 -> 691$" || fail "dial not refused"
-before "RasDialA ext=null pbk=null notifiertype=0 notifier=null dwSize=$DIAL entry=${G}9 phone= callback= user=carol password=pw domain= subentry=0 callbackid=0 out_handle=4097 -> 691" \
+before "RasDialA dialing=1 ext=null pbk=null notifiertype=0 notifier=null dwSize=$DIAL entry=${G}9 phone= callback= user=carol password=pw domain= subentry=0 callbackid=0 out_handle=4097 -> 691" \
   "RasHangUpA handle=4097 -> 0"
 log_has "RasDeleteEntryA pbk=null entry=${G}9 -> 0"
 ! state | grep -qF "$G" || fail "brand entry or line left: $(state)"
@@ -173,5 +173,31 @@ seed "profile xp"
 probe noframing
 out_has "noframing 0"
 state | grep -q "^entry ${G}0 .*framing=0 " || fail "XP-like profile refused the entry: $(state)"
+
+# --- A hung-up connection Windows is still taking down: it stays listed and reads as
+# disconnected, and its entry's port is busy until its handle turns invalid. The dialer waits
+# for that before it dials again, so the second dial goes through.
+dial_twice="version 601 dial 10.0.0.5 alice pw 4711 1 hangup dial 10.0.0.5 alice pw 4711 1"
+start_case linger
+seed "linger 1500"
+# shellcheck disable=SC2086
+probe $dial_twice
+out_has "hangup 0 handle=0"
+out_has "dial 0 handle=4098"
+log | grep -qE '^RasGetConnectStatusA handle=4097 dwSize=[0-9]+ out_state=8193 -> 0$' ||
+  fail "no disconnected state while taken down"
+gone=$(log | grep -nE '^RasGetConnectStatusA handle=4097 dwSize=[0-9]+ -> 6$' | head -1 | cut -d: -f1)
+redial=$(log | grep -n '^RasDialA .* out_handle=4098 -> 0$' | cut -d: -f1)
+[ -n "$gone" ] && [ -n "$redial" ] && [ "$gone" -lt "$redial" ] || fail "dialled again before the handle went"
+log_lacks '-> 633$'
+# The double's own rules, straight through RAS: while the hung-up connection is being taken
+# down it reads as disconnected, a dial on its entry is refused with 633 and a second hang-up
+# does not restart its clock; after the linger its handle is invalid and the entry dials again.
+start_case linger_rules
+seed "linger 2000" "entry ${G}7 phone=10.0.0.7"
+probe rasdial 7 rashangup rasstatus rasdial 7 use 4097 wait 1200 rashangup wait 1200 rasstatus \
+  rasdial 7
+[ "$(tr '\n' '|' <"$WORK/$CASE/out")" = "rasdial 0 handle=4097|rashangup 0|rasstatus 0 state=8193|rasdial 633 handle=0|rashangup 0|rasstatus 6 state=0|rasdial 0 handle=4098|" ] ||
+  fail "linger rules: $(tr '\n' '|' <"$WORK/$CASE/out")"
 
 echo "PASS test_ras_dialer"

@@ -1,7 +1,9 @@
 #!/bin/bash
 # Automatic redial in the real program under Wine: the option is ticked in the settings window,
 # the RAS double drops the connection, and the program dials again by itself without the drop
-# message. Screenshots of the countdown and of the reconnected window.
+# message. Screenshots of the countdown and of the reconnected window. Throughout, the double
+# takes 1.5 s to take a hung-up connection down, as Windows may: the redial after the drop and
+# a connect right after a hang-up still find the port free, since the program waits for it.
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
 : "${QVX_NATIVE_BUILD:?QVX_NATIVE_BUILD must name the native build directory}"
@@ -12,6 +14,8 @@ qvx_setup
 
 qvx_start_demo_service notice=0,tips=0
 qvx_install_with_doubles "$ras" "$iphlp"
+ras_log=$QVX_PROGRAM_UNIX/ras_double_log.txt
+printf 'linger 1500\n' >"$QVX_PROGRAM_UNIX/ras_double_control.txt"
 log=qvxl.log
 runlog() { qvx_gbk "$QVX_PROGRAM_UNIX/$log" | tr -d '\r' | sed 's/^\[[^]]*\]  //'; }
 count() { runlog | grep -cE -- "$1" || true; }
@@ -51,6 +55,21 @@ wait_count 1 '^断线自动重连成功$' 30
 sleep 1
 qvx_screenshot redial-reconnected
 [ -z "$(new_box)" ] || qvx_fail "a message box came with the redial"
+
+# 挂断, then 连接 at once on the same node (the program writes a new entry for each dial).
+qvx_click_in "$status" 240 350
+wait_count 1 '^成功挂断连接$' 30
+qvx_click_in "$status" 240 350
+wait_count 3 '^建立加速连接成功！$' 60
 qvx_stop_all
+# The log holds GBK entry names: read as bytes.
+raslog() { LC_ALL=C grep -a "$@" "$ras_log" || true; }
+[ -z "$(raslog ' -> 633$')" ] || qvx_fail "a dial met a busy port: $(raslog ' -> 633$')"
+[ "$(raslog -c '^RasDialA .* -> 0$')" = 3 ] || qvx_fail "three dials expected: $(raslog '^RasDialA ')"
+# The hang-up's connection was taken down (its handle turned invalid) before the last dial.
+hung=$(raslog '^RasHangUpA .* -> 0$' | tail -n 1 | sed 's/.*handle=\([0-9]*\).*/\1/')
+gone=$(raslog -n "^RasGetConnectStatusA handle=$hung dwSize=[0-9]* -> 6\$" | head -n 1 | cut -d: -f1)
+last=$(raslog -n '^RasDialA ' | tail -n 1 | cut -d: -f1)
+[ -n "$gone" ] && [ "$gone" -lt "$last" ] || qvx_fail "the last dial did not wait for the hang-up"
 
 qvx_pass

@@ -111,7 +111,7 @@ DWORD WINAPI CreateIpForwardEntry(PMIB_IPFORWARDROW row) {
   const DWORD metrics[5] = {row->dwForwardMetric1, row->dwForwardMetric2, row->dwForwardMetric3,
                             row->dwForwardMetric4, row->dwForwardMetric5};
   for (int i = 0; i < 5; ++i) r.metric[i] = metrics[i];
-  c.state.routes.push_back(r);
+  c.state.put_route(r);
   return c.finish(NO_ERROR);
 }
 
@@ -126,11 +126,13 @@ DWORD WINAPI SetIpForwardEntry(PMIB_IPFORWARDROW row) {
   if (below_interface_metric(c.state, *row)) return c.finish(ERROR_INVALID_PARAMETER);
   Route* r = find_route(c.state, *row);
   if (!r) return c.finish(ERROR_NOT_FOUND);
-  r->type = row->dwForwardType;
-  r->age = row->dwForwardAge;
   const DWORD metrics[5] = {row->dwForwardMetric1, row->dwForwardMetric2, row->dwForwardMetric3,
                             row->dwForwardMetric4, row->dwForwardMetric5};
-  for (int i = 0; i < 5; ++i) r->metric[i] = metrics[i];
+  Route changed = *r;
+  for (int i = 0; i < 5; ++i) changed.metric[i] = metrics[i];
+  changed.type = row->dwForwardType;
+  changed.age = row->dwForwardAge;
+  c.state.put_route(changed);
   return c.finish(NO_ERROR);
 }
 
@@ -141,7 +143,7 @@ DWORD WINAPI DeleteIpForwardEntry(PMIB_IPFORWARDROW row) {
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
   Route* r = find_route(c.state, *row);
   if (!r) return c.finish(ERROR_NOT_FOUND);
-  c.state.routes.erase(c.state.routes.begin() + (r - c.state.routes.data()));
+  c.state.remove_route(Route(*r));
   return c.finish(NO_ERROR);
 }
 

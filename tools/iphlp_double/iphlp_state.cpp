@@ -3,63 +3,112 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <map>
 #include <sstream>
+
+#include "tools/double_common/files.h"
+#include "tools/double_common/text.h"
 
 namespace iphlp_double {
 
 namespace {
 
-SRWLOCK g_lock = SRWLOCK_INIT;
-std::string g_dir;
+using double_common::key_values;
+using double_common::number;
+using double_common::split;
 
 // Every RAS entry the client writes carries this name prefix (GBK at run time).
 const std::string kBrand = "Quovix加速";
 
-std::string path(const char* name) {
-  std::string d = g_dir;
-  if (!d.empty() && d.back() != '\\' && d.back() != '/') d += '\\';
-  return d + name;
+State g_state;
+bool g_loaded = false;
+
+std::string state_path() {
+  return double_common::path("iphlp_double_state.txt");
 }
 
-std::uint32_t number(const std::string& s) {
-  return static_cast<std::uint32_t>(std::strtoul(s.c_str(), nullptr, 0));
+bool same_name(const Route& a, const Route& b) {
+  return a.dest == b.dest && a.mask == b.mask && a.next_hop == b.next_hop &&
+         a.if_index == b.if_index;
 }
 
-std::vector<std::string> split(const std::string& text, char by) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string part; std::getline(in, part, by);) {
-    if (!part.empty()) out.push_back(part);
+std::string route_name(const Route& r) {
+  return dotted(r.dest) + " " + dotted(r.mask) + " " + dotted(r.next_hop) + " " +
+         std::to_string(r.if_index);
+}
+
+std::string route_line(const Route& r) {
+  std::ostringstream out;
+  out << "route " << route_name(r) << " type=" << r.type << " proto=" << r.proto << " age=" << r.age
+      << " policy=" << r.policy << " nexthopas=" << r.next_hop_as;
+  for (int i = 0; i < 5; ++i) out << " metric" << i + 1 << "=" << r.metric[i];
+  return out.str();
+}
+
+Route parse_route(const std::vector<std::string>& w) {
+  Route r;
+  r.dest = from_dotted(w[1]);
+  r.mask = from_dotted(w[2]);
+  r.next_hop = from_dotted(w[3]);
+  r.if_index = number(w[4]);
+  auto kv = key_values(w, 5);
+  auto field = [&kv](const char* key, std::uint32_t& out) {
+    if (kv.count(key)) out = number(kv[key]);
+  };
+  field("type", r.type);
+  field("proto", r.proto);
+  field("age", r.age);
+  field("policy", r.policy);
+  field("nexthopas", r.next_hop_as);
+  for (int i = 0; i < 5; ++i) field(("metric" + std::to_string(i + 1)).c_str(), r.metric[i]);
+  return r;
+}
+
+void put(State& s, const Route& r) {
+  for (Route& old : s.routes) {
+    if (same_name(old, r)) {
+      old = r;
+      return;
+    }
   }
-  return out;
+  s.routes.push_back(r);
 }
 
-std::vector<std::string> read_lines(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::vector<std::string> out;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) out.push_back(line);
+void remove(State& s, const Route& r) {
+  for (auto it = s.routes.begin(); it != s.routes.end(); ++it) {
+    if (same_name(*it, r)) {
+      s.routes.erase(it);
+      return;
+    }
   }
-  return out;
 }
 
-std::map<std::string, std::string> key_values(const std::vector<std::string>& w, std::size_t from) {
-  std::map<std::string, std::string> out;
-  for (std::size_t i = from; i < w.size(); ++i) {
-    const auto eq = w[i].find('=');
-    out[w[i].substr(0, eq)] = eq == std::string::npos ? "" : w[i].substr(eq + 1);
+bool has_fault(const std::vector<Fault>& list, const std::string& function) {
+  for (const Fault& f : list) {
+    if (f.function == function) return true;
   }
-  return out;
+  return false;
 }
 
-// One state or control line into the state; unknown lines are ignored.
-void apply_line(State& s, const std::string& line) {
+// The first matching entry counts down; skip passes calls through before it fires.
+std::optional<std::uint32_t> take(std::vector<Fault>& list, const std::string& function) {
+  for (auto it = list.begin(); it != list.end(); ++it) {
+    if (it->function != function) continue;
+    if (it->skip > 0) {
+      --it->skip;
+      return std::nullopt;
+    }
+    const std::uint32_t value = it->value;
+    if (--it->count <= 0) list.erase(it);
+    return value;
+  }
+  return std::nullopt;
+}
+
+// One journal or control line into the state, without journalling it; unknown lines are
+// ignored. Returns the route a route line put, so that it can be journalled in full.
+std::optional<Route> apply_line(State& s, const std::string& line) {
   const auto w = split(line, ' ');
-  if (w.empty()) return;
+  if (w.empty()) return std::nullopt;
   if (w[0] == "adapter" && w.size() > 1) {
     Adapter a;
     a.index = number(w[1]);
@@ -77,22 +126,16 @@ void apply_line(State& s, const std::string& line) {
     a.after_query = kv["appear"] == "after_query";
     s.adapters.push_back(a);
   } else if (w[0] == "route" && w.size() > 4) {
+    const Route r = parse_route(w);
+    put(s, r);
+    return r;
+  } else if (w[0] == "unroute" && w.size() > 4) {
     Route r;
     r.dest = from_dotted(w[1]);
     r.mask = from_dotted(w[2]);
     r.next_hop = from_dotted(w[3]);
     r.if_index = number(w[4]);
-    auto kv = key_values(w, 5);
-    auto field = [&kv](const char* key, std::uint32_t& out) {
-      if (kv.count(key)) out = number(kv[key]);
-    };
-    field("type", r.type);
-    field("proto", r.proto);
-    field("age", r.age);
-    field("policy", r.policy);
-    field("nexthopas", r.next_hop_as);
-    for (int i = 0; i < 5; ++i) field(("metric" + std::to_string(i + 1)).c_str(), r.metric[i]);
-    s.routes.push_back(r);
+    remove(s, r);
   } else if (w[0] == "profile" && w.size() > 1) {
     s.xp = w[1] == "xp";
   } else if (w[0] == "echo" && w.size() > 1) {
@@ -105,30 +148,87 @@ void apply_line(State& s, const std::string& line) {
     auto kv = key_values(w, 3);
     if (kv.count("skip")) f.skip = static_cast<int>(number(kv["skip"]));
     (w[0] == "fail" ? s.faults : s.delays).push_back(f);
-  } else if (w[0] == "next_icmp" && w.size() > 1) {
-    s.next_icmp = number(w[1]);
+  } else if (w[0] == "took" && w.size() > 2) {
+    take(w[1] == "fail" ? s.faults : s.delays, w[2]);
+  } else if (w[0] == "reveal") {
+    for (Adapter& a : s.adapters) a.after_query = false;
   } else if (w[0] == "tunnel_conn" && w.size() > 1) {
     s.tunnel_conn = number(w[1]);
-  } else if (w[0] == "icmp_open" && w.size() > 1) {
-    s.icmp_handles.push_back(number(w[1]));
+  } else if (w[0] == "reset") {
+    State fresh;  // the process's open ICMP handles stay open
+    fresh.icmp_handles = s.icmp_handles;
+    fresh.next_icmp = s.next_icmp;
+    fresh.journal = s.journal;
+    s = fresh;
+  }
+  return std::nullopt;
+}
+
+void fault_line(std::ostream& out, const char* kind, const Fault& f) {
+  out << kind << " " << f.function << " " << f.value << " " << f.count;
+  if (f.skip) out << " skip=" << f.skip;
+  out << "\n";
+}
+
+// The world as journal lines that rebuild it.
+std::string snapshot(const State& s) {
+  std::ostringstream out;
+  if (s.xp) out << "profile xp\n";
+  for (const Adapter& a : s.adapters) {
+    out << "adapter " << a.index << " addr=";
+    for (std::size_t i = 0; i < a.addresses.size(); ++i) {
+      out << (i ? "," : "") << a.addresses[i].ip << "/" << a.addresses[i].mask;
+    }
+    out << " gw=";
+    for (std::size_t i = 0; i < a.gateways.size(); ++i) out << (i ? "," : "") << a.gateways[i];
+    out << " type=" << a.type << " metric=" << a.metric << (a.tunnel ? " tunnel" : "")
+        << (a.after_query ? " appear=after_query" : "") << "\n";
+  }
+  for (const Route& r : s.routes) out << route_line(r) << "\n";
+  for (const Echo& e : s.echoes) {
+    out << "echo " << e.address << " status=" << e.status << " rtt=" << e.rtt
+        << (e.reply ? " reply=1" : "") << "\n";
+  }
+  for (const Fault& f : s.faults) fault_line(out, "fail", f);
+  for (const Fault& f : s.delays) fault_line(out, "slow", f);
+  if (s.tunnel_conn) out << "tunnel_conn " << s.tunnel_conn << "\n";
+  return out.str();
+}
+
+// The journal a previous process (or the test) left, compacted.
+void load_once() {
+  if (g_loaded) return;
+  g_loaded = true;
+  for (const auto& line : double_common::read_lines(state_path())) apply_line(g_state, line);
+  // Written whole here, so the journal starts from this snapshot.
+  double_common::replace_file(state_path(), snapshot(g_state));
+}
+
+void apply_control(State& s) {
+  for (const auto& line :
+       double_common::take_lines(double_common::path("iphlp_double_control.txt"))) {
+    const auto route = apply_line(s, line);
+    s.journal += (route ? route_line(*route) : line) + "\n";
   }
 }
 
-// The RAS double's state: the handle of a connection of the client's brand, or 0. The RAS
-// double always writes its next_handle line; a file that exists without it is caught while
-// being replaced, so it is read again.
+// The RAS double's state: the handle of a connection of the client's brand that is up or
+// half-made (not one being taken down after its hang-up), or 0. The RAS double always writes
+// its next_handle line; a file that exists without it is caught while being replaced, so it
+// is read again.
 std::uint32_t brand_connection(std::uint32_t known) {
-  const std::string file = path("ras_double_state.txt");
+  const std::string file = double_common::path("ras_double_state.txt");
   for (int attempt = 0; attempt < 100; ++attempt) {
     if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
-    const auto lines = read_lines(file);
+    const auto lines = double_common::read_lines(file);
     if (lines.empty() || lines[0].compare(0, 12, "next_handle ") != 0) {
       Sleep(2);
       continue;
     }
     for (const auto& line : lines) {
       const auto w = split(line, ' ');
-      if (w.size() > 2 && w[0] == "conn" && w[2].compare(0, kBrand.size(), kBrand) == 0) {
+      if (w.size() > 2 && w[0] == "conn" && w[2].compare(0, kBrand.size(), kBrand) == 0 &&
+          line.find(" gone=") == std::string::npos) {
         return number(w[1]);
       }
     }
@@ -144,9 +244,11 @@ void follow_tunnels(State& s, std::uint32_t connection) {
   if (connection == s.tunnel_conn) return;
   for (const Adapter& a : s.adapters) {
     if (!a.tunnel) continue;
-    for (auto it = s.routes.begin(); it != s.routes.end();) {
-      it = it->if_index == a.index ? s.routes.erase(it) : it + 1;
+    std::vector<Route> gone;
+    for (const Route& r : s.routes) {
+      if (r.if_index == a.index) gone.push_back(r);
     }
+    for (const Route& r : gone) s.remove_route(r);
     if (connection) {
       Route r;
       r.if_index = a.index;
@@ -156,82 +258,11 @@ void follow_tunnels(State& s, std::uint32_t connection) {
         r.next_hop = from_dotted(a.gateways.front());
         r.type = 4;
       }
-      s.routes.push_back(r);
+      s.put_route(r);
     }
   }
   s.tunnel_conn = connection;
-}
-
-State load() {
-  State s;
-  for (const auto& line : read_lines(path("iphlp_double_state.txt"))) apply_line(s, line);
-  const std::string control = path("iphlp_double_control.txt");
-  const auto lines = read_lines(control);
-  if (!lines.empty()) {
-    std::remove(control.c_str());
-    for (const auto& line : lines) apply_line(s, line);
-  }
-  follow_tunnels(s, brand_connection(s.tunnel_conn));
-  return s;
-}
-
-void save_fault(std::ostream& out, const char* kind, const Fault& f) {
-  out << kind << " " << f.function << " " << f.value << " " << f.count;
-  if (f.skip) out << " skip=" << f.skip;
-  out << "\n";
-}
-
-void write_state(const State& s, const std::string& file) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (s.xp) out << "profile xp\n";
-  for (const Adapter& a : s.adapters) {
-    out << "adapter " << a.index << " addr=";
-    for (std::size_t i = 0; i < a.addresses.size(); ++i) {
-      out << (i ? "," : "") << a.addresses[i].ip << "/" << a.addresses[i].mask;
-    }
-    out << " gw=";
-    for (std::size_t i = 0; i < a.gateways.size(); ++i) out << (i ? "," : "") << a.gateways[i];
-    out << " type=" << a.type << " metric=" << a.metric << (a.tunnel ? " tunnel" : "")
-        << (a.after_query ? " appear=after_query" : "") << "\n";
-  }
-  for (const Route& r : s.routes) {
-    out << "route " << dotted(r.dest) << " " << dotted(r.mask) << " " << dotted(r.next_hop) << " "
-        << r.if_index << " type=" << r.type << " proto=" << r.proto << " age=" << r.age
-        << " policy=" << r.policy << " nexthopas=" << r.next_hop_as;
-    for (int i = 0; i < 5; ++i) out << " metric" << i + 1 << "=" << r.metric[i];
-    out << "\n";
-  }
-  for (const Echo& e : s.echoes) {
-    out << "echo " << e.address << " status=" << e.status << " rtt=" << e.rtt
-        << (e.reply ? " reply=1" : "") << "\n";
-  }
-  for (const Fault& f : s.faults) save_fault(out, "fail", f);
-  for (const Fault& f : s.delays) save_fault(out, "slow", f);
-  out << "next_icmp " << s.next_icmp << "\n";
-  if (s.tunnel_conn) out << "tunnel_conn " << s.tunnel_conn << "\n";
-  for (std::uint32_t h : s.icmp_handles) out << "icmp_open " << h << "\n";
-}
-
-// Written aside and moved into place, so a test reading it never sees half a file.
-void save(const State& s) {
-  const std::string file = path("iphlp_double_state.txt");
-  write_state(s, file + ".new");
-  MoveFileExA((file + ".new").c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING);
-}
-
-// The first matching entry counts down; skip passes calls through before it fires.
-std::optional<std::uint32_t> take(std::vector<Fault>& list, const std::string& function) {
-  for (auto it = list.begin(); it != list.end(); ++it) {
-    if (it->function != function) continue;
-    if (it->skip > 0) {
-      --it->skip;
-      return std::nullopt;
-    }
-    const std::uint32_t value = it->value;
-    if (--it->count <= 0) list.erase(it);
-    return value;
-  }
-  return std::nullopt;
+  s.journal += "tunnel_conn " + std::to_string(connection) + "\n";
 }
 
 }  // namespace
@@ -265,11 +296,28 @@ const Echo* State::echo_for(const std::string& address) const {
 }
 
 std::optional<std::uint32_t> State::take_fault(const std::string& f) {
+  if (!has_fault(faults, f)) return std::nullopt;
+  journal += "took fail " + f + "\n";
   return take(faults, f);
 }
 
 void State::reveal_after_query() {
-  for (Adapter& a : adapters) a.after_query = false;
+  bool hidden = false;
+  for (Adapter& a : adapters) {
+    hidden = hidden || a.after_query;
+    a.after_query = false;
+  }
+  if (hidden) journal += "reveal\n";
+}
+
+void State::put_route(const Route& r) {
+  journal += route_line(r) + "\n";
+  put(*this, r);
+}
+
+void State::remove_route(const Route& r) {
+  journal += "unroute " + route_name(r) + "\n";
+  remove(*this, r);
 }
 
 std::string dotted(std::uint32_t v) {
@@ -288,37 +336,25 @@ std::uint32_t from_dotted(const std::string& text) {
   return v;
 }
 
-Call::Call(const char* f) : function(f), line_(f) {
-  AcquireSRWLockExclusive(&g_lock);
-  state = load();
-  if (auto ms = take(state.delays, function)) Sleep(*ms);
-}
-
-Call::~Call() {
-  ReleaseSRWLockExclusive(&g_lock);
-}
-
-void Call::arg(const char* key, std::uint32_t value) {
-  line_ += std::string(" ") + key + "=" + std::to_string(value);
-}
-
-void Call::text(const char* key, const std::string& value) {
-  line_ += std::string(" ") + key + "=" + value;
-}
-
-void Call::pointer(const char* key, const void* p) {
-  line_ += std::string(" ") + key + "=" + (p ? "set" : "null");
+Call::Call(const char* f) : CallLine(f), state(g_state), function(f) {
+  load_once();
+  apply_control(state);
+  follow_tunnels(state, brand_connection(state.tunnel_conn));
+  if (has_fault(state.delays, function)) {
+    state.journal += "took slow " + function + "\n";
+    if (auto ms = take(state.delays, function)) Sleep(*ms);
+  }
 }
 
 std::uint32_t Call::finish(std::uint32_t result) {
-  save(state);
-  std::ofstream log(path("iphlp_double_log.txt"), std::ios::binary | std::ios::app);
-  log << line_ << " -> " << result << "\n";
+  if (!state.journal.empty()) {
+    std::string lines;
+    lines.swap(state.journal);
+    lines.pop_back();
+    double_common::append_line(state_path(), lines);
+  }
+  write(double_common::path("iphlp_double_log.txt"), result);
   return result;
-}
-
-void set_module_dir(const std::string& d) {
-  g_dir = d;
 }
 
 }  // namespace iphlp_double

@@ -1,23 +1,35 @@
-// The IP Helper double's world, kept in text files beside the DLL so a test can seed and read
-// it: adapters, the routing table, echo answers and pending faults. Tunnel adapters exist only
-// while the RAS double (same folder) holds a connection of the client's brand.
+// The IP Helper double's world: adapters, the routing table, echo answers and pending faults.
+// Tunnel adapters exist only while the RAS double (same folder) holds a connection of the
+// client's brand.
 //
-// State file iphlp_double_state.txt, one item a line:
+// The world lives in the process that loaded the double. Its file, iphlp_double_state.txt, is
+// a journal: read once at the process's first call, rewritten then as a snapshot, and from then
+// on every change is one line appended to it, so a call costs the same with 10 routes or 1,000
+// and a test (tests/wine/iphlp_double.sh) or the next process replays it. Lines:
 //   profile vista|xp   (vista, the default: Windows Vista and later; xp: the XP model)
 //   adapter INDEX addr=IP/MASK[,IP/MASK] gw=IP[,IP] [type=N] [metric=N] [tunnel]
 //           [appear=after_query]
 //   route DEST MASK NEXTHOP IFINDEX metric1=N [type= proto= age= policy= nexthopas= metric2..5=]
+//           (a route with the DEST MASK NEXTHOP IFINDEX of one in the table replaces it)
+//   unroute DEST MASK NEXTHOP IFINDEX
 //   echo ADDRESS|* status=N [rtt=N] [reply=1]
 //   fail FUNCTION CODE COUNT [skip=N]   (skip=N: the first N calls go through)
 //   slow FUNCTION MS COUNT
-//   tunnel_conn HANDLE   (written by the double: the RAS connection its tunnel routes belong to)
-// Control file iphlp_double_control.txt: any of those lines, added at the next call, then the
-// file is removed. Every call appends one line with all its fields to iphlp_double_log.txt.
+//   took fail|slow FUNCTION   (one call met the first such fault)
+//   reveal   (adapters that appear after a query have appeared)
+//   tunnel_conn HANDLE   (the RAS connection the tunnel routes belong to)
+//   reset    (everything before is forgotten)
+// Control file iphlp_double_control.txt: any of those lines, applied at the next call (and
+// journalled), then the file is removed. Every call appends one line with all its fields to
+// iphlp_double_log.txt. ICMP handles belong to their process, as Windows handles do.
 #pragma once
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tools/double_common/call_line.h"
+#include "tools/double_common/lock.h"
 
 namespace iphlp_double {
 
@@ -72,34 +84,36 @@ struct State {
   bool interface_exists(std::uint32_t index) const;
   const Adapter* adapter(std::uint32_t index) const;
   const Echo* echo_for(const std::string& dotted) const;
+
+  // Changes that are journalled.
   std::optional<std::uint32_t> take_fault(const std::string& function);
   void reveal_after_query();
+  void put_route(const Route& r);     // added, or in place of the one with its name
+  void remove_route(const Route& r);  // the one with its name
+
+  std::string journal;  // lines of this call's changes, not yet appended
 };
 
 std::string dotted(std::uint32_t network_order);
 std::uint32_t from_dotted(const std::string& text);
 
-// One call of an exported function: holds the lock, loads the state, applies the control file
-// and sleeps if the call is to be slow; finish() logs the line with the result and saves.
-class Call {
+// One call of an exported function: holds the lock, loads the world at the process's first
+// call, applies the control file, follows the RAS double's tunnel and sleeps if the call is to
+// be slow; finish() logs the line with the result and journals the call's changes.
+class Call : public double_common::CallLine {
  public:
   explicit Call(const char* function);
-  ~Call();
   Call(const Call&) = delete;
   Call& operator=(const Call&) = delete;
 
-  void arg(const char* key, std::uint32_t value);
-  void text(const char* key, const std::string& value);
-  void pointer(const char* key, const void* p);  // "null" or "set"
   std::uint32_t finish(std::uint32_t result);
 
-  State state;
-  const std::string function;
-
  private:
-  std::string line_;
-};
+  double_common::Lock lock_;
 
-void set_module_dir(const std::string& dir);
+ public:
+  State& state;
+  const std::string function;
+};
 
 }  // namespace iphlp_double

@@ -2,6 +2,7 @@
 // every record size and buffer it is handed, logging each call with its arguments.
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -21,6 +22,7 @@ constexpr DWORD kBufferTooSmall = 603;
 constexpr DWORD kInvalidBuffer = 610;
 constexpr DWORD kEntryNotFound = 623;
 constexpr DWORD kInvalidSize = 632;
+constexpr DWORD kPortNotAvailable = 633;
 constexpr DWORD kConnected = 0x2000, kDisconnected = 0x2001;
 
 template <std::size_t N>
@@ -81,6 +83,16 @@ bool required_members_set(const RasEntryHead* e) {
          (framing == kFramingPpp || framing == kFramingSlip || framing == kFramingRas) &&
          e->dwType >= kTypePhone && e->dwType <= kTypeBroadband;
 }
+
+std::atomic<int> g_dialing{0};
+
+struct Dialing {
+  Dialing() : under_way(++g_dialing) {}
+  ~Dialing() { --g_dialing; }
+  Dialing(const Dialing&) = delete;
+  Dialing& operator=(const Dialing&) = delete;
+  const int under_way;
+};
 
 std::uint32_t handle_value(HANDLE h) {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h));
@@ -158,7 +170,12 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
 
 DWORD WINAPI RasDialA(LPVOID extensions, LPCSTR phonebook, RasDialParams* params,
                       DWORD notifier_type, LPVOID notifier, HANDLE* connection) {
+  // A synchronous dial takes its time outside the lock, so dials that overlap show in the
+  // count of those under way.
+  const Dialing dialing;
+  Sleep(ras_double::dial_time_ms());
   Call c("RasDialA");
+  c.arg("dialing", dialing.under_way);
   c.pointer("ext", extensions);
   c.text("pbk", phonebook);
   c.arg("notifiertype", notifier_type);
@@ -182,28 +199,40 @@ DWORD WINAPI RasDialA(LPVOID extensions, LPCSTR phonebook, RasDialParams* params
   if (!fault) {
     const auto* e = c.state.find_entry(name);
     if (!e) return c.finish(kEntryNotFound);
+    // The port of a connection still being taken down is not free yet (see RasHangUpA).
+    if (c.state.taking_down(name)) return c.finish(kPortNotAvailable);
     const auto phone = e->fields.find("phone");
     if (phone != e->fields.end()) conn.phone = phone->second;
   }
   // A failed dial still leaves a half-made connection to hang up, as RAS does.
   conn.state = fault ? kDisconnected : kConnected;
   conn.handle = c.state.next_handle++;
+  if (!fault) conn.made_at = GetTickCount64();
   c.state.connections.push_back(conn);
   *connection = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(conn.handle));
   c.arg("out_handle", conn.handle);
   return c.finish(fault ? *fault : 0);
 }
 
+// "RasHangUpA function (ras.h)", learn.microsoft.com: the call returns before the connection
+// is fully closed; its state machine goes on, and until RasGetConnectStatus answers
+// ERROR_INVALID_HANDLE for the handle the port is not free. Meanwhile the connection is still
+// listed and reads as disconnected, and a dial on its entry fails with 633; after the linger
+// the handle is invalid. A second hang-up of it succeeds and does not restart the clock.
 DWORD WINAPI RasHangUpA(HANDLE connection) {
   Call c("RasHangUpA");
   c.arg("handle", handle_value(connection));
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
   auto& list = c.state.connections;
   for (auto it = list.begin(); it != list.end(); ++it) {
-    if (it->handle == handle_value(connection)) {
+    if (it->handle != handle_value(connection)) continue;
+    if (c.state.linger_ms == 0) {
       list.erase(it);
-      return c.finish(0);
+    } else if (!it->gone_at) {
+      it->state = kDisconnected;
+      it->gone_at = GetTickCount64() + c.state.linger_ms;
     }
+    return c.finish(0);
   }
   return c.finish(kInvalidHandle);
 }
@@ -366,17 +395,6 @@ DWORD WINAPI RasGetProjectionInfoA(HANDLE connection, DWORD projection, LPVOID i
   put(ip->szServerIpAddress, c.state.projection_server);
   c.text("out_ip", c.state.projection_ip.c_str());
   return c.finish(0);
-}
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(instance, path, MAX_PATH);
-    std::string dir(path);
-    dir.erase(dir.find_last_of("\\/") + 1);
-    ras_double::set_module_dir(dir);
-  }
-  return TRUE;
 }
 
 }  // extern "C"

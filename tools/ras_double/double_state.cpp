@@ -2,67 +2,33 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
+
+#include "tools/double_common/files.h"
+#include "tools/double_common/text.h"
 
 namespace ras_double {
 
 namespace {
 
-SRWLOCK g_lock = SRWLOCK_INIT;
-std::string g_dir;
+using double_common::escape;
+using double_common::key_values;
+using double_common::number;
+using double_common::unescape;
+using double_common::words;
 
-std::string dir() {
-  const char* env = std::getenv("QVX_RAS_DOUBLE_DIR");
-  std::string d = env && *env ? env : g_dir;
-  if (!d.empty() && d.back() != '\\' && d.back() != '/') d += '\\';
-  return d;
-}
+std::atomic<std::uint32_t> g_dial_ms{0};
+
 std::string state_path() {
-  return dir() + "ras_double_state.txt";
-}
-std::string log_path() {
-  return dir() + "ras_double_log.txt";
-}
-std::string control_path() {
-  return dir() + "ras_double_control.txt";
-}
-
-std::uint32_t number(const std::string& s) {
-  return static_cast<std::uint32_t>(std::strtoul(s.c_str(), nullptr, 0));
-}
-
-std::vector<std::string> words(const std::string& line) {
-  std::istringstream in(line);
-  std::vector<std::string> out;
-  for (std::string w; in >> w;) out.push_back(w);
-  return out;
-}
-
-std::vector<std::string> read_lines(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<std::string> out;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) out.push_back(line);
-  }
-  return out;
-}
-
-std::map<std::string, std::string> key_values(const std::vector<std::string>& w, std::size_t from) {
-  std::map<std::string, std::string> out;
-  for (std::size_t i = from; i < w.size(); ++i) {
-    const auto eq = w[i].find('=');
-    if (eq != std::string::npos) out[w[i].substr(0, eq)] = unescape(w[i].substr(eq + 1));
-  }
-  return out;
+  return double_common::path("ras_double_state.txt");
 }
 
 State load() {
   State s;
-  for (const auto& line : read_lines(state_path())) {
+  for (const auto& line : double_common::read_lines(state_path())) {
     const auto w = words(line);
     if (w.empty()) continue;
     if (w[0] == "next_handle" && w.size() > 1) {
@@ -73,6 +39,12 @@ State load() {
       s.xp_like = w[1] == "xp";
     } else if (w[0] == "grow" && w.size() > 1) {
       s.grow = number(w[1]);
+    } else if (w[0] == "linger" && w.size() > 1) {
+      s.linger_ms = number(w[1]);
+    } else if (w[0] == "drop_after" && w.size() > 1) {
+      s.drop_after_ms = number(w[1]);
+    } else if (w[0] == "dial_ms" && w.size() > 1) {
+      s.dial_ms = number(w[1]);
     } else if (w[0] == "projection" && w.size() > 2) {
       s.projection_ip = w[1];
       s.projection_server = w[2];
@@ -89,18 +61,23 @@ State load() {
       c.rx = number(kv["rx"]);
       c.tx = number(kv["tx"]);
       c.phone = kv["phone"];
+      c.gone_at = std::strtoull(kv["gone"].c_str(), nullptr, 10);
+      c.made_at = std::strtoull(kv["made"].c_str(), nullptr, 10);
       s.connections.push_back(c);
     }
   }
   return s;
 }
 
-void write_state(const State& s, const std::string& file) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+std::string state_text(const State& s) {
+  std::ostringstream out;
   out << "next_handle " << s.next_handle << "\n";
   if (s.overcount) out << "overcount " << s.overcount << "\n";
   if (s.xp_like) out << "profile xp\n";
   if (s.grow) out << "grow " << s.grow << "\n";
+  if (s.linger_ms) out << "linger " << s.linger_ms << "\n";
+  if (s.drop_after_ms) out << "drop_after " << s.drop_after_ms << "\n";
+  if (s.dial_ms) out << "dial_ms " << s.dial_ms << "\n";
   out << "projection " << s.projection_ip << " " << s.projection_server << "\n";
   for (const auto& f : s.faults)
     out << "fail " << f.function << " " << f.code << " " << f.count << "\n";
@@ -111,22 +88,17 @@ void write_state(const State& s, const std::string& file) {
   }
   for (const auto& c : s.connections) {
     out << "conn " << c.handle << " " << escape(c.name) << " state=" << c.state << " rx=" << c.rx
-        << " tx=" << c.tx << " phone=" << escape(c.phone) << "\n";
+        << " tx=" << c.tx << " phone=" << escape(c.phone);
+    if (c.gone_at) out << " gone=" << c.gone_at;
+    if (c.made_at) out << " made=" << c.made_at;
+    out << "\n";
   }
-}
-
-// Written aside and moved into place, so a reader (the IP Helper double) never sees half a file.
-void save(const State& s) {
-  const std::string fresh = state_path() + ".new";
-  write_state(s, fresh);
-  MoveFileExA(fresh.c_str(), state_path().c_str(), MOVEFILE_REPLACE_EXISTING);
+  return out.str();
 }
 
 void apply_control(State& s) {
-  const auto lines = read_lines(control_path());
-  if (lines.empty()) return;
-  std::remove(control_path().c_str());
-  for (const auto& line : lines) {
+  for (const auto& line :
+       double_common::take_lines(double_common::path("ras_double_control.txt"))) {
     const auto w = words(line);
     if (w.empty()) continue;
     if (w[0] == "fail" && w.size() > 2) {
@@ -141,6 +113,12 @@ void apply_control(State& s) {
       s.overcount = number(w[1]);
     } else if (w[0] == "grow" && w.size() > 1) {
       s.grow = number(w[1]);
+    } else if (w[0] == "linger" && w.size() > 1) {
+      s.linger_ms = number(w[1]);
+    } else if (w[0] == "drop_after" && w.size() > 1) {
+      s.drop_after_ms = number(w[1]);
+    } else if (w[0] == "dial_ms" && w.size() > 1) {
+      s.dial_ms = number(w[1]);
     } else if (w[0] == "projection" && w.size() > 2) {
       s.projection_ip = w[1];
       s.projection_server = w[2];
@@ -149,6 +127,32 @@ void apply_control(State& s) {
 }
 
 }  // namespace
+
+void State::remove_taken_down(std::uint64_t now) {
+  connections.erase(
+      std::remove_if(connections.begin(), connections.end(),
+                     [now](const Connection& c) { return c.gone_at && c.gone_at <= now; }),
+      connections.end());
+}
+
+std::vector<std::uint32_t> State::drop_expired(std::uint64_t now) {
+  std::vector<std::uint32_t> dropped;
+  if (drop_after_ms == 0) return dropped;
+  for (auto it = connections.begin(); it != connections.end();) {
+    if (it->made_at && !it->gone_at && it->made_at + drop_after_ms <= now) {
+      dropped.push_back(it->handle);
+      it = connections.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  return dropped;
+}
+
+bool State::taking_down(const std::string& entry) const {
+  return std::any_of(connections.begin(), connections.end(),
+                     [&](const Connection& c) { return c.gone_at && c.name == entry; });
+}
 
 void State::grow_connections() {
   if (grow == 0) return;
@@ -189,76 +193,32 @@ std::optional<std::uint32_t> State::take_fault(const std::string& f) {
   return std::nullopt;
 }
 
-// Spaces, controls, '=' and '%' become %XX; GBK bytes stay as they are.
-std::string escape(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c <= 0x20 || c == 0x7f || c == '%' || c == '=') {
-      char buf[4];
-      std::snprintf(buf, sizeof buf, "%%%02X", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-std::string unescape(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size()) {
-      out += static_cast<char>(std::strtoul(text.substr(i + 1, 2).c_str(), nullptr, 16));
-      i += 2;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
-Call::Call(const char* f) : function(f), line_(f) {
-  AcquireSRWLockExclusive(&g_lock);
+Call::Call(const char* f) : CallLine(f), function(f) {
   state = load();
   apply_control(state);
+  const std::uint64_t now = GetTickCount64();
+  state.remove_taken_down(now);
+  for (std::uint32_t h : state.drop_expired(now)) {
+    double_common::append_line(double_common::path("ras_double_log.txt"),
+                               "Dropped handle=" + std::to_string(h));
+  }
+  g_dial_ms = state.dial_ms;
 }
 
-Call::~Call() {
-  ReleaseSRWLockExclusive(&g_lock);
-}
-
-void Call::arg(const char* key, std::uint32_t value) {
-  line_ += std::string(" ") + key + "=" + std::to_string(value);
-}
-
-void Call::hex(const char* key, std::uint32_t value) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(value));
-  line_ += std::string(" ") + key + "=" + buf;
-}
-
-void Call::text(const char* key, const char* value) {
-  line_ += std::string(" ") + key + "=" + (value ? escape(value) : "null");
-}
-
-void Call::pointer(const char* key, const void* p) {
-  line_ += std::string(" ") + key + "=" + (p ? "set" : "null");
-}
-
+// The state is written aside and moved into place: the IP Helper double reads it too.
 std::uint32_t Call::finish(std::uint32_t result) {
-  save(state);
-  std::ofstream log(log_path(), std::ios::binary | std::ios::app);
-  log << line_ << " -> " << result << "\n";
+  double_common::replace_file(state_path(), state_text(state));
+  write(double_common::path("ras_double_log.txt"), result);
   return result;
+}
+
+std::uint32_t dial_time_ms() {
+  return g_dial_ms;
 }
 
 std::uint32_t entry_record_size() {
   const char* env = std::getenv("QVX_RAS_ENTRY_SIZE");
   return env && *env ? number(env) : 2884;
-}
-
-void set_module_dir(const std::string& d) {
-  g_dir = d;
 }
 
 }  // namespace ras_double

@@ -1,19 +1,28 @@
 // The test double's world: phone book, connections and pending faults, kept in a text file
 // beside the DLL so the test can seed and read it, plus the call log and the control file.
 //
-// State file lines (text fields escaped, see escape()):
+// State file lines (text fields escaped, see double_common::escape()):
 //   next_handle N | overcount N | fail FUNCTION CODE COUNT | profile xp | projection IP SERVER
-//   entry NAME key=value...     | conn HANDLE NAME state=N rx=N tx=N phone=TEXT
+//   linger MS | entry NAME key=value... | conn HANDLE NAME state=N rx=N tx=N phone=TEXT [gone=T]
+//   (gone=T: hung up, taken down when GetTickCount64 reaches T) | made=T (when it came up)
+//   drop_after MS | dial_ms MS
 // Control file lines, applied and removed at the next call:
 //   fail FUNCTION CODE [COUNT] | drop all | drop HANDLE | overcount N | projection IP SERVER
 //   grow N   (the next N listings that answer 603 gain one more item of another program, as
 //            a line coming up or an entry written between two calls does)
+//   linger MS  (how long a hung-up connection is still being taken down; 0, the default: gone
+//            at once)
+//   drop_after MS  (every connection that comes up drops that long after; 0, the default: never)
+//   dial_ms MS  (how long a dial takes; each RasDialA line says how many dials were under way)
 #pragma once
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tools/double_common/call_line.h"
+#include "tools/double_common/lock.h"
 
 namespace ras_double {
 
@@ -28,6 +37,8 @@ struct Connection {
   std::uint32_t state = 0x2000;
   std::uint32_t rx = 0, tx = 0;
   std::string phone;
+  std::uint64_t gone_at = 0;  // hung up: taken down at this GetTickCount64; 0 while it is not
+  std::uint64_t made_at = 0;  // the GetTickCount64 it came up at
 };
 
 struct Fault {
@@ -38,9 +49,12 @@ struct Fault {
 
 struct State {
   std::uint32_t next_handle = 0x1001;
-  std::uint32_t overcount = 0;  // extra records a finished listing claims, to test readers
-  bool xp_like = false;         // "profile xp": Windows XP's lenient rules, not Vista's
-  std::uint32_t grow = 0;       // listings still to grow after answering 603
+  std::uint32_t overcount = 0;      // extra records a finished listing claims, to test readers
+  bool xp_like = false;             // "profile xp": Windows XP's lenient rules, not Vista's
+  std::uint32_t grow = 0;           // listings still to grow after answering 603
+  std::uint32_t linger_ms = 0;      // how long a hung-up connection takes to go
+  std::uint32_t drop_after_ms = 0;  // how long a connection stays up; 0: for ever
+  std::uint32_t dial_ms = 0;        // how long a dial takes
   // The PPP IP projection of every connection that is up: this machine's end and the server's.
   std::string projection_ip = "10.8.0.2", projection_server = "10.8.0.1";
   std::vector<Entry> entries;
@@ -50,37 +64,37 @@ struct State {
   Entry* find_entry(const std::string& name);
   Connection* find_connection(std::uint32_t handle);
   std::optional<std::uint32_t> take_fault(const std::string& function);
+  // A hung-up connection whose take-down is over is gone; one still being taken down keeps
+  // its entry's port busy.
+  void remove_taken_down(std::uint64_t now);
+  bool taking_down(const std::string& entry) const;
+  // The handles of connections whose time is up, dropped as a line failure drops them.
+  std::vector<std::uint32_t> drop_expired(std::uint64_t now);
   // After a 603: one more connection or entry of another program, while grow lasts.
   void grow_connections();
   void grow_entries();
 };
 
-std::string escape(const std::string& text);
-std::string unescape(const std::string& text);
-
-// One call of an exported function: holds the lock, loads the state and applies the control
-// file; finish() logs the line with the result and saves the state.
-class Call {
+// One call of an exported function: holds the lock, loads the state, applies the control
+// file and lets connections whose take-down is over go; finish() logs the line with the
+// result and saves the state.
+class Call : public double_common::CallLine {
  public:
   explicit Call(const char* function);
-  ~Call();
   Call(const Call&) = delete;
   Call& operator=(const Call&) = delete;
 
-  void arg(const char* key, std::uint32_t value);
-  void hex(const char* key, std::uint32_t value);
-  void text(const char* key, const char* value);  // null logs as "null"
-  void pointer(const char* key, const void* p);   // "null" or "set"
   std::uint32_t finish(std::uint32_t result);
 
+ private:
+  double_common::Lock lock_;
+
+ public:
   State state;
   const std::string function;
-
- private:
-  std::string line_;
 };
 
 std::uint32_t entry_record_size();  // what the size query reports
-void set_module_dir(const std::string& dir);
+std::uint32_t dial_time_ms();       // dial_ms as the last call read it
 
 }  // namespace ras_double

@@ -110,6 +110,21 @@ int main(int argc, char** argv) {
         dialer.clean_up();
         std::printf("cleanup 0 connection=%lu\n", static_cast<unsigned long>(dialer.connection));
       });
+    } else if (cmd == "rasdial" && left >= 1) {
+      // Straight to RAS, past the dialer's clean-up and waits.
+      const std::string entry = std::string(qvx::kBrandPrefix) + argv[++i];
+      const std::uint32_t code = ras.dial(entry, "alice", "pw", handle);
+      std::printf("rasdial %lu handle=%lu\n", static_cast<unsigned long>(code),
+                  static_cast<unsigned long>(handle));
+    } else if (cmd == "rashangup") {
+      std::printf("rashangup %lu\n", static_cast<unsigned long>(ras.hang_up(handle)));
+    } else if (cmd == "rasstatus") {
+      std::uint32_t state = 0;
+      const std::uint32_t code = ras.connect_status(handle, state);
+      std::printf("rasstatus %lu state=%lu\n", static_cast<unsigned long>(code),
+                  static_cast<unsigned long>(state));
+    } else if (cmd == "wait" && left >= 1) {
+      Sleep(num(argv[++i]));
     } else if (cmd == "badsizes") {
       bad_sizes();
     } else if (cmd == "noframing") {

@@ -2,16 +2,16 @@
 
 #include <string>
 
-#include "iphlp_state.h"
+#include "tools/double_common/files.h"
 
-// The state, control and log files lie beside the DLL, where the RAS double keeps its own.
+// The double's files lie beside the DLL, where the test put it.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(instance, path, MAX_PATH);
     std::string dir(path);
     dir.erase(dir.find_last_of("\\/") + 1);
-    iphlp_double::set_module_dir(dir);
+    double_common::set_module_dir(dir);
   }
   return TRUE;
 }

@@ -1,0 +1,93 @@
+#!/bin/bash
+# Automatic redial under Wine against a RAS double that keeps taking the line away: first it
+# drops every connection one second after it comes up, for ever; then it also drops the
+# connection the redial's own dial makes before that dial is done. The program never redials
+# more than three times for one drop, never has two dials under way, and neither its threads
+# nor the connections the double holds grow from one drop to the next.
+# shellcheck source=tests/wine/lib.sh
+source "$(dirname "$0")/lib.sh"
+: "${QVX_NATIVE_BUILD:?QVX_NATIVE_BUILD must name the native build directory}"
+ras=$QVX_BUILD/tools/ras_double/rasapi32.dll
+iphlp=$QVX_BUILD/tools/iphlp_double/iphlpapi.dll
+[ -f "$ras" ] && [ -f "$iphlp" ] || qvx_fail "test doubles not built"
+qvx_setup
+
+qvx_start_demo_service notice=0,tips=0
+qvx_install_with_doubles "$ras" "$iphlp"
+ras_log=$QVX_PROGRAM_UNIX/ras_double_log.txt
+ras_control() { printf '%s\n' "$@" >>"$QVX_PROGRAM_UNIX/ras_double_control.txt"; }
+# Dials take half a second, so two dials at once would overlap in the double.
+ras_control "dial_ms 500" "drop_after 1000"
+log=qvxl.log
+runlog() { qvx_gbk "$QVX_PROGRAM_UNIX/$log" | tr -d '\r' | sed 's/^\[[^]]*\]  //'; }
+count() { runlog | grep -cE -- "$1" || true; }
+at_least() { [ "$(count "$2")" -ge "$1" ]; }
+wait_count() { qvx_poll "${3:-60}" "$2 x$1" at_least "$1" "$2"; }
+raslog() { LC_ALL=C grep -a "$@" "$ras_log" || true; }
+# The Windows process of the program, in this test's prefix: Wine names it by its Windows path.
+program_pid() {
+  local p
+  for p in /proc/[0-9]*; do
+    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    [[ $(tr '\0' '\n' <"$p/cmdline" 2>/dev/null | head -n 1) == [A-Za-z]:\\*quovix.exe ]] && echo "${p#/proc/}" && return
+  done
+}
+threads() {
+  local pid
+  pid=$(program_pid)
+  [ -n "$pid" ] && find "/proc/$pid/task" -mindepth 1 -maxdepth 1 | wc -l || echo none
+}
+live() { LC_ALL=C grep -ac '^conn ' "$QVX_PROGRAM_UNIX/ras_double_state.txt" || true; }
+
+qvx_start
+qvx_log_in_as_demo
+qvx_wait_log_line "$log" '本机的内网IP为'
+status=$(qvx_wait_window '^Quovix加速')
+sleep 1
+qvx_click_in "$status" 63 35 # 设置
+settings=$(qvx_wait_window '^设置$')
+sleep 0.5
+qvx_click_in "$settings" 45 218 # 断线自动重连
+sleep 0.3
+qvx_click_in "$settings" 68 280 # 确定
+sleep 0.5
+before=$(qvx_windows '^Quovix加速$')
+new_box() { qvx_windows '^Quovix加速$' | grep -vxF -- "$before" || true; }
+has_new_box() { [ -n "$(new_box)" ]; }
+
+# --- Every connection drops a second after it came up: each drop is redialled once and
+# succeeds, and the next drop starts afresh. Threads and connections are measured at each
+# reconnection.
+qvx_click_in "$status" 240 350 # 连接
+wait_count 1 '^建立加速连接成功！$'
+samples=()
+for k in 1 2 3; do
+  wait_count "$k" '^断线自动重连成功$' 90
+  samples+=("$(threads)/$(live)")
+done
+qvx_log "threads/connections at each reconnection: ${samples[*]}"
+[[ ${samples[0]} =~ ^[0-9]+/[0-9]+$ ]] || qvx_fail "the program's process was not found"
+[ "${samples[1]}" = "${samples[2]}" ] || qvx_fail "threads or connections grew: ${samples[*]}"
+[ "${samples[2]#*/}" -le 1 ] || qvx_fail "the double holds ${samples[2]#*/} connections"
+[ "$(count '^断线自动重连，第 [2-9] 次$')" = 0 ] ||
+  qvx_fail "a redial that succeeded was tried again: $(runlog | grep '^断线自动重连，第')"
+[ -z "$(new_box)" ] || qvx_fail "the drop message came although every redial succeeded"
+
+# --- Now the line also drops while the redial's own dial is under way: at most three tries
+# for that drop, then the drop message, and no dial after it.
+mark=$(runlog | wc -l)
+dials_before=$(raslog -c '^RasDialA ')
+ras_control "dial_ms 2000" "drop_after 1"
+qvx_poll 150 "the drop message" has_new_box
+tries=$(runlog | tail -n +"$((mark + 1))" | grep -c '^断线自动重连，第 [0-9]* 次$' || true)
+dials=$(($(raslog -c '^RasDialA ') - dials_before))
+qvx_log "after the drop during the dial: $tries tries, $dials dials"
+[ "$tries" -ge 1 ] && [ "$tries" -le 3 ] && [ "$dials" -le 3 ] ||
+  qvx_fail "tries for one drop: $tries (dials $dials): $(runlog | tail -n +"$((mark + 1))" | grep '^断线')"
+sleep 12
+[ "$(raslog -c '^RasDialA ')" = "$((dials_before + dials))" ] || qvx_fail "a dial after the drop message"
+[ -z "$(raslog '^RasDialA dialing=[2-9]')" ] || qvx_fail "dials overlapped: $(raslog '^RasDialA dialing=[2-9]')"
+[ "$(threads)" -le "${samples[2]%/*}" ] || qvx_fail "threads grew: $(threads) after ${samples[*]}"
+qvx_screenshot gave-up
+qvx_stop_all
+qvx_pass
