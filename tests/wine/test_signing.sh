@@ -38,6 +38,12 @@ signed_by_us "$qvx_tmp/zip/Quovix/quovix64.exe" "quovix64.exe in the zip"
 setup=$QVX_SOURCE/$(sed -n 2p <<<"$release")
 signed_by_us "$setup" "the setup"
 
+# The setup's stub is 32-bit: a host that runs no i386 programs has no WoW64 to run it in.
+if ! "$QVX_SOURCE/scripts/wine32_usable.sh" >/dev/null 2>&1; then
+  qvx_log "the installed uninstaller's signature is not checked: this host's Wine runs no 32-bit program"
+  qvx_pass
+  exit 0
+fi
 qvx_setup
 cp "$setup" "$(qvx_unix_path 'C:\setup.exe')"
 QVX_CWD=$(qvx_unix_path 'C:\')
