@@ -377,6 +377,12 @@ qvx_wait_log_line() {
   qvx_poll "${3:-$QVX_TIMEOUT}" "'$2' in $1" qvx__grep_gbk "$path" "$2"
 }
 qvx__grep_gbk() { [ -e "$1" ] && iconv -f GBK -t UTF-8 "$1" | tr -d '\r' | grep -Eq -- "$2"; }
+# The program's run log (qvxl.log in its folder) as text, without the time stamps; how many
+# lines match a regex; a wait until at least N lines match.
+qvx_runlog() { qvx_gbk "$QVX_PROGRAM_UNIX/qvxl.log" | tr -d '\r' | sed 's/^\[[^]]*\]  //'; }
+qvx_log_count() { qvx_runlog | grep -cE -- "$1" || true; }
+qvx__log_at_least() { [ "$(qvx_log_count "$2")" -ge "$1" ]; }
+qvx_wait_log_count() { qvx_poll "${3:-60}" "$2 x$1" qvx__log_at_least "$1" "$2"; }
 
 # Visible windows whose title matches the regex (UTF-8), one X id a line.
 qvx_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; }

@@ -29,10 +29,6 @@ qvx_setup
 qvx_start_demo_service notice=0,tips=0
 qvx_install_with_doubles "$ras" "$iphlp"
 log=qvxl.log
-runlog() { qvx_gbk "$QVX_PROGRAM_UNIX/$log" | tr -d '\r' | sed 's/^\[[^]]*\]  //'; }
-count() { runlog | grep -cE -- "$1" || true; }
-at_least() { [ "$(count "$2")" -ge "$1" ]; }
-wait_count() { qvx_poll "${3:-60}" "$2 x$1" at_least "$1" "$2"; }
 expect_writes() { # WHAT MARK EXPECTED: the calls after MARK that write the table, exactly
   local got
   got=$(iphlp_writes_after "$2")
@@ -43,8 +39,8 @@ qvx_start
 qvx_log_in_as_demo
 qvx_wait_log_line "$log" '本机的内网IP为'
 status=$(qvx_wait_window '^Quovix加速')
-local_ip=$(runlog | sed -n 's/^本机的内网IP为[:：]//p' | tail -n1)
-network=$(runlog | sed -n 's/^本机的网络类型为[:：]//p' | tail -n1)
+local_ip=$(qvx_runlog | sed -n 's/^本机的内网IP为[:：]//p' | tail -n1)
+network=$(qvx_runlog | sed -n 's/^本机的网络类型为[:：]//p' | tail -n1)
 own=$(iphlp_network_file "$network")
 [ "$own" = CHINANET ] || qvx_fail "demo should be identified as 中国电信, not '$network'"
 [ -n "$local_ip" ] || qvx_fail "no local address in the run log"
@@ -62,21 +58,21 @@ lan_row="route 0.0.0.0 0.0.0.0 192.168.1.1 2 type=3 proto=3 age=0 policy=0 nexth
 connect() { qvx_click_in "$status" 240 350; }
 hang_up() {
   local n
-  n=$(($(count '^成功挂断连接$') + 1))
+  n=$(($(qvx_log_count '^成功挂断连接$') + 1))
   connect
-  wait_count "$n" '^成功挂断连接$'
+  qvx_wait_log_count "$n" '^成功挂断连接$'
 }
-gateway_lines() { runlog | grep -E '^获得(本地默认|加速服务器)网关' | tail -n 4 | sed 's/^[^：]*：//' | tr '\n' ' '; }
+gateway_lines() { qvx_runlog | grep -E '^获得(本地默认|加速服务器)网关' | tail -n 4 | sed 's/^[^：]*：//' | tr '\n' ' '; }
 dialled=0
 dial() { # waits for the four gateway lines of this connection
   dialled=$((dialled + 1))
   connect
-  wait_count "$dialled" '^获得加速服务器网关对应的设备接口为：'
+  qvx_wait_log_count "$dialled" '^获得加速服务器网关对应的设备接口为：'
 }
 outcomes=0
 wait_outcome() { # the read-back line that ends a partial relay that was done
   outcomes=$((outcomes + 1))
-  wait_count "$outcomes" '^部分中转已生效：' 120
+  qvx_wait_log_count "$outcomes" '^部分中转已生效：' 120
 }
 
 # --- A tunnel adapter that never gets the connection's address: looked for a few times on
@@ -85,13 +81,13 @@ iphlp_control "$lan" "adapter $tun gw= type=23 tunnel" "$lan_route"
 mark=$(iphlp_log_lines)
 dial
 [ "$(gateway_lines)" = "192.168.1.1 2  0 " ] || qvx_fail "no address: log shows '$(gateway_lines)'"
-runlog | grep -qx '未找到地址为10.8.0.2的加速连接网卡' || qvx_fail "the missing address is not logged"
+qvx_runlog | grep -qx '未找到地址为10.8.0.2的加速连接网卡' || qvx_fail "the missing address is not logged"
 [ "$(iphlp_calls_after "$mark" | grep -c '^GetAdaptersInfo buf=null')" = 10 ] ||
   qvx_fail "the adapter list should be read 10 times: $(iphlp_calls_after "$mark" | grep -c '^GetAdaptersInfo buf=null')"
 mark=$(iphlp_log_lines)
 hang_up
 expect_writes "no address, hang-up" "$mark" ""
-runlog | grep -qx '部分中转未生效，路由表无需改回' || qvx_fail "hang-up without changes is not logged"
+qvx_runlog | grep -qx '部分中转未生效，路由表无需改回' || qvx_fail "hang-up without changes is not logged"
 
 # --- An adapter appears between the size query and the listing: that listing no longer fits
 # its buffer and is asked for again with the size it now needs; the tunnel still has no
@@ -116,7 +112,7 @@ iphlp_control reset "profile $profile" "$lan" "$tunnel" "$lan_route"
 expected_rows=$(iphlp_expected_rows "$own" "$tun" "$tun_hop" "$range_metric")
 rows=$(grep -c . <<<"$expected_rows")
 mark=$(iphlp_log_lines)
-run_mark=$(runlog | wc -l)
+run_mark=$(qvx_runlog | wc -l)
 iphlp_control "fail CreateIpForwardEntry 87 1 skip=299"
 dial
 [ "$(gateway_lines)" = "192.168.1.1 2 $shown_gw $tun " ] || qvx_fail "gateways: '$(gateway_lines)'"
@@ -130,10 +126,10 @@ else
     qvx_fail "the interface metric was not read"
 fi
 refused=$(sed -n '300s/^CreateIpForwardEntry dest=\([0-9.]*\) mask=\([0-9.]*\) .*/\1\/\2/p' <<<"$expected_rows")
-[ "$(count "^路由被拒绝：")" = 1 ] && runlog | grep -qx "路由被拒绝：$refused，跃点数$range_metric，错误编号：87" ||
-  qvx_fail "the refused route should be logged once: $(runlog | grep '^路由被拒绝' | head -n 3)"
-runlog | grep -qx "部分中转已生效：$((rows - 1))/$rows条路由经加速连接，加速连接默认路由跃点数为$lowered" ||
-  qvx_fail "outcome: $(runlog | grep '^部分中转' | tail -n 1)"
+[ "$(qvx_log_count "^路由被拒绝：")" = 1 ] && qvx_runlog | grep -qx "路由被拒绝：$refused，跃点数$range_metric，错误编号：87" ||
+  qvx_fail "the refused route should be logged once: $(qvx_runlog | grep '^路由被拒绝' | head -n 3)"
+qvx_runlog | grep -qx "部分中转已生效：$((rows - 1))/$rows条路由经加速连接，加速连接默认路由跃点数为$lowered" ||
+  qvx_fail "outcome: $(qvx_runlog | grep '^部分中转' | tail -n 1)"
 range_routes() { iphlp_routes | grep -c "^route .* $1 type=4 proto=3 age=0 policy=0 nexthopas=0 metric1=$range_metric "; }
 [ "$(range_routes "$tun")" = $((rows - 1)) ] || qvx_fail "the table should hold all range routes but the 300th"
 iphlp_default_route "$tun" | grep -q " metric1=$lowered " || qvx_fail "tunnel default: $(iphlp_default_route "$tun")"
@@ -146,10 +142,10 @@ expect_writes "hang-up" "$mark" "$(iphlp_default_set "$tun" "$tun_hop" "$tun_typ
   iphlp_default_set 2 192.168.1.1 3 "$lan_metric" 0)"
 [ "$(iphlp_default_route "$tun")" = "$tunnel_row" ] || qvx_fail "tunnel default not restored: $(iphlp_default_route "$tun")"
 [ "$(iphlp_default_route 2)" = "$lan_row" ] || qvx_fail "LAN default not as found: $(iphlp_default_route 2)"
-order=$(runlog | tail -n +"$((run_mark + 1))" | grep -E '^(建立加速连接成功！|连接方式为|获得|部分中转已生效|成功挂断连接)' | sed 's/[：:].*//' | tr '\n' ' ')
+order=$(qvx_runlog | tail -n +"$((run_mark + 1))" | grep -E '^(建立加速连接成功！|连接方式为|获得|部分中转已生效|成功挂断连接)' | sed 's/[：:].*//' | tr '\n' ' ')
 [ "$order" = "建立加速连接成功！ 连接方式为 获得本地默认网关为 获得本地默认网关对应的设备接口为 获得加速服务器网关为 获得加速服务器网关对应的设备接口为 部分中转已生效 连接方式为 成功挂断连接 " ] ||
   qvx_fail "run-log order: $order"
-runlog | grep -qx '连接方式为：部分中转。正在更改路由表。' && runlog | grep -qx '连接方式为：部分中转。挂断前正在改回路由表' ||
+qvx_runlog | grep -qx '连接方式为：部分中转。正在更改路由表。' && qvx_runlog | grep -qx '连接方式为：部分中转。挂断前正在改回路由表' ||
   qvx_fail "routing lines missing from the run log"
 qvx_log "$profile: checked $rows route rows ($network: the CNC and CERNET tables)"
 
@@ -166,7 +162,7 @@ expect_writes "two PPP adapters" "$mark" "$want"
 
 # --- A drop: the program cleans up and reports it, and touches no route.
 mark=$(iphlp_log_lines)
-run_lines=$(runlog | wc -l)
+run_lines=$(qvx_runlog | wc -l)
 before=$(qvx_windows '^Quovix加速$')
 new_box() { qvx_windows '^Quovix加速$' | grep -vxF -- "$before" || true; }
 printf 'drop all\n' >"$QVX_PROGRAM_UNIX/ras_double_control.txt"
@@ -176,7 +172,7 @@ qvx_screenshot dropped
 qvx_key_to "$(new_box | head -n 1)" Return
 sleep 2
 expect_writes "drop" "$mark" ""
-[ "$(runlog | wc -l)" = "$run_lines" ] || qvx_fail "the drop wrote to the run log: $(runlog | tail -n +"$((run_lines + 1))")"
+[ "$(qvx_runlog | wc -l)" = "$run_lines" ] || qvx_fail "the drop wrote to the run log: $(qvx_runlog | tail -n +"$((run_lines + 1))")"
 
 # --- Full relay: no routing call at all, no routing line in the run log.
 qvx_click_in "$status" 218 313
@@ -185,11 +181,11 @@ qvx_key Down Return
 sleep 0.5
 qvx_screenshot full-relay
 mark=$(iphlp_log_lines)
-run_mark=$(runlog | wc -l)
+run_mark=$(qvx_runlog | wc -l)
 connect
-wait_count $((dialled + 1)) '^建立加速连接成功！$'
+qvx_wait_log_count $((dialled + 1)) '^建立加速连接成功！$'
 sleep 2
 hang_up
 expect_writes "full relay" "$mark" ""
-! runlog | tail -n +"$((run_mark + 1))" | grep -qE '^(连接方式为|获得)' || qvx_fail "routing lines in full relay"
+! qvx_runlog | tail -n +"$((run_mark + 1))" | grep -qE '^(连接方式为|获得)' || qvx_fail "routing lines in full relay"
 qvx_pass

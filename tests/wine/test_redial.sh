@@ -17,10 +17,6 @@ qvx_install_with_doubles "$ras" "$iphlp"
 ras_log=$QVX_PROGRAM_UNIX/ras_double_log.txt
 printf 'linger 1500\n' >"$QVX_PROGRAM_UNIX/ras_double_control.txt"
 log=qvxl.log
-runlog() { qvx_gbk "$QVX_PROGRAM_UNIX/$log" | tr -d '\r' | sed 's/^\[[^]]*\]  //'; }
-count() { runlog | grep -cE -- "$1" || true; }
-at_least() { [ "$(count "$2")" -ge "$1" ]; }
-wait_count() { qvx_poll "${3:-60}" "$2 x$1" at_least "$1" "$2"; }
 
 qvx_start
 qvx_log_in_as_demo
@@ -42,25 +38,25 @@ sleep 0.5
 before=$(qvx_windows '^Quovix加速$')
 new_box() { qvx_windows '^Quovix加速$' | grep -vxF -- "$before" || true; }
 qvx_click_in "$status" 240 350 # 连接
-wait_count 1 '^建立加速连接成功！$'
+qvx_wait_log_count 1 '^建立加速连接成功！$'
 
 printf 'drop all\n' >"$QVX_PROGRAM_UNIX/ras_double_control.txt"
 # The monitor's two looks take 11 s, then the countdown runs 10 s.
 sleep 15
 [ -z "$(new_box)" ] || qvx_fail "the drop message came although redial is on"
 qvx_screenshot redial-countdown
-wait_count 1 '^断线自动重连，第 1 次$' 60
-wait_count 2 '^建立加速连接成功！$' 60
-wait_count 1 '^断线自动重连成功$' 30
+qvx_wait_log_count 1 '^断线自动重连，第 1 次$' 60
+qvx_wait_log_count 2 '^建立加速连接成功！$' 60
+qvx_wait_log_count 1 '^断线自动重连成功$' 30
 sleep 1
 qvx_screenshot redial-reconnected
 [ -z "$(new_box)" ] || qvx_fail "a message box came with the redial"
 
 # 挂断, then 连接 at once on the same node (the program writes a new entry for each dial).
 qvx_click_in "$status" 240 350
-wait_count 1 '^成功挂断连接$' 30
+qvx_wait_log_count 1 '^成功挂断连接$' 30
 qvx_click_in "$status" 240 350
-wait_count 3 '^建立加速连接成功！$' 60
+qvx_wait_log_count 3 '^建立加速连接成功！$' 60
 qvx_stop_all
 # The log holds GBK entry names: read as bytes.
 raslog() { LC_ALL=C grep -a "$@" "$ras_log" || true; }

@@ -18,10 +18,6 @@ ras_control() { printf '%s\n' "$@" >>"$QVX_PROGRAM_UNIX/ras_double_control.txt";
 # Dials take half a second, so two dials at once would overlap in the double.
 ras_control "dial_ms 500" "drop_after 1000"
 log=qvxl.log
-runlog() { qvx_gbk "$QVX_PROGRAM_UNIX/$log" | tr -d '\r' | sed 's/^\[[^]]*\]  //'; }
-count() { runlog | grep -cE -- "$1" || true; }
-at_least() { [ "$(count "$2")" -ge "$1" ]; }
-wait_count() { qvx_poll "${3:-60}" "$2 x$1" at_least "$1" "$2"; }
 raslog() { LC_ALL=C grep -a "$@" "$ras_log" || true; }
 # The Windows process of the program, in this test's prefix: Wine names it by its Windows path.
 program_pid() {
@@ -58,18 +54,18 @@ has_new_box() { [ -n "$(new_box)" ]; }
 # succeeds, and the next drop starts afresh. Threads and connections are measured at each
 # reconnection.
 qvx_click_in "$status" 240 350 # 连接
-wait_count 1 '^建立加速连接成功！$'
+qvx_wait_log_count 1 '^建立加速连接成功！$'
 samples=()
 for k in 1 2 3; do
-  wait_count "$k" '^断线自动重连成功$' 90
+  qvx_wait_log_count "$k" '^断线自动重连成功$' 90
   samples+=("$(threads)/$(live)")
 done
 qvx_log "threads/connections at each reconnection: ${samples[*]}"
 [[ ${samples[0]} =~ ^[0-9]+/[0-9]+$ ]] || qvx_fail "the program's process was not found"
 [ "${samples[1]}" = "${samples[2]}" ] || qvx_fail "threads or connections grew: ${samples[*]}"
 [ "${samples[2]#*/}" -le 1 ] || qvx_fail "the double holds ${samples[2]#*/} connections"
-[ "$(count '^断线自动重连，第 [2-9] 次$')" = 0 ] ||
-  qvx_fail "a redial that succeeded was tried again: $(runlog | grep '^断线自动重连，第')"
+[ "$(qvx_log_count '^断线自动重连，第 [2-9] 次$')" = 0 ] ||
+  qvx_fail "a redial that succeeded was tried again: $(qvx_runlog | grep '^断线自动重连，第')"
 [ -z "$(new_box)" ] || qvx_fail "the drop message came although every redial succeeded"
 
 [ -z "$(raslog '^RasDialA dialing=[2-9]')" ] || qvx_fail "dials overlapped: $(raslog '^RasDialA dialing=[2-9]')"
