@@ -18,6 +18,9 @@ constexpr int kPptpOnly = 1;
 constexpr int kL2tpOnly = 3;
 constexpr int kOptionalEncryption = 3;
 constexpr unsigned kBalloonMs = 10000;
+// ERROR_PORT_DISCONNECTED (Routing and Remote Access Error Codes, learn.microsoft.com): the
+// connection was terminated by the remote computer.
+constexpr int kPortDisconnected = 628;
 
 std::string error_number_text(int number) {
   char text[128];
@@ -69,6 +72,7 @@ void Thread_dial::Execute() {
       f1.route_tables.apply_partial_relay(f1.server_gateway, f1.server_gateway_if,
                                           f1.local_gateway_if);
     }
+    if (redial_try_) settle_redial_try();
   } catch (const error_message& e) {
     f1.last_dial_error = e.ras_error;
     if (redial_try_) {
@@ -123,6 +127,32 @@ void Thread_dial::return_to_idle() {
   app.Form2->set_idle("连接状态： 未连接");
 }
 
+// A try counts as a success only if its connection is still up when the dial is done: a line
+// that takes each new connection down at once would otherwise start a fresh drop, with fresh
+// tries, after every try, for ever. A connection gone by now is this try's failure.
+void Thread_dial::settle_redial_try() {
+  TForm1& f1 = *app.Form1;
+  TForm2& f2 = *app.Form2;
+  if (f1.dialer.connect_status(f1.ras_connection) != platform::kRasDisconnected) {
+    Synchronize([&] {
+      if (!app.is_running(app.hangup_thread)) f2.redial.try_succeeded();
+    });
+    return;
+  }
+  try {
+    f1.dialer.clean_up();
+  } catch (const error_message&) {
+  }
+  Synchronize([&] {
+    // A hang-up started meanwhile ends in the idle state itself.
+    if (app.is_running(app.hangup_thread)) return;
+    f1.ras_connection = 0;
+    f2.Timer3.set_enabled(false);
+    f2.stop_link_monitor();
+    f2.redial.try_failed(kPortDisconnected);
+  });
+}
+
 void Thread_dial::show_line_check() {
   TForm2& f2 = *app.Form2;
   f2.RzStatusPane1.set_blinking(true);
@@ -153,11 +183,8 @@ void Thread_dial::show_connected() {
   text += f1.days_left.size() == 1 ? "\n友情提示：为了避免帐号过期给您的使用造成不便,"
                                      "\n请您在闲暇时使用最方便的支付方式进行冲值。"
                                    : "\n祝您上网愉快，有任何疑问请联系客服。";
-  if (redial_try_) {
-    f2.redial.try_succeeded();
-  } else {
-    f1.RzTrayIcon1.show_balloon("亲爱的 " + f1.account + "：", text, kBalloonMs);
-  }
+  // A redial's try reports once it knows its connection outlived the dial.
+  if (!redial_try_) f1.RzTrayIcon1.show_balloon("亲爱的 " + f1.account + "：", text, kBalloonMs);
   if (f1.minimize_on_connect == 1) f2.hide();
 }
 

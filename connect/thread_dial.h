@@ -19,6 +19,7 @@ class Thread_dial : public Worker {
   void Abandon() override;
 
  private:
+  void settle_redial_try();
   void show_line_check();
   void show_node_chosen();
   void show_connected();

@@ -154,9 +154,11 @@ std::uint32_t SimRas::dial(const std::string& entry_name, const std::string& use
     dials_released_.wait(lock, [this] { return !hold_dials_; });
     dial_waiting_ = false;
     Connection c = new_connection(entry_name, platform::kRasConnected, user, password);
-    c.adapter_index = bring_up_tunnel();
-    connections_.push_back(c);
     handle = r.handle = c.handle;
+    if (!drop_new_connections_) {
+      c.adapter_index = bring_up_tunnel();
+      connections_.push_back(c);
+    }
   }
   return record(r);
 }
@@ -320,6 +322,11 @@ void SimRas::hold_dials(bool on) {
     hold_dials_ = on;
   }
   dials_released_.notify_all();
+}
+
+void SimRas::drop_new_connections(bool on) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  drop_new_connections_ = on;
 }
 
 bool SimRas::dial_waiting() const {

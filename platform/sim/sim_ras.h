@@ -95,6 +95,9 @@ class SimRas : public platform::Ras {
   // Dials wait while held, as a slow line makes RasDial wait; dial_waiting() tells when one does.
   void hold_dials(bool on);
   bool dial_waiting() const;
+  // A line that takes each new connection down as soon as it is made: the dial succeeds and
+  // hands out a handle that is already gone, as after drop().
+  void drop_new_connections(bool on);
   // An entry or a connection made by another program (the connection has no adapter here).
   void add_entry(const std::string& name, const platform::RasEntry& fields = {});
   platform::RasHandle add_connection(const std::string& entry_name);
@@ -160,6 +163,7 @@ class SimRas : public platform::Ras {
   std::condition_variable dials_released_;
   bool hold_dials_ = false;
   bool dial_waiting_ = false;
+  bool drop_new_connections_ = false;
   std::vector<Fault> faults_;
   std::optional<Periodic> periodic_;
   std::vector<std::uint32_t> injected_;

@@ -217,5 +217,32 @@ TEST_F(RedialTest, ADropRightAfterATryIsANewDropWithItsOwnTries) {
   EXPECT_TRUE(boxes().empty());
 }
 
+// A line that takes each new connection down at once, so every try's connection is gone before
+// its dial thread is done (partial relay: while the routes are written): each such try is a
+// failed try of the same drop, never a success that starts a fresh drop.
+TEST_F(RedialTest, ATryWhoseConnectionIsGoneWhenItsDialEndsIsAFailedTry) {
+  set_route_tables();
+  connect();
+  const int balloons = f1().RzTrayIcon1.balloon_count();
+  drop_and_detect();
+  os.ras.drop_new_connections(true);
+  for (int k = 1; k <= Redial::kTries; ++k) {
+    SCOPED_TRACE(k);
+    ASSERT_EQ(pane(), "连接已断开，10 秒后第 " + std::to_string(k) + " 次重连");
+    run_try();
+    EXPECT_EQ(dials(), static_cast<std::size_t>(1 + k));
+    EXPECT_FALSE(f2().Timer3.enabled()) << "no connection time for a connection that is gone";
+  }
+  EXPECT_EQ(boxes(), std::vector<std::string>{"网络原因，异常中断"});
+  EXPECT_TRUE(idle());
+  EXPECT_EQ(log_count("断线自动重连失败，错误编号：628"), 3u);
+  EXPECT_EQ(log_count("断线自动重连成功"), 0u);
+  EXPECT_EQ(f1().RzTrayIcon1.balloon_count(), balloons);
+  ui->advance(60000);
+  EXPECT_EQ(dials(), 4u) << "no fourth try";
+  EXPECT_TRUE(os.ras.entry_names().empty());
+  EXPECT_EQ(os.ras.live_connections(), 0u);
+}
+
 }  // namespace
 }  // namespace qvx::testing
