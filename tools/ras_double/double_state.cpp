@@ -26,30 +26,41 @@ std::string state_path() {
   return double_common::path("ras_double_state.txt");
 }
 
+// The words a test may set through the control file and that the state file keeps, read the
+// same way in both. A fail line without a count fails once.
+bool apply_setting(State& s, const std::vector<std::string>& w) {
+  if (w.size() < 2) return false;
+  if (w[0] == "overcount") {
+    s.overcount = number(w[1]);
+  } else if (w[0] == "grow") {
+    s.grow = number(w[1]);
+  } else if (w[0] == "linger") {
+    s.linger_ms = number(w[1]);
+  } else if (w[0] == "drop_after") {
+    s.drop_after_ms = number(w[1]);
+  } else if (w[0] == "dial_ms") {
+    s.dial_ms = number(w[1]);
+  } else if (w[0] == "projection" && w.size() > 2) {
+    s.projection_ip = w[1];
+    s.projection_server = w[2];
+  } else if (w[0] == "fail" && w.size() > 2) {
+    s.faults.push_back({w[1], number(w[2]), w.size() > 3 ? static_cast<int>(number(w[3])) : 1});
+  } else {
+    return false;
+  }
+  return true;
+}
+
 State load() {
   State s;
   for (const auto& line : double_common::read_lines(state_path())) {
     const auto w = words(line);
     if (w.empty()) continue;
+    if (apply_setting(s, w)) continue;
     if (w[0] == "next_handle" && w.size() > 1) {
       s.next_handle = number(w[1]);
-    } else if (w[0] == "overcount" && w.size() > 1) {
-      s.overcount = number(w[1]);
     } else if (w[0] == "profile" && w.size() > 1) {
       s.xp_like = w[1] == "xp";
-    } else if (w[0] == "grow" && w.size() > 1) {
-      s.grow = number(w[1]);
-    } else if (w[0] == "linger" && w.size() > 1) {
-      s.linger_ms = number(w[1]);
-    } else if (w[0] == "drop_after" && w.size() > 1) {
-      s.drop_after_ms = number(w[1]);
-    } else if (w[0] == "dial_ms" && w.size() > 1) {
-      s.dial_ms = number(w[1]);
-    } else if (w[0] == "projection" && w.size() > 2) {
-      s.projection_ip = w[1];
-      s.projection_server = w[2];
-    } else if (w[0] == "fail" && w.size() > 3) {
-      s.faults.push_back({w[1], number(w[2]), static_cast<int>(number(w[3]))});
     } else if (w[0] == "entry" && w.size() > 1) {
       s.entries.push_back({unescape(w[1]), key_values(w, 2)});
     } else if (w[0] == "conn" && w.size() > 2) {
@@ -101,27 +112,13 @@ void apply_control(State& s) {
        double_common::take_lines(double_common::path("ras_double_control.txt"))) {
     const auto w = words(line);
     if (w.empty()) continue;
-    if (w[0] == "fail" && w.size() > 2) {
-      s.faults.push_back({w[1], number(w[2]), w.size() > 3 ? static_cast<int>(number(w[3])) : 1});
-    } else if (w[0] == "drop" && w.size() > 1) {
+    if (apply_setting(s, w)) continue;
+    if (w[0] == "drop" && w.size() > 1) {
       const bool all = w[1] == "all";
       const std::uint32_t h = all ? 0 : number(w[1]);
       for (auto it = s.connections.begin(); it != s.connections.end();) {
         it = (all || it->handle == h) ? s.connections.erase(it) : it + 1;
       }
-    } else if (w[0] == "overcount" && w.size() > 1) {
-      s.overcount = number(w[1]);
-    } else if (w[0] == "grow" && w.size() > 1) {
-      s.grow = number(w[1]);
-    } else if (w[0] == "linger" && w.size() > 1) {
-      s.linger_ms = number(w[1]);
-    } else if (w[0] == "drop_after" && w.size() > 1) {
-      s.drop_after_ms = number(w[1]);
-    } else if (w[0] == "dial_ms" && w.size() > 1) {
-      s.dial_ms = number(w[1]);
-    } else if (w[0] == "projection" && w.size() > 2) {
-      s.projection_ip = w[1];
-      s.projection_server = w[2];
     }
   }
 }
