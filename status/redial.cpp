@@ -146,6 +146,10 @@ void Redial::give_up() {
   TForm2& f2 = *app.Form2;
   tries_ = 0;
   f1.N4.set_enabled(false);
+  // Behind the message the window shows the line as gone, not the last try's state.
+  f2.suiButton2.set_enabled(false);
+  f2.RzStatusPane1.set_blinking(false);
+  f2.RzStatusPane1.set_caption(kDropped);
   app.ui.message_box(&f2, "网络原因，异常中断", kAppTitle, widgets::kMbOk);
   f2.set_idle(kDropped);
 }

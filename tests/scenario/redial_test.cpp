@@ -224,6 +224,10 @@ TEST_F(RedialTest, ATryWhoseConnectionIsGoneWhenItsDialEndsIsAFailedTry) {
   set_route_tables();
   connect();
   const int balloons = f1().RzTrayIcon1.balloon_count();
+  std::string behind_box;
+  ui->on_box = [&](const widgets::RecordedBox&) {
+    behind_box = pane() + (f2().suiButton2.enabled() ? " +" : "");
+  };
   drop_and_detect();
   os.ras.drop_new_connections(true);
   for (int k = 1; k <= Redial::kTries; ++k) {
@@ -234,6 +238,7 @@ TEST_F(RedialTest, ATryWhoseConnectionIsGoneWhenItsDialEndsIsAFailedTry) {
     EXPECT_FALSE(f2().Timer3.enabled()) << "no connection time for a connection that is gone";
   }
   EXPECT_EQ(boxes(), std::vector<std::string>{"网络原因，异常中断"});
+  EXPECT_EQ(behind_box, "连接状态： 已断开") << "the window behind the message, its button";
   EXPECT_TRUE(idle());
   EXPECT_EQ(log_count("断线自动重连失败，错误编号：628"), 3u);
   EXPECT_EQ(log_count("断线自动重连成功"), 0u);

@@ -2,7 +2,9 @@
 # Automatic redial under Wine against a RAS double that keeps taking the line away: first it
 # drops every connection one second after it comes up, for ever. Each drop is redialled once,
 # two dials are never under way together, and neither the program's threads nor the
-# connections the double holds grow from one drop to the next.
+# connections the double holds grow from one drop to the next. Then it drops each connection
+# as soon as it is made, during the redial's own dial: three tries at most, then the drop
+# message, and no dial after it.
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
 : "${QVX_NATIVE_BUILD:?QVX_NATIVE_BUILD must name the native build directory}"
@@ -52,7 +54,12 @@ has_new_box() { [ -n "$(new_box)" ]; }
 
 # --- Every connection drops a second after it came up: each drop is redialled once and
 # succeeds, and the next drop starts afresh. Threads and connections are measured at each
-# reconnection.
+# reconnection. Full relay, so that each try's dial is done well within that second (a try
+# whose connection is gone before its dial is done is a failed try).
+qvx_click_in "$status" 218 313 # the relay box
+sleep 0.5
+qvx_key Down Return
+sleep 0.5
 qvx_click_in "$status" 240 350 # 连接
 qvx_wait_log_count 1 '^建立加速连接成功！$'
 samples=()
@@ -67,6 +74,28 @@ qvx_log "threads/connections at each reconnection: ${samples[*]}"
 [ "$(qvx_log_count '^断线自动重连，第 [2-9] 次$')" = 0 ] ||
   qvx_fail "a redial that succeeded was tried again: $(qvx_runlog | grep '^断线自动重连，第')"
 [ -z "$(new_box)" ] || qvx_fail "the drop message came although every redial succeeded"
+
+# --- Each connection goes a millisecond after it comes up, while its dial is still busy: no
+# try succeeds, and the drop under way gets three tries at most before the drop message.
+tries_before=$(qvx_log_count '^断线自动重连，第 [0-9]* 次$')
+dials_before=$(raslog -c '^RasDialA ')
+ras_control "dial_ms 2000" "drop_after 1"
+qvx_poll 150 "the drop message after the last try" has_new_box
+tries=$(($(qvx_log_count '^断线自动重连，第 [0-9]* 次$') - tries_before))
+dials=$(($(raslog -c '^RasDialA ') - dials_before))
+qvx_log "tries after the line went bad: $tries, dials: $dials"
+qvx_screenshot redial-gave-up
+[ "$tries" -ge 1 ] && [ "$tries" -le 3 ] || qvx_fail "$tries tries for one drop"
+[ "$dials" -le 3 ] || qvx_fail "$dials dials for one drop"
+[ "$(qvx_log_count '^断线自动重连失败，错误编号：628$')" -ge 1 ] ||
+  qvx_fail "no try failed for its connection being gone: $(qvx_runlog | tail -n 20)"
+sleep 12 # longer than a countdown: nothing more is dialled behind the message
+[ "$(raslog -c '^RasDialA ')" = "$((dials_before + dials))" ] || qvx_fail "a dial after the drop message"
+# The last try's thread ends once the message is answered.
+qvx_key_to "$(new_box | head -n 1)" Return
+sleep 2
+after=$(threads)
+[ "$after" -le "${samples[2]%/*}" ] || qvx_fail "threads grew to $after from ${samples[2]%/*}"
 
 [ -z "$(raslog '^RasDialA dialing=[2-9]')" ] || qvx_fail "dials overlapped: $(raslog '^RasDialA dialing=[2-9]')"
 qvx_stop_all
