@@ -144,9 +144,10 @@ void Thread_dial::settle_redial_try() {
   } catch (const error_message&) {
   }
   Synchronize([&] {
-    // A hang-up started meanwhile ends in the idle state itself.
-    if (app.is_running(app.hangup_thread)) return;
+    // The connection is gone and cleaned up: a hang-up started meanwhile finds nothing to hang
+    // up and ends in the idle state itself.
     f1.ras_connection = 0;
+    if (app.is_running(app.hangup_thread)) return;
     f2.Timer3.set_enabled(false);
     f2.stop_link_monitor();
     f2.redial.try_failed(kPortDisconnected);

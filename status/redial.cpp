@@ -150,8 +150,18 @@ void Redial::give_up() {
   f2.suiButton2.set_enabled(false);
   f2.RzStatusPane1.set_blinking(false);
   f2.RzStatusPane1.set_caption(kDropped);
-  app.ui.message_box(&f2, "网络原因，异常中断", kAppTitle, widgets::kMbOk);
+  const bool exit_asked = f2.show_drop_message();
   f2.set_idle(kDropped);
+  // The message was shown from the last try's thread, which ends once this returns: the exit
+  // asked for meanwhile follows then.
+  if (exit_asked) app.ui.queue([this] { exit_after_last_try(); });
+}
+
+void Redial::exit_after_last_try() {
+  constexpr unsigned kTryEndMs = 2000;
+  TForm1& f1 = *app.Form1;
+  app.ui.run_until([&f1] { return !f1.busy(); }, kTryEndMs);
+  f1.exit_step();
 }
 
 bool Redial::connected() const {

@@ -39,6 +39,7 @@ class Redial {
   void show_countdown();
   void launch_try();
   void give_up();
+  void exit_after_last_try();
   bool connected() const;
 
   Application& app;

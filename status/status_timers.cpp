@@ -103,9 +103,7 @@ void TForm2::SecondLookTimer() {
   f1.N4.set_enabled(false);
   f1.N1.set_enabled(false);
   suiButton2.set_enabled(false);
-  drop_message_open_ = true;
-  app.ui.message_box(this, "网络原因，异常中断", kAppTitle, widgets::kMbOk);
-  drop_message_open_ = false;
+  const bool exit_asked = show_drop_message();
   f1.N1.set_enabled(true);
   suiButton2.set_caption("连接");
   suiButton2.set_enabled(true);
@@ -116,10 +114,16 @@ void TForm2::SecondLookTimer() {
   suiComboBox3.set_enabled(true);
   RzStatusPane1.set_blinking(false);
   RzStatusPane1.set_caption("连接状态： 已断开");
-  if (exit_after_drop_) {
-    exit_after_drop_ = false;
-    app.Form1->exit_step();
-  }
+  if (exit_asked) app.Form1->exit_step();
+}
+
+bool TForm2::show_drop_message() {
+  drop_message_open_ = true;
+  app.ui.message_box(this, "网络原因，异常中断", kAppTitle, widgets::kMbOk);
+  drop_message_open_ = false;
+  const bool exit_asked = exit_after_drop_;
+  exit_after_drop_ = false;
+  return exit_asked;
 }
 
 // Nothing is under way while the drop message is open: the line is gone and cleaned up, so an

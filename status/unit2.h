@@ -59,6 +59,8 @@ class TForm2 : public widgets::Form {
   void set_idle(const char* pane_text);
   // True while the drop message is open: the exit asked for then follows its answer.
   bool defer_exit();
+  // Shows the drop message; true when an exit was asked for while it was open.
+  bool show_drop_message();
 
   Application& app;
 

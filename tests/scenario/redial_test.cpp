@@ -249,5 +249,48 @@ TEST_F(RedialTest, ATryWhoseConnectionIsGoneWhenItsDialEndsIsAFailedTry) {
   EXPECT_EQ(os.ras.live_connections(), 0u);
 }
 
+// 挂断 while a try still writes its routes, and then the try's connection drops: the hang-up
+// finds the line already gone and ends idle, with no hang-up error now or on later clicks.
+TEST_F(RedialTest, AHangUpWhileTheTrysConnectionDropsEndsIdleWithoutAHangUpError) {
+  set_route_tables();
+  connect();
+  drop_and_detect();
+  os.ip_helper.hold_creates(true);
+  ui->advance(Redial::kIntervalSeconds * 1000);
+  ASSERT_TRUE(ui->pump_until([&] { return connected() && os.ip_helper.create_waiting(); }));
+  f2().suiButton2.click();  // 挂断, waiting for the try's dial
+  os.ras.drop(f1().ras_connection);
+  release_routes_and_settle();
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_TRUE(idle());
+  EXPECT_FALSE(f2().redial.pending());
+  EXPECT_EQ(log_count("挂断连接失败"), 0u);
+  EXPECT_TRUE(os.ras.connection_list().empty());
+  ui->advance(60000);
+  EXPECT_EQ(dials(), 2u) << "no try after the hang-up";
+}
+
+// The drop message after the last try is shown from that try's thread: an exit asked for while
+// it is open is not refused as "connecting" but follows its answer.
+TEST_F(RedialTest, AnExitAskedForDuringTheMessageAfterTheLastTryFollowsItsAnswer) {
+  f1().relay_mode = 1;
+  f1().no_exit_prompt = 1;
+  connect();
+  os.ras.fail_next(Call::Dial, 678, 5);
+  bool open_while_asked = false;
+  ui->on_box = [&](const widgets::RecordedBox& box) {
+    if (box.text != "网络原因，异常中断") return;
+    f2().title_button(widgets::TitleButton::Close);
+    open_while_asked = !f1().is_closed();
+  };
+  drop_and_detect();
+  for (int k = 1; k <= Redial::kTries; ++k) run_try();
+  ASSERT_TRUE(ui->pump_until([&] { return ui->quit_requested(); }));
+  EXPECT_EQ(boxes(), std::vector<std::string>{"网络原因，异常中断"}) << "no refusal";
+  EXPECT_TRUE(open_while_asked) << "the exit waits for the answer";
+  EXPECT_TRUE(f1().is_closed());
+  EXPECT_EQ(last_log_line(), "成功退出");
+}
+
 }  // namespace
 }  // namespace qvx::testing
