@@ -36,10 +36,11 @@ TEST_F(LoginServerChoice, FastLastServerIsTheOnlyOneEchoed) {
 }
 
 // The 200 ms count the echo, not the name lookup before it: the last server keeps its place
-// without a single other echo.
+// without a single other echo. Lookup and echo together take longer than the 200 ms and the
+// scheduling margin, so only counting from the echo passes.
 TEST_F(LoginServerChoice, SlowLookupDoesNotCountAgainstTheLastServer) {
   f1().verify_server = 2;
-  os.sockets.take_lookup_time(100);
+  os.sockets.take_lookup_time(250);
   os.icmp.take_real_time();
   os.icmp.set_round_trip("127.0.0.2", 150);
   os.icmp.set_round_trip("127.0.0.1", 1);
