@@ -69,9 +69,10 @@ void TForm5::suiButton1Click() {
   r.auto_redial = suiCheckBox6.checked() ? 1 : 0;
   // Turned off while a redial counts down: the drop stands.
   if (r.auto_redial != 1) app.Form2->redial.cancel("连接状态： 已断开");
-  // A refused autostart stays in view, unticked and saying so, rather than seeming done.
+  // A refused autostart stays in view, as it still stands and saying so, rather than seeming
+  // done.
   if (!stored) {
-    suiCheckBox1.set_checked(false);
+    suiCheckBox1.set_checked(!suiCheckBox1.checked());
     suiCheckBox1.set_caption(kAutostartRefused);
     return;
   }
@@ -99,7 +100,7 @@ bool TForm5::store_autostart(bool on) {
   }
   platform::LogonTasks& tasks = app.platform.logon_tasks;
   if (on && !tasks.create(kAutostartTask, app.platform.files.program_path())) return false;
-  if (!on) tasks.remove(kAutostartTask);
+  if (!on && !tasks.remove(kAutostartTask)) return false;
   if (key) key->delete_value(kAutostartValue);
   return true;
 }

@@ -14,7 +14,8 @@ class SimLogonTasks : public platform::LogonTasks {
   bool remove(const std::string& name) override;
 
   // Test side. Unreachable: the service cannot be asked at all (stopped, or no Task Scheduler
-  // 2.0 before Vista); refusing: it answers but creates nothing (a policy, no rights).
+  // 2.0 before Vista); refusing: it answers but creates or deletes nothing (a policy, no
+  // rights).
   void set_unreachable(bool on) { unreachable_ = on; }
   void set_refusing(bool on) { refusing_ = on; }
   const std::map<std::string, std::string>& tasks() const { return tasks_; }

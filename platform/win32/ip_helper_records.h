@@ -101,7 +101,7 @@ std::vector<platform::Adapter> adapter_list(const char* begin, const char* end) 
   const auto* adapter = reinterpret_cast<const AdapterInfo*>(begin);
   for (int n = 0; adapter && n < 256 && inside(adapter, begin, end); ++n) {
     out.push_back({adapter->Index, address_chain(&adapter->IpAddressList, begin, end),
-                   address_chain(&adapter->GatewayList, begin, end)});
+                   address_chain(&adapter->GatewayList, begin, end), adapter->Type});
     adapter = adapter->Next;
   }
   return out;

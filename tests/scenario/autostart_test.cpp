@@ -64,6 +64,20 @@ TEST_F(AutostartTest, ARefusedTaskIsShownUntickedWithTheWindowOpenAndNoRunValue)
   EXPECT_EQ(f5().suiCheckBox1.caption(), "开机自动启动");
 }
 
+// Unticking where the task cannot be deleted leaves autostart on: the box says so, ticked.
+TEST_F(AutostartTest, ARefusedRemovalIsShownTickedWithTheWindowOpen) {
+  os.logon_tasks.create(kTask, "C:\\Quovix\\quovix.exe");
+  os.logon_tasks.set_refusing(true);
+  f5().show();
+  ASSERT_TRUE(f5().suiCheckBox1.checked());
+  f5().suiCheckBox1.toggle();
+  f5().suiButton1.click();
+  EXPECT_TRUE(f5().visible());
+  EXPECT_TRUE(f5().suiCheckBox1.checked());
+  EXPECT_EQ(f5().suiCheckBox1.caption(), "开机自动启动（设置失败）");
+  EXPECT_EQ(os.logon_tasks.tasks().count(kTask), 1u);
+}
+
 TEST_F(AutostartTest, NeitherTheSchedulerNorTheRunKeyToAskKeepsTheBoxAsItWas) {
   os.logon_tasks.create(kTask, "C:\\Quovix\\quovix.exe");
   f5().show();

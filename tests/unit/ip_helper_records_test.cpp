@@ -33,6 +33,7 @@ struct AdapterInfo {
   std::uint32_t ComboIndex;
   char AdapterName[260];
   std::uint32_t Index;
+  std::uint32_t Type;
   AddrString* CurrentIpAddress;
   AddrString IpAddressList;
   AddrString GatewayList;
@@ -93,11 +94,13 @@ TEST(IpHelperRecords, AdaptersAndTheirAddressChainsAreReadInOrder) {
   Buffer b{};
   b.adapters[0].Next = &b.adapters[1];
   b.adapters[0].Index = 2;
+  b.adapters[0].Type = platform::kIfTypeEthernet;
   set(b.adapters[0].IpAddressList, "192.168.1.5");
   b.adapters[0].IpAddressList.Next = &b.more[0];
   set(b.more[0], "192.168.7.5");
   set(b.adapters[0].GatewayList, "192.168.1.1");
   b.adapters[1].Index = 5001;
+  b.adapters[1].Type = platform::kIfTypePpp;
   set(b.adapters[1].IpAddressList, "10.8.0.2");
   set(b.adapters[1].GatewayList, "10.8.0.1");
   b.adapters[1].GatewayList.Next = &b.more[1];
@@ -108,7 +111,9 @@ TEST(IpHelperRecords, AdaptersAndTheirAddressChainsAreReadInOrder) {
   EXPECT_EQ(list[0].index, 2u);
   EXPECT_EQ(list[0].addresses, (std::vector<std::string>{"192.168.1.5", "192.168.7.5"}));
   EXPECT_EQ(list[0].gateways, std::vector<std::string>{"192.168.1.1"});
+  EXPECT_EQ(list[0].type, platform::kIfTypeEthernet);
   EXPECT_EQ(list[1].index, 5001u);
+  EXPECT_EQ(list[1].type, platform::kIfTypePpp) << "the tunnel is told by its type too";
   EXPECT_EQ(list[1].addresses, std::vector<std::string>{"10.8.0.2"});
   EXPECT_EQ(list[1].gateways, (std::vector<std::string>{"10.8.0.1", "0.0.0.0"}));
 }

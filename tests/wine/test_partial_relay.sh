@@ -160,6 +160,28 @@ wait_outcome
 want=$(echo "$expected_rows"; iphlp_default_set "$tun" "$tun_hop" "$tun_type" "$lowered" 0)
 expect_writes "two PPP adapters" "$mark" "$want"
 
+# --- The connection's address cannot be asked for: the tunnel is then the one PPP adapter (as
+# GetAdaptersInfo types it); with two of them nothing tells which, and nothing is changed.
+refuse_projection() { printf 'fail RasGetProjectionInfoA 731 1\n' >>"$QVX_PROGRAM_UNIX/ras_double_control.txt"; }
+hang_up
+refuse_projection
+iphlp_control reset "profile $profile" "adapter $other addr=10.9.0.2/255.255.255.255 gw=$tun_gw type=23" \
+  "$lan" "$tunnel" "$lan_route"
+mark=$(iphlp_log_lines)
+dial
+qvx_wait_log_count 1 '^发现多个拨号连接，无法确定加速连接网卡$'
+expect_writes "two PPP adapters, no address" "$mark" ""
+hang_up
+refuse_projection
+iphlp_control reset "profile $profile" "$lan" "$tunnel" "$lan_route"
+mark=$(iphlp_log_lines)
+dial
+[ "$(gateway_lines)" = "192.168.1.1 2 $shown_gw $tun " ] || qvx_fail "tunnel by its type: '$(gateway_lines)'"
+wait_outcome
+expect_writes "tunnel by its type" "$mark" "$want"
+[ "$(qvx_log_count '^获取加速连接地址失败，错误编号：731$')" = 2 ] ||
+  qvx_fail "refused address queries logged: $(qvx_log_count '^获取加速连接地址失败')"
+
 # --- A drop: the program cleans up and reports it, and touches no route.
 mark=$(iphlp_log_lines)
 run_lines=$(qvx_runlog | wc -l)
