@@ -21,6 +21,7 @@ TEST(LogonTaskXml, StartsTheProgramInItsFolderAtTheUsersLogonElevatedWithoutTime
                   L"<Exec><Command>C:\\Program Files\\Quovix\\quovix.exe</Command>"
                   L"<WorkingDirectory>C:\\Program Files\\Quovix\\</WorkingDirectory></Exec>"));
   EXPECT_TRUE(has(xml, L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>"));
+  EXPECT_TRUE(has(xml, L"<Priority>4</Priority>")) << "a foreground program, not a background one";
   EXPECT_TRUE(has(xml, L"<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>"));
   EXPECT_EQ(xml.rfind(L"</Task>"), xml.size() - 7);
 }
