@@ -1,3 +1,5 @@
+#include <thread>
+
 #include "login_fixture.h"
 #include "shell/process_end.h"
 
@@ -378,9 +380,17 @@ TEST_F(LoginFlow, WorkerStuckInAnEchoEndsWithTheProcessAfterTheTrayIcon) {
     ended = std::chrono::steady_clock::now();
     icon_gone_at_end = ui->is_shut_down();
   };
+  // Halfway through the grace the icon must be gone already, not only once it has run out.
+  bool icon_gone_in_grace = false;
+  std::thread sampler([&, ui = ui.get()] {
+    std::this_thread::sleep_for(kWorkerGrace / 2);
+    icon_gone_in_grace = ui->is_shut_down();
+  });
   end_process(std::move(app));
+  sampler.join();
   ASSERT_EQ(os.process.terminations(), 1);
   EXPECT_EQ(os.process.exits(), 0);
+  EXPECT_TRUE(icon_gone_in_grace);
   EXPECT_TRUE(icon_gone_at_end);
   EXPECT_GE(ended - closed, kWorkerGrace);
 }
