@@ -103,7 +103,10 @@ qvx_sweep
 # already runs this build's one at a time; the processes a test starts inherit its lock.)
 if [ -n "${QVX_DEMO_PORT:-}" ] && [ -z "${QVX_PORT_LOCKED:-}" ]; then
   exec {qvx_port_lock}>"${TMPDIR:-/tmp}/qvx-demo-port-$QVX_DEMO_PORT.lock"
-  flock -w 900 "$qvx_port_lock" || qvx_fail "port $QVX_DEMO_PORT stayed taken by another Wine test for 15 min"
+  if ! flock -n "$qvx_port_lock"; then
+    qvx_log "waiting for port $QVX_DEMO_PORT: another Wine test holds it"
+    flock -w 900 "$qvx_port_lock" || qvx_fail "port $QVX_DEMO_PORT stayed taken by another Wine test for 15 min"
+  fi
   export QVX_PORT_LOCKED=1
 fi
 qvx_tmp=$(mktemp -d "${TMPDIR:-/tmp}/qvx-$QVX_TEST.XXXXXX")
