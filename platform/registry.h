@@ -15,11 +15,20 @@ class RegistryKey {
   virtual bool delete_value(const std::string& name) = 0;
 };
 
+// 64-bit Windows keeps two views of much of HKEY_LOCAL_MACHINE\Software: the program's own,
+// and the other one (the 32-bit view from a 64-bit program, the 64-bit view from a 32-bit one).
+// On 32-bit Windows both are the same keys.
+enum class RegistryView { Own, Other };
+
 class Registry {
  public:
   virtual ~Registry() = default;
   // Null when the key does not exist or cannot be opened for writing.
-  virtual std::unique_ptr<RegistryKey> open_local_machine(const std::string& path) = 0;
+  virtual std::unique_ptr<RegistryKey> open_local_machine(const std::string& path,
+                                                          RegistryView view) = 0;
+  std::unique_ptr<RegistryKey> open_local_machine(const std::string& path) {
+    return open_local_machine(path, RegistryView::Own);
+  }
 };
 
 }  // namespace qvx::platform

@@ -47,8 +47,10 @@ void TForm5::FormShow() {
   // When neither the Task Scheduler nor the Run key can be asked, the box stays as it was.
   std::optional<bool> on;
   if (uses_logon_task()) on = app.platform.logon_tasks.exists(kAutostartTask);
-  if (auto key = app.platform.registry.open_local_machine(kRunKeyPath)) {
-    on = on.value_or(false) || key->value_exists(kAutostartValue);
+  for (const auto view : {platform::RegistryView::Own, platform::RegistryView::Other}) {
+    if (auto key = app.platform.registry.open_local_machine(kRunKeyPath, view)) {
+      on = on.value_or(false) || key->value_exists(kAutostartValue);
+    }
   }
   if (on) suiCheckBox1.set_checked(*on);
   const TForm1& r = *app.Form1;
@@ -102,6 +104,11 @@ bool TForm5::store_autostart(bool on) {
   if (on && !tasks.create(kAutostartTask, app.platform.files.program_path())) return false;
   if (!on && !tasks.remove(kAutostartTask)) return false;
   if (key) key->delete_value(kAutostartValue);
+  // The 32-bit client of the zip on 64-bit Windows wrote its value in the other view.
+  if (auto other =
+          app.platform.registry.open_local_machine(kRunKeyPath, platform::RegistryView::Other)) {
+    other->delete_value(kAutostartValue);
+  }
   return true;
 }
 

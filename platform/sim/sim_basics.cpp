@@ -75,9 +75,7 @@ class SimRegistryKey : public platform::RegistryKey {
  public:
   SimRegistryKey(SimRegistry& registry, std::string path)
       : registry_(registry), path_(std::move(path)) {}
-  bool value_exists(const std::string& name) override {
-    return registry_.has_value(path_, name);
-  }
+  bool value_exists(const std::string& name) override { return registry_.has_value(path_, name); }
   bool set_dword(const std::string& name, std::uint32_t value) override {
     registry_.set_value(path_, name, value);
     return true;
@@ -96,9 +94,11 @@ class SimRegistryKey : public platform::RegistryKey {
   std::string path_;
 };
 
-std::unique_ptr<platform::RegistryKey> SimRegistry::open_local_machine(const std::string& path) {
-  if (!keys_.count(path) || locked_.count(path)) return nullptr;
-  return std::make_unique<SimRegistryKey>(*this, path);
+std::unique_ptr<platform::RegistryKey> SimRegistry::open_local_machine(
+    const std::string& path, platform::RegistryView view) {
+  const std::string at = view == platform::RegistryView::Other ? other_view(path) : path;
+  if (!keys_.count(at) || locked_.count(at)) return nullptr;
+  return std::make_unique<SimRegistryKey>(*this, at);
 }
 
 bool SimRegistry::has_value(const std::string& path, const std::string& name) const {

@@ -64,9 +64,13 @@ using RegistryValue = std::variant<std::uint32_t, std::string>;
 
 class SimRegistry : public platform::Registry {
  public:
-  std::unique_ptr<platform::RegistryKey> open_local_machine(const std::string& path) override;
+  using platform::Registry::open_local_machine;
+  std::unique_ptr<platform::RegistryKey> open_local_machine(const std::string& path,
+                                                            platform::RegistryView view) override;
 
-  // Test side: keys exist only once created; a locked key exists but cannot be opened.
+  // Test side: keys exist only once created; a locked key exists but cannot be opened. A path
+  // from other_view() names the key in the other registry view.
+  static std::string other_view(const std::string& path) { return "(other view)" + path; }
   void create_key(const std::string& path) { keys_[path]; }
   void lock_key(const std::string& path) { locked_.insert(path); }
   void unlock_key(const std::string& path) { locked_.erase(path); }

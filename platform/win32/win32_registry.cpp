@@ -43,10 +43,16 @@ class Win32RegistryKey : public platform::RegistryKey {
 
 }  // namespace
 
-std::unique_ptr<platform::RegistryKey> Win32Registry::open_local_machine(const std::string& path) {
+// The other view is asked for with KEY_WOW64_32KEY or KEY_WOW64_64KEY, which 32-bit Windows
+// ignores (Accessing an Alternate Registry View, learn.microsoft.com).
+std::unique_ptr<platform::RegistryKey> Win32Registry::open_local_machine(
+    const std::string& path, platform::RegistryView view) {
+  constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  const REGSAM access =
+      KEY_READ | KEY_WRITE | (view == platform::RegistryView::Other ? kOtherView : 0);
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, wide_from_gbk(path).c_str(), 0, KEY_READ | KEY_WRITE,
-                    &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, wide_from_gbk(path).c_str(), 0, access, &key) !=
+      ERROR_SUCCESS) {
     return nullptr;
   }
   return std::make_unique<Win32RegistryKey>(key);

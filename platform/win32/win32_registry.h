@@ -6,7 +6,9 @@ namespace qvx::win32 {
 
 class Win32Registry : public platform::Registry {
  public:
-  std::unique_ptr<platform::RegistryKey> open_local_machine(const std::string& path) override;
+  using platform::Registry::open_local_machine;
+  std::unique_ptr<platform::RegistryKey> open_local_machine(const std::string& path,
+                                                            platform::RegistryView view) override;
 };
 
 }  // namespace qvx::win32

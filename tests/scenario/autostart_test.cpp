@@ -37,6 +37,18 @@ TEST_F(AutostartTest, TickingCreatesTheTaskAndRetiresAnEarlierRunValue) {
   EXPECT_FALSE(f5().suiCheckBox1.checked());
 }
 
+// The 32-bit client on 64-bit Windows wrote its Run value in the 32-bit view.
+TEST_F(AutostartTest, ARunValueInTheOtherRegistryViewCountsAndIsRetiredToo) {
+  const std::string other = sim::SimRegistry::other_view(kRunKey);
+  os.registry.create_key(other);
+  os.registry.set_value(other, "quovixnet", std::string("D:\\Quovix\\quovix.exe"));
+  f5().show();
+  EXPECT_TRUE(f5().suiCheckBox1.checked());
+  f5().suiButton1.click();
+  EXPECT_TRUE(task_exists());
+  EXPECT_FALSE(os.registry.has_value(other, "quovixnet")) << "it would start a second client";
+}
+
 TEST_F(AutostartTest, UntickingRemovesAnEarlierRunValueWithoutATask) {
   os.registry.set_value(kRunKey, "quovixnet", std::string("C:\\Quovix\\quovix.exe"));
   f5().show();

@@ -76,5 +76,33 @@ TEST_F(RegistryTest, DeleteRemovesOnlyAnExistingValue) {
   EXPECT_FALSE(key->delete_value("Quovix加速"));
 }
 
+// A 64-bit program's other view is the 32-bit one, where the 32-bit client keeps its values; on
+// 64-bit Windows the two views hold different keys.
+TEST_F(RegistryTest, TheOtherViewIsTheOneTheOtherArchitectureSees) {
+  constexpr REGSAM kOther = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  HKEY raw;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS | kOther,
+                            nullptr, &raw, nullptr),
+            ERROR_SUCCESS);
+  const wchar_t text[] = L"x";
+  ASSERT_EQ(
+      RegSetValueExW(raw, L"Other", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
+      ERROR_SUCCESS);
+  RegCloseKey(raw);
+
+  auto other =
+      registry.open_local_machine("Software\\QuovixPlatformTest", platform::RegistryView::Other);
+  ASSERT_TRUE(other);
+  EXPECT_TRUE(other->value_exists("Other"));
+  if (sizeof(void*) == 8) {
+    auto own = registry.open_local_machine("Software\\QuovixPlatformTest");
+    ASSERT_TRUE(own);
+    EXPECT_FALSE(own->value_exists("Other")) << "the views are apart on 64-bit Windows";
+  }
+  EXPECT_TRUE(other->delete_value("Other"));
+  other.reset();
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kKey, kOther, 0);
+}
+
 }  // namespace
 }  // namespace qvx::win32
