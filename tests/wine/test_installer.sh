@@ -245,7 +245,7 @@ drive_c_files() { (cd "$(qvx_unix_path 'C:\')" && find . | grep -v -e '^./run.ba
 before=$(drive_c_files)
 mkdir -p "$(qvx_unix_path 'C:\Tools')"
 echo tool >"$(qvx_unix_path 'C:\Tools\readme.txt')"
-long='C:\'$(printf 'd%.0s' {1..250})
+long='C:\'$(printf 'dddddddddd\\%.0s' {1..24})dddddddddd # 277 characters, beyond MAX_PATH
 for dir in 'C:\' 'C:' 'C:\windows' 'C:\windows\system32\Quovix' 'C:\Program Files' 'C:\Tools' 'Quovix' 'C:Quovix' \
   'C:\a\..\windows' '\\server\share' "$long"; do
   expect_exit 7 "install into '$dir'" run_cmdline "C:\\setup.exe /S /D=$dir"
