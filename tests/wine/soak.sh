@@ -1,8 +1,8 @@
 #!/bin/bash
 # Weeks in the tray, compressed: the real program under Wine over the RAS and IP Helper test
 # doubles, measured from outside after every cycle. One process runs QVX_SOAK_CYCLES cycles
-# (default 250: in every ten, eight connect and hang-up cycles and two drops, partial and full
-# relay taking turns); then QVX_SOAK_RESTARTS exits and restarts (default 20), each followed by
+# (default 250: in every ten, eight connects, seven hung up and one refused by an injected
+# failure, and two drops, partial and full relay taking turns); then QVX_SOAK_RESTARTS exits and restarts (default 20), each followed by
 # a login with the account and password the program remembered. The RAS double fails every
 # tenth dial with one of the errors the dialer tells apart (or one it does not), the IP Helper
 # double every hundredth route write.
@@ -15,8 +15,9 @@
 # them in the README). Bounds: the last window of cycles (50, a fifth of the run) against the
 # second: memory within 2 %, threads, handles and windows exactly equal; after every cycle the
 # doubles hold no connection or entry of ours, no reply or temporary file is left, every
-# injected failure is in the run log once; after every 25th cycle (a hang-up) the idle program
-# makes no call to either double for 2.5 s (a timer left running would).
+# injected failure is in the run log once, no call reaches either double once a hang-up is
+# done, nor, after every 50th cycle, for 5.5 s more, longer than the link monitor's 5 s tick
+# (a timer left running would call).
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
 # shellcheck source=tests/wine/soak_lib.sh
@@ -72,14 +73,15 @@ for ((cycle = 1; cycle <= cycles; cycle++)); do
     soak_probe_ok "relay mode" select "$want_text"
     relay=$want
   fi
-  if [ $((cycle % 5)) = 0 ]; then kind=drop; else kind=hangup; fi
+  # Drops where no dial is refused (every tenth dial is).
+  if [ $((cycle % 5)) = 3 ]; then kind=drop; else kind=hangup; fi
   if soak_connect "$relay"; then
     if [ "$kind" = drop ]; then soak_drop; else soak_hang_up; fi
   else
     kind=refused
   fi
   soak_settle
-  [ $((cycle % 25)) = 24 ] && soak_check_idle "cycle $cycle"
+  [ $((cycle % 50)) = 24 ] && soak_check_idle "cycle $cycle"
   soak_end_cycle cycles "$cycle" "$kind" "$want_text" $((SECONDS - t0))
 done
 connect_seconds=$((SECONDS - started))

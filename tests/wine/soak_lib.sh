@@ -11,6 +11,7 @@ SOAK_RAS_LOG_OFFSET=0
 SOAK_IPHLP_LOG_OFFSET=0
 SOAK_DIAL_FAILURES=0 SOAK_ROUTE_FAILURES=0 SOAK_LOGGED=0 SOAK_LOG_MAX=0 SOAK_DROPS=0
 SOAK_LOGIN_FIELDS=demo/demo123/1/1
+SOAK_QUIET_FROM=
 SOAK_GUI_ERROR=
 
 soak_file() { printf '%s/%s' "$QVX_PROGRAM_UNIX" "$1"; }
@@ -103,10 +104,19 @@ soak_connect() {
   done
   qvx_fail "no outcome of the dial within 90 s: $(soak_since | tail -n 5)"
 }
+# The hang-up's last step logs its line once its calls are done: from then on the idle
+# program calls neither double (soak_end_cycle looks), so the doubles' logs are measured at
+# once.
 soak_hang_up() {
+  local end=$((SECONDS + 60))
   soak_probe_ok "hang up" click 挂断
-  soak_wait_since 1 '^成功挂断连接$' 60
+  until [ "$(soak_since_count '^成功挂断连接$')" -ge 1 ]; do
+    [ "$SECONDS" -lt "$end" ] || qvx_fail "no hang-up within 60 s: $(soak_since | tail -n 3)"
+    sleep 0.05
+  done
+  SOAK_QUIET_FROM=$(soak_double_logs)
 }
+soak_double_logs() { echo "$(soak_size "$(soak_file ras_double_log.txt)") $(soak_size "$(soak_file iphlp_double_log.txt)")"; }
 # The line goes: both looks of the link monitor find it down, and the drop message comes.
 soak_drop() {
   local end=$((SECONDS + 60)) box
@@ -139,15 +149,19 @@ soak__idle() {
 # Wine's own threads left, the thread count not changing.
 soak_settle() { qvx_poll 30 "the program idle" soak__idle; }
 
-# No call to either double for 2.5 s (each call is a line in its log): nothing runs on its own
+# For 5.5 s more, past the link monitor's 5 s tick, no call to either double (each call is a
+# line in its log) and no change in any of the program's windows: nothing runs on its own
 # while the program is idle.
 soak_check_idle() {
-  local before after
-  before="$(soak_size "$(soak_file ras_double_log.txt)") $(soak_size "$(soak_file iphlp_double_log.txt)")"
-  sleep 2.5
-  after="$(soak_size "$(soak_file ras_double_log.txt)") $(soak_size "$(soak_file iphlp_double_log.txt)")"
-  [ "$before" = "$after" ] ||
-    qvx_fail "$1: the idle program called the doubles (RAS and IP Helper log bytes $before -> $after): $(tail -n 2 "$(soak_file ras_double_log.txt)")"
+  local before texts later
+  before=$(soak_double_logs)
+  texts=$(soak_probe texts)
+  sleep 5.5
+  [ "$before" = "$(soak_double_logs)" ] ||
+    qvx_fail "$1: the idle program called the doubles (RAS and IP Helper log bytes $before -> $(soak_double_logs)): $(tail -n 2 "$(soak_file ras_double_log.txt)")"
+  later=$(soak_probe texts)
+  [ "$texts" = "$later" ] ||
+    qvx_fail "$1: the idle program's windows changed: $(diff <(tr '|' '\n' <<<"$texts") <(tr '|' '\n' <<<"$later") | grep '^[<>]' | tr '\n' ' ')"
 }
 
 # Names in the program folder that are neither the program's files, the doubles' files nor
@@ -187,6 +201,9 @@ soak_end_cycle() {
   icmp=$(soak_live iphlp_double_live.txt icmp)
   [ "${conns:-0}" = 0 ] && [ "${entries:-0}" = 0 ] ||
     qvx_fail "$where: the RAS double still holds connections=$conns entries=$entries"
+  if [ "$kind" = hangup ] && [ "$(soak_double_logs)" != "$SOAK_QUIET_FROM" ]; then
+    qvx_fail "$where: the program called the doubles after its hang-up was done (log bytes $SOAK_QUIET_FROM -> $(soak_double_logs)): $(tail -n 2 "$(soak_file ras_double_log.txt)")"
+  fi
   local left
   left=$(soak_leftovers)
   [ -z "$left" ] || qvx_fail "$where: left in the program folder: $left"

@@ -8,6 +8,7 @@
 //   edit N            the text of that edit box
 //   checked CAPTION   1 or 0: whether the visible check box with that caption is ticked
 //   close TITLE       the visible top-level window whose title starts with TITLE is closed
+//   texts             the texts of all the client's visible windows, joined by '|'
 //   box               the text of the client's open message box, or "none"
 //   box_ok            the open message box is answered with its OK button
 // Answers "none" where nothing matched. Window messages instead of synthetic input: no focus,
@@ -191,6 +192,12 @@ std::string close(DWORD pid, const std::wstring& title) {
   return "none";
 }
 
+std::string texts(DWORD pid) {
+  std::wstring all;
+  for (HWND w : windows_of(pid, true).all) all += text_of(w) + L"|";
+  return utf8(all);
+}
+
 std::string box_text(DWORD pid) {
   HWND box = message_box(pid);
   if (!box) return "none";
@@ -243,6 +250,8 @@ int main() {
       answer = checked(pid, arg);
     } else if (command == "close") {
       answer = close(pid, arg);
+    } else if (command == "texts") {
+      answer = texts(pid);
     } else if (command == "box") {
       answer = box_text(pid);
     } else if (command == "box_ok") {
