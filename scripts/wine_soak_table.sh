@@ -25,12 +25,18 @@ fi
 }
 
 f() { sed -n "s/^$1=//p" "$dir/summary.txt"; }
-# "A B": a column's mean over the second window of a phase and over its last.
-means() { f "mean.$1.$2"; }
-pair() { # phase column unit
-  local m
-  m=$(means "$1" "$2")
-  printf '%s%s → %s%s' "${m% *}" "$3" "${m#* }" "$3"
+# A column's means over the second and over the last fifth of a phase: "A → B", whole numbers
+# where they are, resident size with its change in per cent.
+pair() { # phase column
+  local m a b
+  m=$(f "mean.$1.$2")
+  a=${m% *} b=${m#* }
+  [ "$a" = n/a ] && echo n/a && return
+  if [ "$2" = rss_kib ]; then
+    awk -v a="$a" -v b="$b" 'BEGIN { printf "%.0f → %.0f KiB (%+.2f %%)", a, b, (b - a) * 100 / a }'
+  else
+    awk -v a="$a" -v b="$b" 'BEGIN { printf "%g → %g", a, b }'
+  fi
 }
 range() { # phase column: the smallest and largest figure of a phase
   awk -F, -v phase="$1" -v col="$2" '
@@ -39,23 +45,25 @@ range() { # phase column: the smallest and largest figure of a phase
     END { print (lo == hi ? lo : lo "–" hi) }' "$dir/cycles.csv"
 }
 row() { # phase description cycles seconds
-  printf '| %s | %s | %s s | %s | %s | %s | %s | %s | %s |\n' "$2" "$3" "$4" \
-    "$(pair "$1" rss_kib ' KiB')" "$(pair "$1" threads '')" \
-    "$(range "$1" ras_connections) / $(range "$1" ras_entries)" \
-    "$(range "$1" routes) / $(range "$1" icmp)" "$(pair "$1" windows '')" "$(means "$1" gdi)"
+  printf '| %s | %s | %s s | %s | %s | %s / %s | %s / %s | %s | %s |\n' "$2" "$3" "$4" \
+    "$(pair "$1" rss_kib)" "$(pair "$1" threads)" "$(range "$1" ras_connections)" \
+    "$(range "$1" ras_entries)" "$(range "$1" routes)" "$(range "$1" icmp)" \
+    "$(pair "$1" windows)" "$(pair "$1" gdi)"
 }
 cycles=$(f cycles) restarts=$(f restarts)
 w=$((cycles / 5)) rw=$((restarts / 5))
 {
   echo "$begin"
   echo "Measured by \`tests/wine/soak.sh\` (table: \`scripts/wine_soak_table.sh\`) on $(nproc) cores: the"
-  echo "Wine soak of the 64-bit program took $(f seconds) s. Each figure pair is the mean over the second"
-  echo "and over the last fifth of the phase (cycles $((w + 1))–$((2 * w)) and $((cycles - w + 1))–$cycles;"
-  echo "restarts $((rw + 1))–$((2 * rw)) and $((restarts - rw + 1))–$restarts), taken with the program idle."
+  echo "Wine soak of the 64-bit program took $(f seconds) s. Resident size, threads and windows: the mean"
+  echo "over the second fifth of a phase and over its last fifth (cycles $((w + 1))–$((2 * w)) and"
+  echo "$((cycles - w + 1))–$cycles, restarts $((rw + 1))–$((2 * rw)) and $((restarts - rw + 1))–$restarts); what the doubles hold: the"
+  echo "smallest and largest figure after any cycle. All taken with the program idle."
   echo
-  echo '| Phase | Cycles | Time | Resident memory | Threads | RAS connections / entries | Routes / ICMP handles | Windows | GDI, USER objects |'
+  echo '| Phase | Cycles | Time | Resident size | Threads | RAS connections / entries | Routes / ICMP handles | Windows | GDI, USER objects |'
   echo '|---|---|---|---|---|---|---|---|---|'
-  row cycles "connect and hang up (partial and full relay by turns), $(f drops) of them drops" \
+  connects=$((cycles - $(f drops)))
+  row cycles "$connects connects ($((connects - $(f refused))) hung up, $(f refused) refused) and $(f drops) drops, partial and full relay by turns" \
     "$cycles" "$(f cycles_seconds)"
   row restarts 'exit, restart, login with the remembered account' "$restarts" "$(f restarts_seconds)"
   echo
