@@ -110,6 +110,10 @@ HWND message_box(DWORD pid) {
 std::string gui(DWORD pid) {
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
   if (!process) return "none";
+  // "GetGuiResources function (winuser.h)", learn.microsoft.com: 0 is the count of a process
+  // without GUI objects and also a failure, told apart by GetLastError only. A process with
+  // windows has GUI objects, so its 0 with an error is no figure (Wine's stub answers so).
+  SetLastError(0);
   const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
   const DWORD gdi_error = gdi ? 0 : GetLastError();
   const DWORD user = GetGuiResources(process, GR_USEROBJECTS);
