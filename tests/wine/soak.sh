@@ -16,8 +16,9 @@
 # second: memory within 2 %, threads, handles and windows exactly equal; after every cycle the
 # doubles hold no connection or entry of ours, no reply or temporary file is left, every
 # injected failure is in the run log once, no call reaches either double once a hang-up is
-# done, nor, after every 50th cycle, for 5.5 s more, longer than the link monitor's 5 s tick
-# (a timer left running would call).
+# done, nor, after every 50th cycle, for 5.5 s more, longer than the link monitor's 5 s tick,
+# while the status pane and traffic counters stay as they are (a timer left running would
+# call or change them).
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
 # shellcheck source=tests/wine/soak_lib.sh
