@@ -151,7 +151,12 @@ soak_settle() { qvx_poll 30 "the program idle" soak__idle; }
 
 # The status window's connection display: its status pane ("连接状态：..." or the clock
 # "连接时间：...") and traffic counters ("0 K"). The notice ticker beside them turns on its own.
-soak_connection_texts() { soak_probe texts | tr '|' '\n' | grep -E '^(连接状态|连接时间)|^[0-9]+ [KMG]$' || true; }
+# (The probe's pipes reach only this shell and its command substitutions, not a pipeline.)
+soak_connection_texts() {
+  local all
+  all=$(soak_probe texts)
+  tr '|' '\n' <<<"$all" | grep -E '^(连接状态|连接时间)|^[0-9]+ [KMG]$' || true
+}
 
 # For 5.5 s more, past the link monitor's 5 s tick, no call to either double (each call is a
 # line in its log) and no change in the connection display: nothing of a connection runs on
@@ -160,6 +165,7 @@ soak_check_idle() {
   local before texts later
   before=$(soak_double_logs)
   texts=$(soak_connection_texts)
+  [ -n "$texts" ] || qvx_fail "$1: no status pane among the program's windows"
   sleep 5.5
   [ "$before" = "$(soak_double_logs)" ] ||
     qvx_fail "$1: the idle program called the doubles (RAS and IP Helper log bytes $before -> $(soak_double_logs)): $(tail -n 2 "$(soak_file ras_double_log.txt)")"
