@@ -82,6 +82,12 @@ endforeach()
 if(TEST wine_test_dpi_scaling)
   set_tests_properties(wine_test_dpi_scaling PROPERTIES TIMEOUT 600)
 endif()
+# The soak of the real program: its own label, so that the Wine pass, which repeats a failed
+# test, leaves it out, and scripts/test.sh runs it once, beside the native passes.
+add_test(NAME wine_soak COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/soak.sh)
+set_tests_properties(wine_soak PROPERTIES LABELS soak TIMEOUT 1500 SKIP_RETURN_CODE 77
+  ENVIRONMENT "QVX_ARCH=${QVX_ARCH};QVX_BUILD=${CMAKE_BINARY_DIR};QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR};QVX_DEMO_PORT=${QVX_DEMO_PORT}"
+  RESOURCE_LOCK demo_port)
 # After the Wine tests, stops what a test killed at its time-out left behind.
 add_test(NAME wine_sweep COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/sweep.sh)
 set_tests_properties(wine_sweep PROPERTIES LABELS wine FIXTURES_CLEANUP wine_leftovers

@@ -107,6 +107,34 @@ before "RasDialA dialing=1 ext=null pbk=null notifiertype=0 notifier=null dwSize
 log_has "RasDeleteEntryA pbk=null entry=${G}9 -> 0"
 ! state | grep -qF "$G" || fail "brand entry or line left: $(state)"
 
+# --- Every third dial fails with a code picked from the list by the seed, in this program and
+# the next: the count lives in the state. The same seed picks the same codes; the live report
+# shows nothing held once each refused dial is cleaned up.
+periodic_run() { # SEED, in a case just started: the codes the 3rd and 6th dial met
+  control "fail_every 3 691 633 678 $1"
+  local dial=(dial 10.0.0.9 carol pw 9 1)
+  probe version 601 "${dial[@]}" hangup "${dial[@]}" hangup "${dial[@]}" hangup "${dial[@]}" hangup
+  probe version 601 "${dial[@]}" hangup "${dial[@]}" hangup cleanup
+  log | sed -n 's/^RasDialA .* injected=\([0-9]*\) .*-> \([0-9]*\)$/\1 \2/p' | tr '\n' ' '
+}
+start_case periodic
+codes=$(periodic_run 7)
+[ "$(log | grep -c '^RasDialA .* -> 0$')" = 4 ] || fail "four dials should go through: $(log | grep '^RasDialA')"
+read -ra got <<<"$codes"
+[ ${#got[@]} = 4 ] && [ "${got[0]}" = "${got[1]}" ] && [ "${got[2]}" = "${got[3]}" ] ||
+  fail "the 3rd and 6th dials should fail with the code they were injected: '$codes'"
+[[ " 691 633 678 " == *" ${got[0]} "* && " 691 633 678 " == *" ${got[2]} "* ]] ||
+  fail "codes outside the list: '$codes'"
+[ "$(log | grep -n '^RasDialA ' | grep ' injected=' | cut -d: -f1 | tr '\n' ' ')" = "$(log | grep -n '^RasDialA ' | sed -n '3p;6p' | cut -d: -f1 | tr '\n' ' ')" ] ||
+  fail "not the 3rd and 6th dials failed: $(log | grep '^RasDialA')"
+state | grep -qx 'dials 6' || fail "the dial count is not kept: $(state)"
+[ "$(cat "$WORK/$CASE/ras_double_live.txt")" = "connections=0 entries=0" ] ||
+  fail "live report: $(cat "$WORK/$CASE/ras_double_live.txt")"
+start_case periodic_again
+[ "$(periodic_run 7)" = "$codes" ] || fail "the same seed picked other codes"
+start_case periodic_other
+[ "$(periodic_run 8)" != "$codes" ] || fail "seeds 7 and 8 picked the same codes: '$codes'"
+
 # --- The line vanishes between two runs: the status query fails, the handle is forgotten.
 start_case dropped
 probe version 601 dial 10.0.0.5 dave pw 5 1

@@ -89,7 +89,7 @@ DWORD WINAPI CreateIpForwardEntry(PMIB_IPFORWARDROW row) {
   Call c("CreateIpForwardEntry");
   if (!row) return c.finish(ERROR_INVALID_PARAMETER);
   log_row(c, *row);
-  if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
+  if (auto f = c.write_fault()) return c.finish(*f);
   if (row->dwForwardProto != kNetMgmt) return c.finish(ERROR_INVALID_PARAMETER);
   // A destination with bits outside its mask is no network.
   if ((row->dwForwardDest & ~row->dwForwardMask) != 0) return c.finish(ERROR_INVALID_PARAMETER);
@@ -120,7 +120,7 @@ DWORD WINAPI SetIpForwardEntry(PMIB_IPFORWARDROW row) {
   Call c("SetIpForwardEntry");
   if (!row) return c.finish(ERROR_INVALID_PARAMETER);
   log_row(c, *row);
-  if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
+  if (auto f = c.write_fault()) return c.finish(*f);
   if (row->dwForwardProto != kNetMgmt) return c.finish(ERROR_INVALID_PARAMETER);
   if (!c.state.interface_exists(row->dwForwardIfIndex)) return c.finish(ERROR_FILE_NOT_FOUND);
   if (below_interface_metric(c.state, *row)) return c.finish(ERROR_INVALID_PARAMETER);
@@ -140,7 +140,7 @@ DWORD WINAPI DeleteIpForwardEntry(PMIB_IPFORWARDROW row) {
   Call c("DeleteIpForwardEntry");
   if (!row) return c.finish(ERROR_INVALID_PARAMETER);
   log_row(c, *row);
-  if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
+  if (auto f = c.write_fault()) return c.finish(*f);
   Route* r = find_route(c.state, *row);
   if (!r) return c.finish(ERROR_NOT_FOUND);
   c.state.remove_route(Route(*r));

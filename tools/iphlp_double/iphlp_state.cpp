@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
 #include "tools/double_common/files.h"
+#include "tools/double_common/live_report.h"
 #include "tools/double_common/text.h"
 
 namespace iphlp_double {
@@ -21,6 +23,7 @@ const std::string kBrand = "Quovix加速";
 
 State g_state;
 bool g_loaded = false;
+double_common::LiveReport g_live("iphlp_double_live.txt");
 
 std::string state_path() {
   return double_common::path("iphlp_double_state.txt");
@@ -148,6 +151,9 @@ std::optional<Route> apply_line(State& s, const std::string& line) {
     auto kv = key_values(w, 3);
     if (kv.count("skip")) f.skip = static_cast<int>(number(kv["skip"]));
     (w[0] == "fail" ? s.faults : s.delays).push_back(f);
+  } else if (w[0] == "fail_every" && w.size() > 2) {
+    s.write_fail_every = number(w[1]);
+    s.write_fail_code = number(w[2]);
   } else if (w[0] == "took" && w.size() > 2) {
     take(w[1] == "fail" ? s.faults : s.delays, w[2]);
   } else if (w[0] == "reveal") {
@@ -159,6 +165,7 @@ std::optional<Route> apply_line(State& s, const std::string& line) {
     fresh.icmp_handles = s.icmp_handles;
     fresh.next_icmp = s.next_icmp;
     fresh.journal = s.journal;
+    fresh.writes = s.writes;
     s = fresh;
   }
   return std::nullopt;
@@ -192,6 +199,9 @@ std::string snapshot(const State& s) {
   for (const Fault& f : s.faults) fault_line(out, "fail", f);
   for (const Fault& f : s.delays) fault_line(out, "slow", f);
   if (s.tunnel_conn) out << "tunnel_conn " << s.tunnel_conn << "\n";
+  if (s.write_fail_every) {
+    out << "fail_every " << s.write_fail_every << " " << s.write_fail_code << "\n";
+  }
   return out.str();
 }
 
@@ -216,23 +226,40 @@ void apply_control(State& s) {
 // half-made (not one being taken down after its hang-up), or 0. The RAS double always writes
 // its next_handle line; a file that exists without it is caught while being replaced, so it
 // is read again.
+// A route write that reread the RAS state every time made a partial relay's 742 calls cost
+// seconds: the file is read again only when its time or size changed (the RAS double replaces
+// it whole at every call).
 std::uint32_t brand_connection(std::uint32_t known) {
+  static FILETIME read_time{};
+  static DWORD read_size = 0;
+  static bool read_once = false;
+  static std::uint32_t read_connection = 0;
   const std::string file = double_common::path("ras_double_state.txt");
   for (int attempt = 0; attempt < 100; ++attempt) {
-    if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data)) return 0;
+    if (read_once && CompareFileTime(&data.ftLastWriteTime, &read_time) == 0 &&
+        data.nFileSizeLow == read_size) {
+      return read_connection;
+    }
     const auto lines = double_common::read_lines(file);
     if (lines.empty() || lines[0].compare(0, 12, "next_handle ") != 0) {
       Sleep(2);
       continue;
     }
+    read_once = true;
+    read_time = data.ftLastWriteTime;
+    read_size = data.nFileSizeLow;
+    read_connection = 0;
     for (const auto& line : lines) {
       const auto w = split(line, ' ');
       if (w.size() > 2 && w[0] == "conn" && w[2].compare(0, kBrand.size(), kBrand) == 0 &&
           line.find(" gone=") == std::string::npos) {
-        return number(w[1]);
+        read_connection = number(w[1]);
+        break;
       }
     }
-    return 0;
+    return read_connection;
   }
   return known;
 }
@@ -263,6 +290,19 @@ void follow_tunnels(State& s, std::uint32_t connection) {
   }
   s.tunnel_conn = connection;
   s.journal += "tunnel_conn " + std::to_string(connection) + "\n";
+}
+
+// The routes that outlive a connection: those on a tunnel's interface go with the tunnel, as
+// Windows takes them down with its adapter, when the double next looks at the RAS state.
+std::size_t lasting_routes(const State& s) {
+  std::size_t n = 0;
+  for (const Route& r : s.routes) {
+    const bool on_tunnel = std::any_of(s.adapters.begin(), s.adapters.end(), [&](const Adapter& a) {
+      return a.tunnel && a.index == r.if_index;
+    });
+    if (!on_tunnel) ++n;
+  }
+  return n;
 }
 
 }  // namespace
@@ -354,7 +394,18 @@ std::uint32_t Call::finish(std::uint32_t result) {
     double_common::append_line(state_path(), lines);
   }
   write(double_common::path("iphlp_double_log.txt"), result);
+  g_live.write({{"routes", lasting_routes(state)}, {"icmp", state.icmp_handles.size()}});
   return result;
+}
+
+std::optional<std::uint32_t> Call::write_fault() {
+  if (auto f = state.take_fault(function)) return f;
+  ++state.writes;
+  if (state.write_fail_every == 0 || state.writes % state.write_fail_every != 0) {
+    return std::nullopt;
+  }
+  arg("injected", state.write_fail_code);
+  return state.write_fail_code;
 }
 
 }  // namespace iphlp_double

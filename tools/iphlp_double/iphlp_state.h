@@ -14,6 +14,8 @@
 //   unroute DEST MASK NEXTHOP IFINDEX
 //   echo ADDRESS|* status=N [rtt=N] [reply=1]
 //   fail FUNCTION CODE COUNT [skip=N]   (skip=N: the first N calls go through)
+//   fail_every N CODE   (every Nth route write of this process, Create, Set or Delete, fails
+//           with CODE; its log line says injected=CODE)
 //   slow FUNCTION MS COUNT
 //   took fail|slow FUNCTION   (one call met the first such fault)
 //   reveal   (adapters that appear after a query have appeared)
@@ -21,7 +23,9 @@
 //   reset    (everything before is forgotten)
 // Control file iphlp_double_control.txt: any of those lines, applied at the next call (and
 // journalled), then the file is removed. Every call appends one line with all its fields to
-// iphlp_double_log.txt. ICMP handles belong to their process, as Windows handles do.
+// iphlp_double_log.txt. ICMP handles belong to their process, as Windows handles do. After
+// every call iphlp_double_live.txt holds "routes=N icmp=N": the routes outside the tunnels'
+// interfaces (those go with the tunnel) and this process's open ICMP handles.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -78,6 +82,8 @@ struct State {
   std::vector<std::uint32_t> icmp_handles;
   std::uint32_t next_icmp = 0x100;
   std::uint32_t tunnel_conn = 0;  // the brand connection the tunnel adapters belong to, or 0
+  std::uint32_t write_fail_every = 0, write_fail_code = 0;
+  std::uint32_t writes = 0;  // route writes of this process, counted for write_fail_every
   bool tunnel_up() const { return tunnel_conn != 0; }
 
   std::vector<const Adapter*> visible_adapters() const;
@@ -107,6 +113,8 @@ class Call : public double_common::CallLine {
   Call& operator=(const Call&) = delete;
 
   std::uint32_t finish(std::uint32_t result);
+  // A route write's injected failure: a pending fail line, or the periodic one.
+  std::optional<std::uint32_t> write_fault();
 
  private:
   double_common::Lock lock_;

@@ -195,7 +195,11 @@ DWORD WINAPI RasDialA(LPVOID extensions, LPCSTR phonebook, RasDialParams* params
 
   ras_double::Connection conn;
   conn.name = name;
-  const auto fault = c.state.take_fault(c.function);
+  auto fault = c.state.take_fault(c.function);
+  if (const auto every = c.state.dial_faults.take(++c.state.dials); every && !fault) {
+    fault = every;
+    c.arg("injected", *every);
+  }
   if (!fault) {
     const auto* e = c.state.find_entry(name);
     if (!e) return c.finish(kEntryNotFound);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "tools/double_common/files.h"
+#include "tools/double_common/live_report.h"
 #include "tools/double_common/text.h"
 
 namespace ras_double {
@@ -21,6 +22,7 @@ using double_common::unescape;
 using double_common::words;
 
 std::atomic<std::uint32_t> g_dial_ms{0};
+double_common::LiveReport g_live("ras_double_live.txt");
 
 std::string state_path() {
   return double_common::path("ras_double_state.txt");
@@ -43,6 +45,11 @@ bool apply_setting(State& s, const std::vector<std::string>& w) {
   } else if (w[0] == "projection" && w.size() > 2) {
     s.projection_ip = w[1];
     s.projection_server = w[2];
+  } else if (w[0] == "fail_every" && w.size() > 3) {
+    s.dial_faults.every = number(w[1]);
+    s.dial_faults.codes.clear();
+    for (std::size_t i = 2; i + 1 < w.size(); ++i) s.dial_faults.codes.push_back(number(w[i]));
+    s.dial_faults.seed = number(w.back());
   } else if (w[0] == "fail" && w.size() > 2) {
     s.faults.push_back({w[1], number(w[2]), w.size() > 3 ? static_cast<int>(number(w[3])) : 1});
   } else {
@@ -59,6 +66,8 @@ State load() {
     if (apply_setting(s, w)) continue;
     if (w[0] == "next_handle" && w.size() > 1) {
       s.next_handle = number(w[1]);
+    } else if (w[0] == "dials" && w.size() > 1) {
+      s.dials = number(w[1]);
     } else if (w[0] == "profile" && w.size() > 1) {
       s.xp_like = w[1] == "xp";
     } else if (w[0] == "entry" && w.size() > 1) {
@@ -92,6 +101,12 @@ std::string state_text(const State& s) {
   out << "projection " << s.projection_ip << " " << s.projection_server << "\n";
   for (const auto& f : s.faults)
     out << "fail " << f.function << " " << f.code << " " << f.count << "\n";
+  if (s.dial_faults.every) {
+    out << "fail_every " << s.dial_faults.every;
+    for (std::uint32_t code : s.dial_faults.codes) out << " " << code;
+    out << " " << s.dial_faults.seed << "\n";
+  }
+  if (s.dials) out << "dials " << s.dials << "\n";
   for (const auto& e : s.entries) {
     out << "entry " << escape(e.name);
     for (const auto& [k, v] : e.fields) out << " " << k << "=" << escape(v);
@@ -124,6 +139,17 @@ void apply_control(State& s) {
 }
 
 }  // namespace
+
+std::optional<std::uint32_t> PeriodicFault::take(std::uint32_t dial_number) const {
+  if (every == 0 || codes.empty() || dial_number % every != 0) return std::nullopt;
+  // splitmix64 of the seed and the failure's number: a fixed, well-spread pick.
+  std::uint64_t z =
+      (static_cast<std::uint64_t>(seed) << 32 | dial_number / every) + 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  z ^= z >> 31;
+  return codes[z % codes.size()];
+}
 
 void State::remove_taken_down(std::uint64_t now) {
   connections.erase(
@@ -206,6 +232,7 @@ Call::Call(const char* f) : CallLine(f), function(f) {
 std::uint32_t Call::finish(std::uint32_t result) {
   double_common::replace_file(state_path(), state_text(state));
   write(double_common::path("ras_double_log.txt"), result);
+  g_live.write({{"connections", state.connections.size()}, {"entries", state.entries.size()}});
   return result;
 }
 

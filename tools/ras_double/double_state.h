@@ -5,7 +5,7 @@
 //   next_handle N | overcount N | fail FUNCTION CODE COUNT | profile xp | projection IP SERVER
 //   linger MS | entry NAME key=value... | conn HANDLE NAME state=N rx=N tx=N phone=TEXT [gone=T]
 //   (gone=T: hung up, taken down when GetTickCount64 reaches T) | made=T (when it came up)
-//   drop_after MS | dial_ms MS
+//   drop_after MS | dial_ms MS | fail_every N CODE... SEED | dials N (RasDialA calls so far)
 // Control file lines, applied and removed at the next call:
 //   fail FUNCTION CODE [COUNT] | drop all | drop HANDLE | overcount N | projection IP SERVER
 //   grow N   (the next N listings that answer 603 gain one more item of another program, as
@@ -14,6 +14,10 @@
 //            at once)
 //   drop_after MS  (every connection that comes up drops that long after; 0, the default: never)
 //   dial_ms MS  (how long a dial takes; each RasDialA line says how many dials were under way)
+//   fail_every N CODE... SEED  (every Nth RasDialA fails with one of the codes, picked by a
+//            generator seeded with SEED; its log line says injected=CODE)
+// After every call ras_double_live.txt holds "connections=N entries=N", what the double holds
+// for the programs right now.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -47,6 +51,15 @@ struct Fault {
   int count = 1;
 };
 
+// Every Nth dial fails with one of the codes, picked from the seed and the failure's number, so
+// a run is repeatable and a restarted program continues the sequence.
+struct PeriodicFault {
+  std::uint32_t every = 0;  // 0: off
+  std::vector<std::uint32_t> codes;
+  std::uint32_t seed = 0;
+  std::optional<std::uint32_t> take(std::uint32_t dial_number) const;
+};
+
 struct State {
   std::uint32_t next_handle = 0x1001;
   std::uint32_t overcount = 0;      // extra records a finished listing claims, to test readers
@@ -60,6 +73,8 @@ struct State {
   std::vector<Entry> entries;
   std::vector<Connection> connections;
   std::vector<Fault> faults;
+  PeriodicFault dial_faults;
+  std::uint32_t dials = 0;  // RasDialA calls, counted for dial_faults
 
   Entry* find_entry(const std::string& name);
   Connection* find_connection(std::uint32_t handle);
