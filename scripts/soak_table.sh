@@ -60,10 +60,5 @@ heap100=$(f asan connect.heap_bytes_100) heap_end=$(f asan connect.heap_bytes_en
   echo "$end"
 } >"$work/table"
 
-awk -v begin="$begin" -v end="$end" -v table="$work/table" '
-  $0 == begin { while ((getline line < table) > 0) print line; skip = 1; next }
-  $0 == end { skip = 0; next }
-  !skip { print }
-' "$readme" >"$work/readme"
-cp "$work/readme" "$readme"
+./scripts/readme_table.sh "$readme" "$begin" "$end" "$work/table"
 echo "soak_table: $readme updated (soak ${total[asan]} s under ASan, ${total[native]} s plain)"

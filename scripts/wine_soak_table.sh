@@ -74,12 +74,5 @@ w=$((cycles / 5)) rw=$((restarts / 5))
   echo "$end"
 } >"$dir/table.md"
 
-work=$(mktemp)
-trap 'rm -f "$work"' EXIT
-awk -v begin="$begin" -v end="$end" -v table="$dir/table.md" '
-  $0 == begin { while ((getline line < table) > 0) print line; skip = 1; next }
-  $0 == end { skip = 0; next }
-  !skip { print }
-' "$readme" >"$work"
-cp "$work" "$readme"
+./scripts/readme_table.sh "$readme" "$begin" "$end" "$dir/table.md"
 echo "wine_soak_table: $readme updated ($(f seconds) s soak)"
