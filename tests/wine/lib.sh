@@ -386,6 +386,17 @@ qvx_runlog() { qvx_gbk "$QVX_PROGRAM_UNIX/qvxl.log" | tr -d '\r' | sed 's/^\[[^]
 qvx_log_count() { qvx_runlog | grep -cE -- "$1" || true; }
 qvx__log_at_least() { [ "$(qvx_log_count "$2")" -ge "$1" ]; }
 qvx_wait_log_count() { qvx_poll "${3:-60}" "$2 x$1" qvx__log_at_least "$1" "$2"; }
+# Control lines for the RAS test double beside the program, read at its next call.
+qvx_ras_control() { printf '%s\n' "$@" >>"$QVX_PROGRAM_UNIX/ras_double_control.txt"; }
+# The Windows process of the program in this test's prefix: Wine names it by its Windows path.
+qvx_program_pid() {
+  local p
+  for p in /proc/[0-9]*; do
+    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    [[ $(tr '\0' '\n' <"$p/cmdline" 2>/dev/null | head -n 1) == [A-Za-z]:\\*quovix.exe ]] &&
+      echo "${p#/proc/}" && return
+  done
+}
 
 # Visible windows whose title matches the regex (UTF-8), one X id a line.
 qvx_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; }

@@ -40,7 +40,7 @@ qvx_install_with_doubles "$ras" "$iphlp"
 # The dialer's errors, and 800, one it does not tell apart ("Routing and Remote Access Error
 # Codes", learn.microsoft.com); ERROR_ACCESS_DENIED (5) is one of CreateIpForwardEntry's
 # answers (learn.microsoft.com, iphlpapi.h). The same as the native soak's.
-soak_ras_control "fail_every 10 691 711 633 619 651 678 769 800 23"
+qvx_ras_control "fail_every 10 691 711 633 619 651 678 769 800 23"
 soak_start_probe "$probe_exe"
 soak_csv_header >"$SOAK_OUT/cycles.csv"
 started=$SECONDS

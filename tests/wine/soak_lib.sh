@@ -15,7 +15,6 @@ SOAK_QUIET_FROM=
 SOAK_GUI_ERROR=
 
 soak_file() { printf '%s/%s' "$QVX_PROGRAM_UNIX" "$1"; }
-soak_ras_control() { printf '%s\n' "$@" >>"$(soak_file ras_double_control.txt)"; }
 soak_iphlp_control() { printf '%s\n' "$@" >>"$(soak_file iphlp_double_control.txt)"; }
 soak_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
 
@@ -46,17 +45,8 @@ soak_wait_probe() {
 
 # --- the process and its run log ---------------------------------------------------------------
 
-# The Windows process of the program in this test's prefix: Wine names it by its Windows path.
-soak_program_pid() {
-  local p
-  for p in /proc/[0-9]*; do
-    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-    [[ $(tr '\0' '\n' <"$p/cmdline" 2>/dev/null | head -n 1) == [A-Za-z]:\\*quovix.exe ]] &&
-      echo "${p#/proc/}" && return
-  done
-}
 soak_begin_process() {
-  SOAK_PID=$(soak_program_pid)
+  SOAK_PID=$(qvx_program_pid)
   [ -n "$SOAK_PID" ] || qvx_fail "the program's process was not found"
 }
 soak_threads() { find "/proc/$SOAK_PID/task" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l; }
@@ -120,7 +110,7 @@ soak_double_logs() { echo "$(soak_size "$(soak_file ras_double_log.txt)") $(soak
 # The line goes: both looks of the link monitor find it down, and the drop message comes.
 soak_drop() {
   local end=$((SECONDS + 60)) box
-  soak_ras_control "drop all"
+  qvx_ras_control "drop all"
   while [ "$SECONDS" -lt "$end" ]; do
     box=$(soak_probe box)
     if [ "$box" != none ]; then

@@ -16,22 +16,13 @@ qvx_setup
 qvx_start_demo_service notice=0,tips=0
 qvx_install_with_doubles "$ras" "$iphlp"
 ras_log=$QVX_PROGRAM_UNIX/ras_double_log.txt
-ras_control() { printf '%s\n' "$@" >>"$QVX_PROGRAM_UNIX/ras_double_control.txt"; }
 # Dials take half a second, so two dials at once would overlap in the double.
-ras_control "dial_ms 500" "drop_after 1000"
+qvx_ras_control "dial_ms 500" "drop_after 1000"
 log=qvxl.log
 raslog() { LC_ALL=C grep -a "$@" "$ras_log" || true; }
-# The Windows process of the program, in this test's prefix: Wine names it by its Windows path.
-program_pid() {
-  local p
-  for p in /proc/[0-9]*; do
-    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-    [[ $(tr '\0' '\n' <"$p/cmdline" 2>/dev/null | head -n 1) == [A-Za-z]:\\*quovix.exe ]] && echo "${p#/proc/}" && return
-  done
-}
 threads() {
   local pid
-  pid=$(program_pid)
+  pid=$(qvx_program_pid)
   [ -n "$pid" ] && find "/proc/$pid/task" -mindepth 1 -maxdepth 1 | wc -l || echo none
 }
 live() { LC_ALL=C grep -ac '^conn ' "$QVX_PROGRAM_UNIX/ras_double_state.txt" || true; }
@@ -79,7 +70,7 @@ qvx_log "threads/connections at each reconnection: ${samples[*]}"
 # try succeeds, and the drop under way gets three tries at most before the drop message.
 tries_before=$(qvx_log_count '^断线自动重连，第 [0-9]* 次$')
 dials_before=$(raslog -c '^RasDialA ')
-ras_control "dial_ms 2000" "drop_after 1"
+qvx_ras_control "dial_ms 2000" "drop_after 1"
 qvx_poll 150 "the drop message after the last try" has_new_box
 tries=$(($(qvx_log_count '^断线自动重连，第 [0-9]* 次$') - tries_before))
 dials=$(($(raslog -c '^RasDialA ') - dials_before))
