@@ -66,12 +66,22 @@ soak_since_count() { soak_since | grep -cE -- "$1" || true; }
 soak__since_at_least() { [ "$(soak_since_count "$2")" -ge "$1" ]; }
 soak_wait_since() { qvx_poll "${3:-60}" "$2 x$1 in this cycle" soak__since_at_least "$1" "$2"; }
 
-# A value from a double's live report ("calls=N connections=N ...").
+# A value from a double's live report ("calls=N connections=N ..."); empty without one.
 soak_live() {
-  sed -n "s/.*\\<$2=\\([0-9]*\\).*/\\1/p" "$(soak_file "$1")" 2>/dev/null | head -n 1
+  local line=
+  read -r line 2>/dev/null <"$(soak_file "$1")" || true
+  soak_field "$2" "$line"
 }
 
 # --- the cycles ----------------------------------------------------------------------------------
+
+# Whether this cycle's connection is to be dropped: the drops spread evenly among the connects
+# (soak_drop_due CONNECTS_DONE CONNECTS_WANTED DROPS_WANTED), the rest after the last connect.
+soak_drop_due() {
+  [ "$SOAK_DROPS" -lt "$3" ] || return 1
+  [ "$1" -lt "$2" ] || return 0
+  [ $((SOAK_DROPS * $2)) -lt $(($1 * $3)) ]
+}
 
 # Clicks 连接 and waits for the outcome: 0 when the connection came up (and, in partial relay,
 # its routes are done), 1 when the dial was refused (its message box answered).
@@ -131,7 +141,7 @@ soak__idle() {
   # A worker that has just ended may still be in the task list for a moment.
   local a b
   a=$(soak_threads)
-  sleep 0.2
+  sleep 0.1
   b=$(soak_threads)
   [ "$a" = "$b" ]
 }
@@ -186,6 +196,9 @@ soak_reported() {
   soak_since | sed -nE 's/.*错误编号：([0-9]+).*/\1/p; s/.*网络连接([0-9]+)错误.*/\1/p; s/.*该账号正在被使用.*/691/p' | sort
 }
 
+# NAME's number in a "name=N name=N" line.
+soak_field() { [[ " $2 " =~ \ $1=([0-9]+)[\ ] ]] && printf '%s' "${BASH_REMATCH[1]}" || true; }
+
 soak_csv_header() {
   echo "phase,cycle,kind,relay,seconds,threads,rss_kib,ras_connections,ras_entries,routes,icmp,gdi,user,windows,log_bytes,injected,logged"
 }
@@ -225,9 +238,7 @@ soak_end_cycle() {
   [ "$log_bytes" -lt "$SOAK_LOG_LIMIT" ] || qvx_fail "$where: the run log holds $log_bytes bytes"
   [ "$log_bytes" -gt "$SOAK_LOG_MAX" ] && SOAK_LOG_MAX=$log_bytes
   gui=$(soak_probe gui)
-  gdi=$(sed -n 's/.*gdi=\([0-9]*\).*/\1/p' <<<"$gui")
-  user=$(sed -n 's/.*user=\([0-9]*\).*/\1/p' <<<"$gui")
-  windows=$(sed -n 's/.*windows=\([0-9]*\).*/\1/p' <<<"$gui")
+  gdi=$(soak_field gdi "$gui") user=$(soak_field user "$gui") windows=$(soak_field windows "$gui")
   [ -n "$windows" ] || qvx_fail "$where: the probe answered '$gui'"
   # GetGuiResources answering 0 with an error is a stub: no figure, not a zero.
   if [[ $gui == *gdi_error=* ]]; then
@@ -308,11 +319,12 @@ soak_mean() {
     END { if (na || !n) print "n/a"; else printf "%.2f\n", s / n }' "$SOAK_OUT/cycles.csv"
 }
 
-# The last fifth of a phase's cycles against its second fifth (cycles 51-100 and 201-250 of
-# 250): memory within 2 %, the counts exactly equal.
+# The last window of a phase's cycles against its second (50 cycles, or a quarter of a shorter
+# phase: cycles 51-100 and 161-210 of 210): memory within 2 %, the counts exactly equal.
+soak_window() { local w=$(($1 / 4)); echo $((w < 50 ? w : 50)); }
 soak_bounds() {
   local phase=$1 total=$2 w col a b
-  w=$((total / 5))
+  w=$(soak_window "$total")
   [ "$w" -ge 1 ] || return 0
   for col in rss_kib threads ras_connections ras_entries routes icmp gdi user windows; do
     a=$(soak_mean "$phase" "$col" $((w + 1)) $((2 * w)))
@@ -329,8 +341,11 @@ soak_bounds() {
 
 soak_summary() {
   echo "cycles=$cycles"
+  echo "window=$(soak_window "$cycles")"
+  echo "restart_window=$(soak_window "$restarts")"
+  echo "hung_up=$(grep -c '^cycles,[0-9]*,hangup,' "$SOAK_OUT/cycles.csv" || true)"
   echo "drops=$SOAK_DROPS"
-  echo "refused=$(grep -c '^cycles,[0-9]*,refused,' "$SOAK_OUT/cycles.csv")"
+  echo "refused=$(grep -c '^cycles,[0-9]*,refused,' "$SOAK_OUT/cycles.csv" || true)"
   echo "restarts=$restarts"
   echo "cycles_seconds=$1"
   echo "restarts_seconds=$2"
