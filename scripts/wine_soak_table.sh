@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Rewrites the Wine soak's table between its markers in README.md from the figures the last run
-# of tests/wine/soak.sh left in build/win64/wine-soak (summary.txt, cycles.csv). With --run it
+# of tests/wine/soak.sh left in build/win64/wine-soak (the run's summary.txt, and summary.txt and
+# cycles.csv of each of its two programs, tray/ and drops/). With --run it
 # runs the soak first (ctest --preset win64-soak), as scripts/test.sh does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,60 +20,74 @@ if [ "${1:-}" = --run ]; then
     exit 1
   }
 fi
-[ -f "$dir/summary.txt" ] && [ -f "$dir/cycles.csv" ] || {
-  echo "wine_soak_table: no finished soak in $dir (run with --run)" >&2
-  exit 1
-}
+for f in summary.txt tray/summary.txt tray/cycles.csv drops/summary.txt drops/cycles.csv; do
+  [ -f "$dir/$f" ] || {
+    echo "wine_soak_table: no finished soak in $dir, $f is missing (run with --run)" >&2
+    exit 1
+  }
+done
 
-f() { sed -n "s/^$1=//p" "$dir/summary.txt"; }
-# A column's means over the second and over the last fifth of a phase: "A → B", whole numbers
-# where they are, resident size with its change in per cent.
-pair() { # phase column
+f() { sed -n "s/^$2=//p" "$dir/$1/summary.txt"; } # program name
+# A column's means over a phase's second window and its last: "A → B", whole numbers where
+# they are, resident size with its change in per cent.
+pair() { # program phase column
   local m a b
-  m=$(f "mean.$1.$2")
+  m=$(f "$1" "mean.$2.$3")
   a=${m% *} b=${m#* }
   [ "$a" = n/a ] && echo n/a && return
-  if [ "$2" = rss_kib ]; then
+  if [ "$3" = rss_kib ]; then
     awk -v a="$a" -v b="$b" 'BEGIN { printf "%.0f → %.0f KiB (%+.2f %%)", a, b, (b - a) * 100 / a }'
   else
     awk -v a="$a" -v b="$b" 'BEGIN { printf "%g → %g", a, b }'
   fi
 }
-range() { # phase column: the smallest and largest figure of a phase
-  awk -F, -v phase="$1" -v col="$2" '
+range() { # program phase column: the smallest and largest figure of a phase
+  awk -F, -v phase="$2" -v col="$3" '
     NR == 1 { for (i = 1; i <= NF; i++) if ($i == col) c = i; next }
     $1 == phase { if (!n++ || $c < lo) lo = $c; if ($c > hi) hi = $c }
-    END { print (lo == hi ? lo : lo "–" hi) }' "$dir/cycles.csv"
+    END { print (lo == hi ? lo : lo "–" hi) }' "$dir/$1/cycles.csv"
 }
-row() { # phase description cycles seconds
-  printf '| %s | %s | %s s | %s | %s | %s / %s | %s / %s | %s | %s |\n' "$2" "$3" "$4" \
-    "$(pair "$1" rss_kib)" "$(pair "$1" threads)" "$(range "$1" ras_connections)" \
-    "$(range "$1" ras_entries)" "$(range "$1" routes)" "$(range "$1" icmp)" \
-    "$(pair "$1" windows)" "$(pair "$1" gdi)"
+windows() { # count window: "51–100 / 161–210"
+  local w=$2
+  echo "$((w + 1))–$((2 * w)) / $(($1 - w + 1))–$1"
 }
-cycles=$(f cycles) restarts=$(f restarts)
-w=$((cycles / 5)) rw=$((restarts / 5))
+row() { # program phase description cycles window seconds
+  printf '| %s | %s | %s | %s s | %s | %s | %s / %s | %s / %s | %s | %s |\n' "$3" "$4" \
+    "$(windows "$4" "$5")" "$6" "$(pair "$1" "$2" rss_kib)" "$(pair "$1" "$2" threads)" \
+    "$(range "$1" "$2" ras_connections)" "$(range "$1" "$2" ras_entries)" \
+    "$(range "$1" "$2" routes)" "$(range "$1" "$2" icmp)" "$(pair "$1" "$2" windows)" \
+    "$(pair "$1" "$2" gdi)"
+}
+cycles_text() { # program
+  echo "$(f "$1" hung_up) hung up, $(f "$1" drops) dropped, $(f "$1" refused) dials refused"
+}
+sum() { echo $(($(f tray "$1") + $(f drops "$1"))); }
+log_max=$(f tray log_bytes_max) drops_log_max=$(f drops log_bytes_max)
+[ "$drops_log_max" -gt "$log_max" ] && log_max=$drops_log_max
+seconds=$(sed -n 's/^seconds=//p' "$dir/summary.txt")
 {
   echo "$begin"
   echo "Measured by \`tests/wine/soak.sh\` (table: \`scripts/wine_soak_table.sh\`) on $(nproc) cores: the"
-  echo "Wine soak of the 64-bit program took $(f seconds) s. Resident size, threads and windows: the mean"
-  echo "over the second fifth of a phase and over its last fifth (cycles $((w + 1))–$((2 * w)) and"
-  echo "$((cycles - w + 1))–$cycles, restarts $((rw + 1))–$((2 * rw)) and $((restarts - rw + 1))–$restarts); what the doubles hold: the"
-  echo "smallest and largest figure after any cycle. All taken with the program idle."
+  echo "Wine soak of the 64-bit program took $seconds s, its two programs side by side. Resident size,"
+  echo "threads and windows: the mean over a phase's second window of cycles and over its last; what"
+  echo "the doubles hold: the smallest and largest figure after any cycle. All taken with the"
+  echo "program idle."
   echo
-  echo '| Phase | Cycles | Time | Resident size | Threads | RAS connections / entries | Routes / ICMP handles | Windows | GDI, USER objects |'
-  echo '|---|---|---|---|---|---|---|---|---|'
-  connects=$((cycles - $(f drops)))
-  row cycles "$connects connects ($((connects - $(f refused))) hung up, $(f refused) refused) and $(f drops) drops, partial and full relay by turns" \
-    "$cycles" "$(f cycles_seconds)"
-  row restarts 'exit, restart, login with the remembered account' "$restarts" "$(f restarts_seconds)"
+  echo '| Program, phase | Cycles | Windows compared | Time | Resident size | Threads | RAS connections / entries | Routes / ICMP handles | Windows | GDI, USER objects |'
+  echo '|---|---|---|---|---|---|---|---|---|---|'
+  row tray cycles "tray: connects and drops, partial and full relay by turns ($(cycles_text tray))" \
+    "$(f tray cycles)" "$(f tray window)" "$(f tray cycles_seconds)"
+  row tray restarts 'tray: exit, restart, login with the remembered account' \
+    "$(f tray restarts)" "$(f tray restart_window)" "$(f tray restarts_seconds)"
+  row drops cycles "second: drops, partial and full relay by turns ($(cycles_text drops))" \
+    "$(f drops cycles)" "$(f drops window)" "$(f drops cycles_seconds)"
   echo
-  echo "Injected: $(f dial_failures) dial failures ($(f refused) refused connects), $(f route_failures) route"
-  echo "writes refused; $(f failures_logged) reported in the run log, each once. Run log at most"
-  echo "$(f log_bytes_max) bytes; emptied at restart $(f log_emptied_at_restart), the start that found it"
-  echo "past its size limit. GDI and USER objects: $(f gui_resources)."
+  echo "Injected: $(sum dial_failures) dial failures, $(sum route_failures) route writes refused;"
+  echo "$(sum failures_logged) reported in the run logs, each once. Run log at most"
+  echo "$log_max bytes; emptied at restart $(f tray log_emptied_at_restart), the start that found it"
+  echo "past its size limit. GDI and USER objects: $(f tray gui_resources)."
   echo "$end"
 } >"$dir/table.md"
 
 ./scripts/readme_table.sh "$readme" "$begin" "$end" "$dir/table.md"
-echo "wine_soak_table: $readme updated ($(f seconds) s soak)"
+echo "wine_soak_table: $readme updated ($seconds s soak)"

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Weeks in the tray, compressed: two programs' soaks (soak_program.sh) side by side, each in its
 # own prefix and display over its own doubles, both served by one demo service. The first is
-# the long-lived tray program: QVX_SOAK_CONNECTS connects (default 200) with a fifth of the
+# the long-lived tray program: QVX_SOAK_CONNECTS connects (default 200) with a tenth of the
 # QVX_SOAK_DROPS drops (default 50) among them, then QVX_SOAK_RESTARTS exits and restarts
 # (default 20). The second takes the rest of the drops. A drop costs the program's own timers
 # 11 s (the link monitor's 5 s tick, then its 6 s second look) during which its process does
@@ -14,7 +14,7 @@ source "$(dirname "$0")/lib.sh"
 connects=${QVX_SOAK_CONNECTS:-200}
 drops=${QVX_SOAK_DROPS:-50}
 restarts=${QVX_SOAK_RESTARTS:-20}
-tray_drops=$((drops / 5))
+tray_drops=$((drops / 10))
 out=$QVX_BUILD/wine-soak
 rm -rf "$out"
 mkdir -p "$out"
