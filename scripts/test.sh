@@ -66,10 +66,10 @@ run() {
   ctest --preset "$1" --timeout 600 --output-junit "$PWD/$counts_dir/$1.xml" "${@:2}" || failed+=("$1")
   count_ctest "$1"
 }
-# The Wine soak of the 64-bit program (label soak, ~15 min, mostly the program's own timers)
-# starts as soon as its build and the demo service's are there, on its own display and prefix,
-# and runs beside the other builds and the native passes; its count joins before the Wine pass,
-# which waits for the demo port it holds.
+# The Wine soak of the 64-bit program (label soak, ~10 min, two programs side by side, mostly
+# their own timers) starts as soon as its build and the demo service's are there, on its own
+# displays and prefixes, and runs beside the other builds and the native passes; its count
+# joins before the Wine pass, which waits for the demo port it holds.
 soak_pid=
 wait_soak() {
   [ -n "$soak_pid" ] || return 0
