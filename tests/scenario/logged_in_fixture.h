@@ -36,19 +36,6 @@ class LoggedInTest : public AppTest {
     r.N4.set_enabled(false);
   }
 
-  // The connected state as the connect click and the dial's success step leave it.
-  void enter_connected() {
-    for (widgets::ComboBox* box : boxes_of_f2()) box->set_enabled(false);
-    f1().N5.set_enabled(false);
-    f2().suiButton2.set_caption("挂断");
-    f2().suiButton2.set_enabled(true);
-    f1().N4.set_enabled(true);
-    f2().RzStatusPane1.set_blinking(false);
-    f2().RzStatusPane1.set_caption("连接状态： 已连接");
-    f2().Timer3.set_enabled(true);
-    f2().Timer4.set_enabled(true);
-  }
-
   std::vector<widgets::ComboBox*> boxes_of_f2() {
     return {&f2().suiComboBox1, &f2().suiComboBox2, &f2().suiComboBox3};
   }

@@ -185,7 +185,10 @@ TEST_F(StatusWindowTest, ExpiredAccountIsRefusedWhateverTheCaption) {
   EXPECT_EQ(boxes(), std::vector<std::string>{"您的账号已经到期，请充值后再使用！"});
   EXPECT_EQ(last_log_line(), "用户尝试加速，但账号到期.");
 
-  enter_connected();
+  f1().expiry_time = "2030-1-1 0:0:0";
+  f1().relay_mode = 1;
+  run_dial();
+  expect_state(kConnected);
   f1().expiry_time = "0-0-0 0:0:0";
   f2().suiButton2.click();
   expect_state(kConnected);
