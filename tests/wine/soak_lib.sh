@@ -49,18 +49,28 @@ soak_begin_process() {
   SOAK_PID=$(qvx_program_pid)
   [ -n "$SOAK_PID" ] || qvx_fail "the program's process was not found"
 }
-soak_threads() { find "/proc/$SOAK_PID/task" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l; }
-soak_rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$SOAK_PID/status"; }
+# Both read /proc without starting a program: they run several times a cycle.
+soak_threads() (
+  shopt -s nullglob
+  local tasks=("/proc/$SOAK_PID/task/"*)
+  echo "${#tasks[@]}"
+)
+soak_rss_kib() {
+  local key value _
+  while read -r key value _; do
+    [ "$key" = VmRSS: ] && echo "$value" && return
+  done <"/proc/$SOAK_PID/status"
+}
 
 # The run-log text written since the last cycle ended (from the start if the log was emptied),
 # without time stamps.
-soak_since() {
+soak_since() { soak__log_since | tr -d '\r' | sed -n 's/^\[[^]]*\]  //p'; }
+soak__log_since() {
   local log
   log=$(soak_file qvxl.log)
   local offset=$SOAK_LOG_OFFSET
   [ "$(soak_size "$log")" -lt "$offset" ] && offset=0
-  tail -c +$((offset + 1)) "$log" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' |
-    sed -n 's/^\[[^]]*\]  //p'
+  tail -c +$((offset + 1)) "$log" 2>/dev/null | iconv -f GBK -t UTF-8
 }
 soak_since_count() { soak_since | grep -cE -- "$1" || true; }
 soak__since_at_least() { [ "$(soak_since_count "$2")" -ge "$1" ]; }
@@ -86,13 +96,17 @@ soak_drop_due() {
 # Clicks 连接 and waits for the outcome: 0 when the connection came up (and, in partial relay,
 # its routes are done), 1 when the dial was refused (its message box answered).
 soak_connect() {
-  local relay=$1 end=$((SECONDS + 90)) box text
+  local relay=$1 end=$((SECONDS + 90)) box text size seen=-1
   soak_probe_ok "connect" click 连接
   while [ "$SECONDS" -lt "$end" ]; do
-    text=$(soak_since)
-    if grep -qx '建立加速连接成功！' <<<"$text"; then
-      [ "$relay" = 0 ] || return 0
-      grep -qE '^部分中转(已生效|未生效|结果未知)' <<<"$text" && return 0
+    size=$(soak_size "$(soak_file qvxl.log)")
+    if [ "$size" != "$seen" ]; then
+      seen=$size
+      text=$(soak_since)
+      if grep -qx '建立加速连接成功！' <<<"$text"; then
+        [ "$relay" = 0 ] || return 0
+        grep -qE '^部分中转(已生效|未生效|结果未知)' <<<"$text" && return 0
+      fi
     fi
     box=$(soak_probe box)
     if [ "$box" != none ]; then
@@ -176,24 +190,31 @@ soak_check_idle() {
 
 # Names in the program folder that are neither the program's files, the doubles' files nor
 # the route folder: a reply or temporary file left behind.
-soak_leftovers() {
-  find "$QVX_PROGRAM_UNIX" -mindepth 1 -maxdepth 1 -printf '%f\n' |
-    grep -vxE 'quovix\.exe|route|qvxl\.log|user\.ini|softsetup\.ini|rasapi32\.dll|iphlpapi\.dll|(ras|iphlp)_double_[a-z]+\.txt(\.new|\.[0-9]+\.taken)?' || true
-}
+soak_leftovers() (
+  shopt -s nullglob dotglob
+  local ours='^(quovix\.exe|route|qvxl\.log|user\.ini|softsetup\.ini|rasapi32\.dll|iphlpapi\.dll|(ras|iphlp)_double_[a-z]+\.txt(\.new|\.[0-9]+\.taken)?)$'
+  local path
+  for path in "$QVX_PROGRAM_UNIX"/*; do
+    [[ ${path##*/} =~ $ours ]] || echo "${path##*/}"
+  done
+)
 
 # The codes of the failures the doubles injected since the last cycle, and those the run log
 # reported, one a line, sorted.
 soak_injected() {
-  local ras_log iphlp_log
-  ras_log=$(soak_file ras_double_log.txt) iphlp_log=$(soak_file iphlp_double_log.txt)
   {
-    tail -c +$((SOAK_RAS_LOG_OFFSET + 1)) "$ras_log" 2>/dev/null | { grep -ao 'injected=[0-9]*' || true; } | sed 's/.*=/ras /'
-    tail -c +$((SOAK_IPHLP_LOG_OFFSET + 1)) "$iphlp_log" 2>/dev/null | { grep -ao 'injected=[0-9]*' || true; } | sed 's/.*=/route /'
-  } | sort
+    tail -c +$((SOAK_RAS_LOG_OFFSET + 1)) "$(soak_file ras_double_log.txt)"
+    printf '\n@route\n'
+    tail -c +$((SOAK_IPHLP_LOG_OFFSET + 1)) "$(soak_file iphlp_double_log.txt)"
+  } 2>/dev/null | LC_ALL=C awk '
+    $0 == "@route" { double = "route"; next }
+    { while (match($0, /injected=[0-9]+/)) {
+        print (double ? double : "ras"), substr($0, RSTART + 9, RLENGTH - 9)
+        $0 = substr($0, RSTART + RLENGTH) } }' | sort
 }
 # "错误编号：N", "网络连接N错误", or the account-in-use line that stands for 691.
 soak_reported() {
-  soak_since | sed -nE 's/.*错误编号：([0-9]+).*/\1/p; s/.*网络连接([0-9]+)错误.*/\1/p; s/.*该账号正在被使用.*/691/p' | sort
+  soak__log_since | sed -nE 's/.*错误编号：([0-9]+).*/\1/p; s/.*网络连接([0-9]+)错误.*/\1/p; s/.*该账号正在被使用.*/691/p' | sort
 }
 
 # NAME's number in a "name=N name=N" line.
@@ -220,15 +241,20 @@ soak_end_cycle() {
   local left
   left=$(soak_leftovers)
   [ -z "$left" ] || qvx_fail "$where: left in the program folder: $left"
-  local by_double
-  by_double=$(soak_injected)
-  injected=$(awk '{ print $2 }' <<<"$by_double" | sort)
+  local double code codes=()
+  while read -r double code; do
+    case $double in
+      ras) SOAK_DIAL_FAILURES=$((SOAK_DIAL_FAILURES + 1)) ;;
+      route) SOAK_ROUTE_FAILURES=$((SOAK_ROUTE_FAILURES + 1)) ;;
+      *) continue ;;
+    esac
+    codes+=("$code")
+  done < <(soak_injected)
+  injected=$([ "${#codes[@]}" = 0 ] || printf '%s\n' "${codes[@]}" | sort)
   reported=$(soak_reported)
   [ "$injected" = "$reported" ] ||
     qvx_fail "$where: injected failures [${injected//$'\n'/ }] but the run log reports [${reported//$'\n'/ }]"
-  SOAK_DIAL_FAILURES=$((SOAK_DIAL_FAILURES + $(grep -c '^ras ' <<<"$by_double" || true)))
-  SOAK_ROUTE_FAILURES=$((SOAK_ROUTE_FAILURES + $(grep -c '^route ' <<<"$by_double" || true)))
-  SOAK_LOGGED=$((SOAK_LOGGED + $(grep -c . <<<"$reported" || true)))
+  SOAK_LOGGED=$((SOAK_LOGGED + ${#codes[@]}))
   log_bytes=$(soak_size "$(soak_file qvxl.log)")
   if [ "$phase" = cycles ]; then
     grown=$((log_bytes - SOAK_LOG_OFFSET))
@@ -247,8 +273,7 @@ soak_end_cycle() {
   fi
   echo "$phase,$n,$kind,$relay,$seconds,$(soak_threads),$(soak_rss_kib),$conns,$entries,$routes,$icmp,$gdi,$user,$windows,$log_bytes,${injected//$'\n'/+},${reported//$'\n'/+}" >>"$SOAK_OUT/cycles.csv"
   SOAK_LOG_OFFSET=$log_bytes
-  SOAK_RAS_LOG_OFFSET=$(soak_size "$(soak_file ras_double_log.txt)")
-  SOAK_IPHLP_LOG_OFFSET=$(soak_size "$(soak_file iphlp_double_log.txt)")
+  read -r SOAK_RAS_LOG_OFFSET SOAK_IPHLP_LOG_OFFSET <<<"$(soak_double_logs)"
 }
 
 # --- exits and restarts ------------------------------------------------------------------------
