@@ -48,6 +48,7 @@ endforeach()
 add_library(dpi_hook SHARED ${CMAKE_SOURCE_DIR}/tests/wine/dpi_hook/dpi_hook.cpp)
 set_target_properties(dpi_hook PROPERTIES PREFIX "")
 target_link_options(dpi_hook PRIVATE -Wl,--kill-at)
+target_include_directories(dpi_hook PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(dpi_hook PRIVATE user32 gdi32)
 
 enable_testing()

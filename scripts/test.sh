@@ -4,10 +4,10 @@
 # native soak, label soak, runs in the first two: its resident-size bound in the plain build,
 # its heap bound and LSan under ASan), the Wine tests of the real program (64-bit on every
 # host, 32-bit only where the host runs i386 programs and wine32 is installed; elsewhere the
-# 32-bit tests are counted as skipped), then every fuzzer; the Wine soak of the 64-bit program (label soak) runs once, beside the native builds
-# and passes. Prints a human summary, then as its last line "N passed, M failed, K skipped" summed
-# over every pass it ran (each fuzzer counts as one test). The exit status is non-zero on any
-# failure.
+# 32-bit tests are counted as skipped), then every fuzzer; the Wine soak of the 64-bit program
+# (label soak) runs once, beside the native builds and passes. Prints a human summary, then as
+# its last line "N passed, M failed, K skipped" summed over every pass it ran (each fuzzer counts
+# as one test). The exit status is non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 start=$SECONDS

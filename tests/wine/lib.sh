@@ -386,6 +386,13 @@ qvx_runlog() { qvx_gbk "$QVX_PROGRAM_UNIX/qvxl.log" | tr -d '\r' | sed 's/^\[[^]
 qvx_log_count() { qvx_runlog | grep -cE -- "$1" || true; }
 qvx__log_at_least() { [ "$(qvx_log_count "$2")" -ge "$1" ]; }
 qvx_wait_log_count() { qvx_poll "${3:-60}" "$2 x$1" qvx__log_at_least "$1" "$2"; }
+# The threads of a process, read from /proc without starting a program (soaks count them after
+# every cycle).
+qvx_thread_count() (
+  shopt -s nullglob
+  local tasks=("/proc/$1/task/"*)
+  echo "${#tasks[@]}"
+)
 # Control lines for the RAS test double beside the program, read at its next call.
 qvx_ras_control() { printf '%s\n' "$@" >>"$QVX_PROGRAM_UNIX/ras_double_control.txt"; }
 # The Windows process of the program in this test's prefix: Wine names it by its Windows path.

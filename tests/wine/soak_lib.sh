@@ -49,12 +49,8 @@ soak_begin_process() {
   SOAK_PID=$(qvx_program_pid)
   [ -n "$SOAK_PID" ] || qvx_fail "the program's process was not found"
 }
-# Both read /proc without starting a program: they run several times a cycle.
-soak_threads() (
-  shopt -s nullglob
-  local tasks=("/proc/$SOAK_PID/task/"*)
-  echo "${#tasks[@]}"
-)
+soak_threads() { qvx_thread_count "$SOAK_PID"; }
+# Read without starting a program: it runs after every cycle.
 soak_rss_kib() {
   local key value _
   while read -r key value _; do

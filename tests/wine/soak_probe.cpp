@@ -21,28 +21,18 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/window_text.h"
+
 namespace {
+
+using qvx_probe::text_of;
+using qvx_probe::utf8;
 
 std::wstring wide(const std::string& s) {
   const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
   return out;
-}
-
-std::string utf8(const std::wstring& s) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr,
-                      nullptr);
-  return out;
-}
-
-std::wstring text_of(HWND w) {
-  wchar_t buf[512];
-  const int n = GetWindowTextW(w, buf, 512);
-  return std::wstring(buf, static_cast<std::size_t>(n > 0 ? n : 0));
 }
 
 std::wstring class_of(HWND w) {

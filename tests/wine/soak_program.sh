@@ -72,16 +72,16 @@ while [ "$connects" -lt "$want_connects" ] || [ "$SOAK_DROPS" -lt "$want_drops" 
     soak_probe_ok "relay mode" select "$want_text"
     relay=$want
   fi
-  if soak_drop_due "$connects" "$want_connects" "$want_drops"; then kind=drop; else kind=hangup; fi
-  if soak_connect "$relay"; then
-    if [ "$kind" = drop ]; then soak_drop; else soak_hang_up; fi
+  if soak_drop_due "$connects" "$want_connects" "$want_drops"; then planned=drop; else planned=hangup; fi
+  kind=$planned
+  if ! soak_connect "$relay"; then
+    kind=refused # a drop waits for the next dial that comes up
   elif [ "$kind" = drop ]; then
-    kind=refused # the drop waits for the next dial that comes up
+    soak_drop
   else
-    kind=refused
-    connects=$((connects + 1))
+    soak_hang_up
   fi
-  [ "$kind" = hangup ] && connects=$((connects + 1))
+  [ "$planned" = hangup ] && connects=$((connects + 1))
   soak_settle
   [ $((cycle % 50)) = 24 ] && soak_check_idle "cycle $cycle"
   soak_end_cycle cycles "$cycle" "$kind" "$want_text" $((SECONDS - t0))

@@ -23,7 +23,7 @@ raslog() { LC_ALL=C grep -a "$@" "$ras_log" || true; }
 threads() {
   local pid
   pid=$(qvx_program_pid)
-  [ -n "$pid" ] && find "/proc/$pid/task" -mindepth 1 -maxdepth 1 | wc -l || echo none
+  [ -n "$pid" ] && qvx_thread_count "$pid" || echo none
 }
 live() { LC_ALL=C grep -ac '^conn ' "$QVX_PROGRAM_UNIX/ras_double_state.txt" || true; }
 

@@ -13,7 +13,12 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/wine/window_text.h"
+
 namespace {
+
+using qvx_probe::text_of;
+using qvx_probe::utf8;
 
 constexpr WPARAM kReport = 1;
 constexpr WPARAM kChangeDpi = 2;
@@ -31,23 +36,6 @@ std::wstring report_path() {
   GetModuleFileNameW(self_module(), path, MAX_PATH);
   std::wstring p(path);
   return p.substr(0, p.find_last_of(L'\\') + 1) + L"dpi_report.txt";
-}
-
-std::string utf8(const std::wstring& w) {
-  if (w.empty()) return std::string();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
-
-std::wstring text_of(HWND w) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
-  return text;
 }
 
 int window_dpi(HWND w) {
