@@ -34,3 +34,7 @@ if(QVX_BENCHES AND benchmark_FOUND)
   add_test(NAME benchmarks COMMAND benchmarks --benchmark_min_time=0.01)
   set_tests_properties(benchmarks PROPERTIES LABELS bench)
 endif()
+
+# The count line of scripts/test.sh, over a CTest project of its own; once, in the plain pass.
+add_test(NAME test_counts COMMAND bash ${CMAKE_SOURCE_DIR}/tests/harness/test_counts.sh)
+set_tests_properties(test_counts PROPERTIES LABELS harness)

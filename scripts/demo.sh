@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Builds the client and runs it under Wine against the demo verification service on this
+# Builds what the demo runs (the demo service, the 32-bit client and its RAS and IP Helper test
+# doubles) and runs the client under Wine against the demo verification service on this
 # machine. The tunnel is simulated: dialling goes to our own RAS test double, not to Windows.
 # Without a display the client runs on Xvfb and screenshots are saved into demo-screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
-# The 32-bit program where the 32-bit Wine runs, the 64-bit one otherwise.
-arch=win64
-wine32_status=0
-./scripts/wine32_usable.sh 2>/dev/null || wine32_status=$?
-[ "$wine32_status" -ne 2 ] || { echo "demo: the i386 probe could not be built (binutils missing?)"; exit 1; }
-[ "$wine32_status" -ne 0 ] || arch=win32
-./scripts/build.sh native "$arch"
-QVX_ARCH=$arch exec bash tests/wine/demo_run.sh "$@"
+# setup.sh made i386 programs run, natively or emulated: the demo runs the shipped program.
+./scripts/wine32_usable.sh
+cmake --preset native >/dev/null
+cmake --build --preset native --target demo_service
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target quovix ras_double iphlp_double
+QVX_ARCH=win32 exec bash tests/wine/demo_run.sh "$@"

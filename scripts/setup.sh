@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on Debian 12 (as root). Safe to run again.
+# Installs what building and testing need on Debian 12 (as root) and makes the host run the
+# i386 programs the 32-bit Wine is made of (scripts/i386_support.sh). Safe to run again.
 # A package index that fails to download (a mirror mid-sync) is reported and skipped; the
 # amd64/i386 version skew that can follow is resolved by pinning to the main suite.
 set -uo pipefail
@@ -7,10 +8,8 @@ set -uo pipefail
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libcpp-httplib-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick
   fonts-wqy-microhei x11-utils file zip unzip procps iproute2 clang libclang-rt-14-dev
-  nsis osslsigncode openssl)
-# wine32 runs only where the kernel runs i386 programs; it is harmless to have elsewhere and
-# lets the same machine image serve both kinds of host.
-packages+=(wine32:i386)
+  nsis osslsigncode openssl shellcheck clang-format curl xz-utils gpgv debian-archive-keyring
+  wine32:i386)
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
@@ -20,7 +19,8 @@ missing=()
 for p in "${packages[@]}"; do
   installed "$p" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+i386_support() { "$(dirname "$0")/i386_support.sh"; }
+[ ${#missing[@]} -eq 0 ] && { i386_support; exit; }
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "setup: missing packages (${missing[*]}); run as root to install them" >&2
@@ -43,20 +43,14 @@ try_install() {
 }
 # First as the indexes stand; then pinned to the main suite, which keeps amd64 and i386
 # versions equal when the security suite's indexes of one architecture are missing.
-if try_install "${missing[@]}" || try_install -t bookworm "${missing[@]}"; then
-  exit 0
+if ! try_install "${missing[@]}" && ! try_install -t bookworm "${missing[@]}"; then
+  still=()
+  for p in "${missing[@]}"; do
+    try_install "$p" || try_install -t bookworm "$p" || still+=("$p")
+  done
+  if [ ${#still[@]} -gt 0 ]; then
+    echo "setup: FAILED: these packages could not be installed: ${still[*]} (apt-get said: $(tail -n 1 /tmp/qvx-setup-apt.log))" >&2
+    exit 1
+  fi
 fi
-# Install what can be installed; wine32 is optional where i386 programs cannot run anyway.
-still=()
-for p in "${missing[@]}"; do
-  try_install "$p" || try_install -t bookworm "$p" || still+=("$p")
-done
-required=()
-for p in "${still[@]}"; do
-  [ "$p" = "wine32:i386" ] && { echo "setup: wine32:i386 could not be installed; only the 64-bit Wine tests can run"; continue; }
-  required+=("$p")
-done
-if [ ${#required[@]} -gt 0 ]; then
-  echo "setup: FAILED: these packages could not be installed: ${required[*]} (apt-get said: $(tail -n 1 /tmp/qvx-setup-apt.log))" >&2
-  exit 1
-fi
+i386_support

@@ -3,9 +3,8 @@
 # keeps the user's files, the uninstaller, and the refusals (client running, a second setup, a
 # folder that cannot be written or is not ours to use, a folder deleted by hand).
 # The shipped setup has a 32-bit stub: the win32 pass runs it in a 32-bit prefix, the win64
-# pass in a 64-bit (WoW64) prefix, where it takes its 64-bit-Windows branch. A host that runs no
-# i386 programs has no WoW64: there the win64 pass runs the same script built with NSIS's amd64
-# stub, which installs alike.
+# pass in a 64-bit (WoW64) prefix, where it takes its 64-bit-Windows branch. WoW64 is the i386
+# half of Wine, which runs natively or through the emulator scripts/setup.sh registers.
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
 # The harness keeps Wine's menu builder out of the home folder; the shortcuts here would show it.
@@ -39,10 +38,7 @@ uninst_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninsta
 default_dir='C:\Program Files\Quovix'
 setup=$shipped
 if [ "$QVX_ARCH" = win64 ]; then
-  if ! "$QVX_SOURCE/scripts/host_runs_i386.sh" || [ ! -x /usr/lib/wine/wine ]; then
-    qvx_log "NOT RUN: the shipped 32-bit setup under WoW64 (this host runs no i386 programs or lacks wine32); its amd64-stub build stands in"
-    setup=$("$QVX_SOURCE/scripts/installer.sh" "$stage" "$QVX_BUILD/installer/quovix-setup-amd64.exe" amd64-unicode)
-  fi
+  why=$("$QVX_SOURCE/scripts/wine32_usable.sh" 2>&1) || qvx_fail "the shipped 32-bit setup cannot run in WoW64: $why"
   program=$stage/quovix64.exe
   # What the 32-bit registry view of a 64-bit prefix holds, as the 64-bit regedit sees it.
   other_view_key='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Quovix'
