@@ -4,6 +4,7 @@
 #include <string>
 
 #include "verify/client_record.h"
+#include "verify/login_progress.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
 #include "widgets/menu.h"
@@ -51,7 +52,7 @@ class TForm1 : public widgets::Form, public ClientRecord {
   void end_session();
 
   // Login result (verify/login_result.cpp).
-  void on_login_progress(int stage, int code);
+  void on_login_progress(LoginProgress progress);
 
   // Settings files (shell/settings_files.cpp).
   void read_site_config();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "status/redial.h"
+#include "verify/client_record.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
 #include "widgets/menu.h"
@@ -83,7 +84,7 @@ class TForm2 : public widgets::Form {
  private:
   void wire_events();
   void open_page(const std::string& url);  // through the shell; an empty address opens nothing
-  void open_with_credentials(int slot, const char* tail);
+  void open_with_credentials(PageSlot slot, const char* tail);
 
   bool drop_message_open_ = false;
   bool exit_after_drop_ = false;
