@@ -7,7 +7,7 @@ set -uo pipefail
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libcpp-httplib-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick
   fonts-wqy-microhei x11-utils file zip unzip procps iproute2 clang libclang-rt-14-dev
-  nsis osslsigncode openssl)
+  nsis osslsigncode openssl clang-format shellcheck)
 # wine32 runs only where the kernel runs i386 programs; it is harmless to have elsewhere and
 # lets the same machine image serve both kinds of host.
 packages+=(wine32:i386)
