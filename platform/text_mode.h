@@ -4,7 +4,7 @@
 
 namespace qvx::platform {
 
-std::string to_disk_text(const std::string& text);    // LF -> CR LF
+std::string to_disk_text(const std::string& text);     // LF -> CR LF
 std::string from_disk_text(const std::string& bytes);  // CR LF -> LF
 
 }  // namespace qvx::platform

@@ -31,7 +31,7 @@ total_execs=0
 total_crashes=0
 mkdir -p build/fuzz/artifacts build/fuzz/logs
 for program in build/fuzz/fuzz_*; do
-  [ -f "$program" ] && [ -x "$program" ] || continue
+  [[ -f $program && -x $program ]] || continue
   name="${program##*/fuzz_}"
   work="build/fuzz/corpus/$name"
   log="build/fuzz/logs/$name.log"

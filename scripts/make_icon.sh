@@ -15,7 +15,7 @@ frame() {
 for size in 16 32 48; do
   index=$(frame "$size")
   [ -n "$index" ] || { echo "make_icon: $ico has no ${size}x$size image" >&2; exit 1; }
-  convert "$ico[$index]" "PNG32:$work/$size.png"
+  convert "${ico}[$index]" "PNG32:$work/$size.png"
 done
 for size in 20 24; do
   convert "$work/48.png" -filter Lanczos -resize "${size}x$size" "PNG32:$work/$size.png"

@@ -97,12 +97,12 @@ class Application {
   const Deployment deployment;
   IcmpLibrary icmp_library;  // the ICMP library, loaded at most once per process
 
-  TForm1* Form1 = nullptr;
-  TForm2* Form2 = nullptr;
-  TForm3* Form3 = nullptr;
-  TForm4* Form4 = nullptr;
-  TForm5* Form5 = nullptr;
-  TForm9* Form9 = nullptr;
+  TForm1* Form1 = nullptr;  // login window, tray icon and menu, client record (shell/unit1.h)
+  TForm2* Form2 = nullptr;  // status window (status/unit2.h)
+  TForm3* Form3 = nullptr;  // "最新公告": the notice in the screen's corner (windows/unit3.h)
+  TForm4* Form4 = nullptr;  // "精彩提示": the tips page (windows/unit4.h)
+  TForm5* Form5 = nullptr;  // "设置": the six options (windows/unit5.h)
+  TForm9* Form9 = nullptr;  // the exit question (shell/unit9.h)
   Thread_Login* login_thread = nullptr;
   Thread_dial* dial_thread = nullptr;
   Thread_hangup* hangup_thread = nullptr;

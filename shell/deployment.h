@@ -12,10 +12,10 @@ struct ServerEntry {
 };
 
 struct Deployment {
-  std::string vendor_base_url;  // scheme and host, no trailing slash
-  std::string vendor_host;      // host without scheme
+  std::string vendor_base_url;         // scheme and host, no trailing slash
+  std::string vendor_host;             // host without scheme
   std::array<ServerEntry, 3> servers;  // server 3 shares the host of server 1
-  std::string mask_table;       // images of "0123456789ABCDEF", in order
+  std::string mask_table;              // images of "0123456789ABCDEF", in order
 
   static Deployment built_in();
   static ServerEntry parse_server(const std::string& host_and_port);

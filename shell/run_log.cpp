@@ -8,8 +8,8 @@ namespace qvx {
 
 std::string log_time_stamp(const std::tm& t) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "[%d-%d-%d %d:%d:%d]  ", t.tm_year + 1900, t.tm_mon + 1,
-                t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+  std::snprintf(buf, sizeof buf, "[%d-%d-%d %d:%d:%d]  ", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                t.tm_hour, t.tm_min, t.tm_sec);
   return buf;
 }
 

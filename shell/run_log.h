@@ -27,7 +27,8 @@ class RunLog {
   platform::Clock* clock_ = nullptr;
 };
 
-// "[2008-3-12 9:5:7]  " for the time stamp; "---------------------[2008-3-12]---------------------".
+// "[2008-3-12 9:5:7]  " for the time stamp;
+// "---------------------[2008-3-12]---------------------".
 std::string log_time_stamp(const std::tm& t);
 std::string log_date_header(const std::tm& t);
 

@@ -78,7 +78,7 @@ void TForm1::wire_events() {
   on_power = [this](widgets::PowerEvent event) { app.Form2->redial.power(event); };
   on_message = [this](unsigned message, std::uintptr_t wparam, std::intptr_t lparam) {
     if (message == WM_LOGIN_PROGRESS) {
-      on_login_progress(static_cast<int>(wparam), static_cast<int>(lparam));
+      on_login_progress({static_cast<int>(wparam), static_cast<int>(lparam)});
     }
   };
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "verify/client_record.h"
+#include "verify/login_progress.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
 #include "widgets/menu.h"
@@ -51,7 +52,7 @@ class TForm1 : public widgets::Form, public ClientRecord {
   void end_session();
 
   // Login result (verify/login_result.cpp).
-  void on_login_progress(int stage, int code);
+  void on_login_progress(LoginProgress progress);
 
   // Settings files (shell/settings_files.cpp).
   void read_site_config();
@@ -64,29 +65,29 @@ class TForm1 : public widgets::Form, public ClientRecord {
   Application& app;
   std::string skin_theme_path;
 
-  widgets::Browser CppWebBrowser1;
-  widgets::Panel RzPanel1;
-  widgets::Label Label1;
-  widgets::Edit Edit1;
-  widgets::Label Label3;
-  widgets::Label Label2;
-  widgets::Edit Edit2;
-  widgets::Label Label4;
-  widgets::CheckBox suiCheckBox1;
-  widgets::CheckBox suiCheckBox2;
-  widgets::Label Label5;
-  widgets::Label Label6;
-  widgets::StatusPane RzStatusPane1;
-  widgets::Button suiButton1;
+  widgets::Browser CppWebBrowser1;  // banner at the top: the service's login page (/dl/)
+  widgets::Panel RzPanel1;          // frame around the account and password rows
+  widgets::Label Label1;            // "账号"
+  widgets::Edit Edit1;              // the account; letters, digits and "_" only
+  widgets::Label Label3;            // "申请账号" link: the registration page
+  widgets::Label Label2;            // "密码"
+  widgets::Edit Edit2;              // the password, shown as "*"; Enter logs in
+  widgets::Label Label4;            // "忘记密码" link: the password-recovery page
+  widgets::CheckBox suiCheckBox1;   // "记住账号": user.ini keeps the account
+  widgets::CheckBox suiCheckBox2;   // "记住密码": user.ini keeps the password
+  widgets::Label Label5;            // "官方网站" link: the service's site
+  widgets::Label Label6;            // "新手帮助" link: the beginners' help page
+  widgets::StatusPane RzStatusPane1;  // the login's progress ("登陆初始化", ...); hidden till then
+  widgets::Button suiButton1;         // "登陆": starts the login thread
 
-  widgets::Menu PopupMenu1;
-  widgets::MenuItem N5;
-  widgets::MenuItem N4;
-  widgets::MenuItem N3;
-  widgets::MenuItem N2;
-  widgets::MenuItem N6;
-  widgets::MenuItem N1;
-  widgets::TrayIcon RzTrayIcon1;
+  widgets::Menu PopupMenu1;  // the tray icon's right-click menu, items in this order:
+  widgets::MenuItem N5;      // "连接": the status window's 连接; enabled after a login
+  widgets::MenuItem N4;      // "挂断": the status window's 挂断; enabled while connected
+  widgets::MenuItem N3;      // "设置": the settings window (Form5)
+  widgets::MenuItem N2;      // "日志": opens the run log qvxl.log
+  widgets::MenuItem N6;      // "精彩提示": the tips window (Form4), once it has shown itself
+  widgets::MenuItem N1;      // "退出": ends the program; refused during a dial or hang-up
+  widgets::TrayIcon RzTrayIcon1;  // a left click brings the status window back
 
  private:
   bool connection_worker_running() const;  // the dial or hang-up thread has not ended

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "status/redial.h"
+#include "verify/client_record.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
 #include "widgets/menu.h"
@@ -64,26 +65,60 @@ class TForm2 : public widgets::Form {
 
   Application& app;
 
-  widgets::Label Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8;
-  widgets::Label Label9, Label10, Label11, Label12, Label13;
-  widgets::Label Label14, Label15, Label16, Label17, Label18, Label19;
-  widgets::ComboBox suiComboBox1, suiComboBox2, suiComboBox3;
-  widgets::Button suiButton1, suiButton2;
-  widgets::Label Label20, Label21, Label22, Label26, Label27;
-  widgets::StatusPane RzStatusPane1;
-  widgets::Browser CppWebBrowser1;
-  widgets::Label Label23;
-  widgets::Timer Timer1, Timer2, Timer3, Timer4, Timer5;
+  // Account and network block: a caption label, then the value beside it.
+  widgets::Label Label1;  // "您的账号："
+  widgets::Label Label2;  // the account, once the password is accepted
+  widgets::Label Label3;  // "用户级别："
+  widgets::Label Label4;  // the level: 试用用户, 正式用户, 业务员, 代理商 or 管理员
+  widgets::Label Label5;   // "Quovix积分："
+  widgets::Label Label6;   // the points, "N分"
+  widgets::Label Label7;   // "剩余天数："
+  widgets::Label Label8;   // the days left, "N天"
+  widgets::Label Label9;   // "本地 IP ："
+  widgets::Label Label10;  // the machine's local address
+  widgets::Label Label11;  // "（内网）" or "（外网）": whether that address is private
+  widgets::Label Label12;  // "网络类型："
+  widgets::Label Label13;  // the external address's network: 中国电信, 中国网通, 教育网, 未知网络
+  widgets::Label Label14;          // "加速节点："
+  widgets::Label Label15;          // the node suiComboBox1 shows
+  widgets::Label Label16;          // "网络模式："
+  widgets::Label Label17;          // the mode suiComboBox2 shows
+  widgets::Label Label18;          // "加速模式："
+  widgets::Label Label19;          // the relay mode suiComboBox3 shows
+  widgets::ComboBox suiComboBox1;  // the node: "自动选择" (the fastest by ping) or a listed one
+  widgets::ComboBox suiComboBox2;  // "外网模式" dials PPTP, "内网模式" L2TP
+  widgets::ComboBox suiComboBox3;  // "部分中转" routes only the other networks, "完全中转" all
+  widgets::Button suiButton1;      // "速度测试": runs nettest.exe from the program folder
+  widgets::Button suiButton2;  // "连接" dials; "挂断" hangs up or calls a pending redial off
+  widgets::Label Label20;      // "加速流量："
+  widgets::Label Label21;      // "上传"
+  widgets::Label Label22;      // "下载"
+  widgets::Label Label26;      // data sent, "N K" / "N M" / "N G"
+  widgets::Label Label27;      // data received, likewise
+  widgets::StatusPane RzStatusPane1;  // "连接状态： ..."; while connected "连接时间： h:m:s"
+  widgets::Browser CppWebBrowser1;  // the advertising pane (/ad/)
+  widgets::Label Label23;           // the ticker: the service's news; a click opens its page
+  widgets::Timer Timer1;  // 1 s: counts the notice delay down, then shows the notice (Form3)
+  widgets::Timer Timer2;  // 1 s: counts the tips delay down, then shows the tips (Form4)
+  widgets::Timer Timer3;  // 1 s while connected: the connection time in the pane
+  widgets::Timer Timer4;  // 5 s while connected: the link monitor; refreshes the traffic
+  widgets::Timer Timer5;  // 25 s: the ticker's next entry
   // The monitor's second look at a link that seemed down, six seconds after the first.
   widgets::Timer SecondLook;
-  widgets::Menu suiMainMenu1;
-  widgets::MenuItem z1, N1, N2, N3, N4, N5, N6;
+  widgets::Menu suiMainMenu1;  // the menu bar: the service's pages
+  widgets::MenuItem z1;        // "主页": the account's home page, signed in
+  widgets::MenuItem N1;        // "设置": the settings window (Form5)
+  widgets::MenuItem N2;        // "充值": the recharge page, signed in
+  widgets::MenuItem N3;        // "客服": the customer-service page
+  widgets::MenuItem N4;        // "导航": the navigation page
+  widgets::MenuItem N5;        // "留言": the message board
+  widgets::MenuItem N6;        // "帮助": the help page, signed in
   Redial redial;
 
  private:
   void wire_events();
   void open_page(const std::string& url);  // through the shell; an empty address opens nothing
-  void open_with_credentials(int slot, const char* tail);
+  void open_with_credentials(PageSlot slot, const char* tail);
 
   bool drop_message_open_ = false;
   bool exit_after_drop_ = false;

@@ -11,9 +11,9 @@ void TForm2::open_page(const std::string& url) {
   if (!url.empty()) app.platform.shell.open(url);
 }
 
-void TForm2::open_with_credentials(int slot, const char* tail) {
+void TForm2::open_with_credentials(PageSlot slot, const char* tail) {
   const TForm1& record = *app.Form1;
-  const std::string& page = record.page_urls[static_cast<std::size_t>(slot)];
+  const std::string& page = record.page_urls[slot];
   if (page.empty()) return;
   app.platform.shell.open(
       page + "?username=" + record.account +
@@ -21,25 +21,25 @@ void TForm2::open_with_credentials(int slot, const char* tail) {
 }
 
 void TForm2::z1Click() {
-  open_with_credentials(0, "&red=mai&u31=m");
+  open_with_credentials(kHomePage, "&red=mai&u31=m");
 }
 void TForm2::N1Click() {
   app.Form5->show();
 }
 void TForm2::N2Click() {
-  open_with_credentials(1, "&red=rec&u31=m");
+  open_with_credentials(kRechargePage, "&red=rec&u31=m");
 }
 void TForm2::N3Click() {
-  open_page(app.Form1->page_urls[2]);
+  open_page(app.Form1->page_urls[kServicePage]);
 }
 void TForm2::N4Click() {
-  open_page(app.Form1->page_urls[3]);
+  open_page(app.Form1->page_urls[kNavigationPage]);
 }
 void TForm2::N5Click() {
-  open_page(app.Form1->page_urls[5]);
+  open_page(app.Form1->page_urls[kMessageBoardPage]);
 }
 void TForm2::N6Click() {
-  open_with_credentials(4, "&red=hlp&u31=m");
+  open_with_credentials(kHelpPage, "&red=hlp&u31=m");
 }
 void TForm2::suiButton1Click() {
   app.platform.shell.open(app.Form1->app_dir + "nettest.exe");

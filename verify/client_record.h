@@ -4,6 +4,7 @@
 // login window for the life of the process.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,7 +19,16 @@ namespace qvx {
 
 constexpr int kNodeSlots = 50;    // slot 0 is "自动选择", so at most 49 nodes
 constexpr int kTickerSlots = 50;  // ticker entries 0..49
-constexpr int kPageSlots = 6;
+// The service's pages in page_urls, in the order the node list sends them.
+enum PageSlot : std::size_t {
+  kHomePage,          // 主页, opened with the account
+  kRechargePage,      // 充值, opened with the account
+  kServicePage,       // 客服
+  kNavigationPage,    // 导航; only the node list has it, the settings reply leaves it alone
+  kHelpPage,          // 帮助, opened with the account
+  kMessageBoardPage,  // 留言
+  kPageSlots
+};
 
 struct ClientRecord {
   explicit ClientRecord(const platform::Platform& p) : route_tables(p), dialer(p.ras) {

@@ -11,24 +11,24 @@ namespace qvx {
 namespace {
 
 struct Progress {
-  int stage, code;
+  LoginProgress progress;
   const char* pane;
   const char* log;
   const char* failure;  // the message of a code that ends the login, else null
 };
 
 constexpr Progress kProgress[] = {
-    {1, 1, "正在连接服务器", "正在连接验证服务器", nullptr},
-    {1, 4, "正在选择验证服务器", "利用上次记录的验证服务器连接失败，尝试重新选择验证服务器",
-     nullptr},
-    {1, 2, "连接服务器失败", "下载验证文件失败", "连接服务器失败"},
-    {1, 3, "连接服务器成功", "下载验证文件成功", nullptr},
-    {2, 1, "用户名密码正确", "用户名密码正确", nullptr},
-    {2, 2, "用户名密码错误", "用户名密码错误", "用户名和密码错误"},
-    {4, 1, "正在更新服务器列表", "正在更新服务器列表", nullptr},
-    {4, 2, "更新服务器列表失败", "更新服务器列表失败", "更新服务器列表失败"},
-    {4, 3, "更新服务器列表成功", "更新服务器列表成功", nullptr},
-    {6, 1, "正在更新软件设置", "正在更新软件设置", nullptr},
+    {progress::kConnecting, "正在连接服务器", "正在连接验证服务器", nullptr},
+    {progress::kChoosingServer, "正在选择验证服务器",
+     "利用上次记录的验证服务器连接失败，尝试重新选择验证服务器", nullptr},
+    {progress::kServerFailed, "连接服务器失败", "下载验证文件失败", "连接服务器失败"},
+    {progress::kServerAnswered, "连接服务器成功", "下载验证文件成功", nullptr},
+    {progress::kAccountAccepted, "用户名密码正确", "用户名密码正确", nullptr},
+    {progress::kAccountRefused, "用户名密码错误", "用户名密码错误", "用户名和密码错误"},
+    {progress::kNodeListLoading, "正在更新服务器列表", "正在更新服务器列表", nullptr},
+    {progress::kNodeListFailed, "更新服务器列表失败", "更新服务器列表失败", "更新服务器列表失败"},
+    {progress::kNodeListLoaded, "更新服务器列表成功", "更新服务器列表成功", nullptr},
+    {progress::kSettingsLoading, "正在更新软件设置", "正在更新软件设置", nullptr},
 };
 
 void end_login(TForm1& f) {
@@ -157,17 +157,17 @@ void complete_login(TForm1& f) {
 
 }  // namespace
 
-void TForm1::on_login_progress(int stage, int code) {
+void TForm1::on_login_progress(LoginProgress progress) {
   // A message still queued when an update closed the window finds nothing left to do.
   if (is_closed()) return;
-  if (stage == 3 && code == 31) return version_too_old(*this);
-  if (stage == 3 && code == 32) return offer_update(*this);
-  if (stage == 5 && code == 1) return complete_login(*this);
+  if (progress == progress::kVersionTooOld) return version_too_old(*this);
+  if (progress == progress::kUpdateOffered) return offer_update(*this);
+  if (progress == progress::kLoggedIn) return complete_login(*this);
   for (const Progress& p : kProgress) {
-    if (p.stage != stage || p.code != code) continue;
+    if (p.progress != progress) continue;
     RzStatusPane1.set_caption(p.pane);
     write_log(p.log);
-    if (stage == 2 && code == 1) app.Form2->Label2.set_caption(account);
+    if (progress == progress::kAccountAccepted) app.Form2->Label2.set_caption(account);
     if (p.failure) {
       end_login(*this);
       app.ui.message_box(this, p.failure, kAppTitle, widgets::kMbOk);

@@ -198,8 +198,10 @@ void parse_service_settings(const std::string& text, ClientRecord& record) {
   read_value(in, record.tips_enabled);
   read_value(in, record.tips_url);
   read_value(in, record.tips_delay);
-  // The settings reply has no navigation page (slot 3).
-  for (int slot : {0, 1, 2, 4, 5}) read_value(in, record.page_urls[slot]);
+  // The settings reply has no navigation page.
+  for (PageSlot slot : {kHomePage, kRechargePage, kServicePage, kHelpPage, kMessageBoardPage}) {
+    read_value(in, record.page_urls[slot]);
+  }
 }
 
 }  // namespace qvx

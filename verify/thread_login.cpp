@@ -40,8 +40,9 @@ bool Thread_Login::pass_gate() {
   return !cancelled_;
 }
 
-void Thread_Login::post(int stage, int code) {
-  app.ui.post(*app.Form1, WM_LOGIN_PROGRESS, static_cast<std::uintptr_t>(stage), code);
+void Thread_Login::post(LoginProgress progress) {
+  app.ui.post(*app.Form1, WM_LOGIN_PROGRESS, static_cast<std::uintptr_t>(progress.stage),
+              progress.code);
 }
 
 bool Thread_Login::download(const std::string& url, const std::string& path) {
@@ -90,9 +91,9 @@ void Thread_Login::Execute() {
   const bool kept = choice.keeps_last(server);
   if (kept) {
     record.write_log("利用上次验证服务器进行验证，服务器编号：" + std::to_string(server));
-    post(1, 1);
+    post(progress::kConnecting);
   } else {
-    post(1, 4);
+    post(progress::kChoosingServer);
     server = choice.fresh_choice();
     record.write_log("重新选择验证服务器编号为：" + std::to_string(server));
     // Stored before any download, so the next login starts from it even if this one fails;
@@ -105,27 +106,27 @@ void Thread_Login::Execute() {
       percent_encode(credentials_.account) + ":" + percent_encode(credentials_.password);
   const std::string verify_url = prefix + "log1.asp?u=" + user + "&t=" + request_token(clock);
   const std::string notice_url = prefix + "log2.asp?u=" + user + "&t=" + request_token(clock);
-  if (!kept) post(1, 1);
+  if (!kept) post(progress::kConnecting);
 
   const std::string information = record.app_dir + "information.txt";
   if (!download(verify_url, information)) {
-    post(1, 2);
+    post(progress::kServerFailed);
     return;
   }
-  post(1, 3);
+  post(progress::kServerAnswered);
   // Room for the line end after a full line, so a CR there is never taken for content.
   VerificationFields fields(first_line(take_file(information, kVerificationLineMax + 2)));
   if (!fields.accepted()) {
-    post(2, 2);
+    post(progress::kAccountRefused);
     return;
   }
-  post(2, 1);
+  post(progress::kAccountAccepted);
   fields.read_versions(record);
   if (record.client_version < record.min_version) {
-    post(3, 31);
+    post(progress::kVersionTooOld);
     return;
   }
-  if (record.client_version < record.latest_version) post(3, 32);
+  if (record.client_version < record.latest_version) post(progress::kUpdateOffered);
 
   // From here on the update question may hold the thread before each step.
   if (!pass_gate()) return;
@@ -134,17 +135,17 @@ void Thread_Login::Execute() {
 
   if (!pass_gate()) return;
   const std::string list = record.app_dir + "list.txt";
-  post(4, 1);
+  post(progress::kNodeListLoading);
   if (!download(record.list_url + request_token(clock), list)) {
-    post(4, 2);
+    post(progress::kNodeListFailed);
     return;
   }
-  post(4, 3);
+  post(progress::kNodeListLoaded);
   parse_node_list(take_file(list, kTokenReplyMax), record);
 
   if (!pass_gate()) return;
   if (!record.settings_url.empty()) {
-    post(6, 1);
+    post(progress::kSettingsLoading);
     if (download(record.settings_url + request_token(clock), list)) {
       parse_service_settings(take_file(list, kTokenReplyMax), record);
     }
@@ -155,7 +156,7 @@ void Thread_Login::Execute() {
   app.platform.files.remove(list);
 
   if (!pass_gate()) return;
-  post(5, 1);
+  post(progress::kLoggedIn);
 }
 
 }  // namespace qvx

@@ -7,6 +7,7 @@
 
 #include "shell/credentials.h"
 #include "shell/worker.h"
+#include "verify/login_progress.h"
 
 namespace qvx {
 
@@ -25,7 +26,7 @@ class Thread_Login : public Worker {
 
  private:
   bool pass_gate();  // false once cancelled
-  void post(int stage, int code);
+  void post(LoginProgress progress);
   bool download(const std::string& url, const std::string& path);
   // Text-mode content, at most max_bytes of the file; the file is deleted.
   std::string take_file(const std::string& path, std::size_t max_bytes);

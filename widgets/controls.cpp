@@ -23,7 +23,9 @@ void Edit::type_text(const std::string& text) {
   for (char c : text) type_key(c);
 }
 
-void Edit::paste(const std::string& text) { set_text(caption_ + text); }
+void Edit::paste(const std::string& text) {
+  set_text(caption_ + text);
+}
 
 void CheckBox::set_checked(bool on) {
   if (on == checked_) return;

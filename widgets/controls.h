@@ -20,9 +20,15 @@ class Label : public Control {
   Cursor cursor = Cursor::Arrow;
   Handler on_click, on_mouse_move, on_mouse_leave;
   // User input, as the peer reports it.
-  void click() { if (on_click) on_click(); }
-  void mouse_move() { if (on_mouse_move) on_mouse_move(); }
-  void mouse_leave() { if (on_mouse_leave) on_mouse_leave(); }
+  void click() {
+    if (on_click) on_click();
+  }
+  void mouse_move() {
+    if (on_mouse_move) on_mouse_move();
+  }
+  void mouse_leave() {
+    if (on_mouse_leave) on_mouse_leave();
+  }
 };
 
 class Edit : public Control {
@@ -44,14 +50,16 @@ class Button : public Control {
   using Control::Control;
   Handler on_click;
   // Runs the click handling, as a user's click or the program's Click() does.
-  void click() { if (on_click) on_click(); }
+  void click() {
+    if (on_click) on_click();
+  }
 };
 
 class CheckBox : public Control {
  public:
   using Control::Control;
   bool checked() const { return checked_; }
-  void set_checked(bool on);  // runs on_click when the state changes
+  void set_checked(bool on);                 // runs on_click when the state changes
   void toggle() { set_checked(!checked_); }  // a user's click
   Handler on_click;
 

@@ -17,7 +17,10 @@ class MenuItem {
   bool enabled() const { return enabled_; }
   void set_enabled(bool on);
   std::function<void()> on_click;
-  void click() { if (on_click) on_click(); }  // a user's choice, or the program's Click()
+  // A user's choice, or the program's Click().
+  void click() {
+    if (on_click) on_click();
+  }
 
  private:
   Menu& menu_;

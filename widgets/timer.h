@@ -19,7 +19,9 @@ class Timer {
   bool enabled() const { return enabled_; }
   void set_enabled(bool on);
   std::function<void()> on_timer;
-  void tick() { if (on_timer) on_timer(); }
+  void tick() {
+    if (on_timer) on_timer();
+  }
 
  private:
   Ui& ui_;

@@ -16,7 +16,9 @@ class TrayIcon {
   const std::string& hint() const { return hint_; }
   Menu& popup() { return popup_; }
   std::function<void()> on_left_button_down;
-  void left_button_down() { if (on_left_button_down) on_left_button_down(); }
+  void left_button_down() {
+    if (on_left_button_down) on_left_button_down();
+  }
 
   // Shows an information balloon; the title and text are cut to what the icon keeps, never
   // inside a two-byte GBK character.

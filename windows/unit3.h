@@ -15,8 +15,8 @@ class TForm3 : public widgets::Form {
   void Label1Click();
 
   Application& app;
-  widgets::Panel Panel1;
-  widgets::Label Label1;
+  widgets::Panel Panel1;  // the light-blue background
+  widgets::Label Label1;  // the notice's text, cut to 80 bytes; a click opens its page
 };
 
 }  // namespace qvx

@@ -13,7 +13,7 @@ class TForm4 : public widgets::Form {
   void FormHide();
 
   Application& app;
-  widgets::Browser CppWebBrowser1;
+  widgets::Browser CppWebBrowser1;  // the tips page; emptied whenever the window hides
 };
 
 }  // namespace qvx

@@ -25,10 +25,15 @@ class TForm5 : public widgets::Form {
   bool store_autostart(bool on);
 
   Application& app;
-  widgets::GroupBox suiGroupBox1;
-  widgets::CheckBox suiCheckBox1, suiCheckBox2, suiCheckBox3, suiCheckBox4, suiCheckBox5;
-  widgets::CheckBox suiCheckBox6;  // 断线自动重连
-  widgets::Button suiButton1, suiButton2;
+  widgets::GroupBox suiGroupBox1;  // "设置选项 ", around the six options
+  widgets::CheckBox suiCheckBox1;  // "开机自动启动": the logon task, or the Run value before Vista
+  widgets::CheckBox suiCheckBox2;  // "登录后自动连接": dial as soon as the login is done
+  widgets::CheckBox suiCheckBox3;  // "连接成功后最小化": hide the status window once connected
+  widgets::CheckBox suiCheckBox4;  // "记录连接信息": restore the node and modes at the next login
+  widgets::CheckBox suiCheckBox5;  // "退出时是否提示": ask (Form9) before exiting
+  widgets::CheckBox suiCheckBox6;  // "断线自动重连": redial after a drop
+  widgets::Button suiButton1;      // "确定": stores the options and hides the window
+  widgets::Button suiButton2;      // "取消": hides the window, nothing stored
 };
 
 }  // namespace qvx

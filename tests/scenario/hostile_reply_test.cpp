@@ -36,7 +36,7 @@ TEST_F(HostileReply, HundredMegabytesOfJunkAreARefusal) {
   const long before = peak_kib();
   ASSERT_GT(before, 0);
   login_and_finish();
-  EXPECT_EQ(codes.back(), (Progress{2, 2}));
+  EXPECT_EQ(codes.back(), progress::kAccountRefused);
   EXPECT_EQ(boxes(), std::vector<std::string>{"用户名和密码错误"});
   EXPECT_LT(peak_kib() - before, kMemoryAllowanceKib);
   EXPECT_FALSE(os.files.get("C:\\Quovix\\information.txt"));
@@ -46,7 +46,7 @@ TEST_F(HostileReply, HundredMegabyteNodeListIsReadUpToTheBound) {
   service.set(kList, {200, "0 0 2 1.2.3.4@Beijing 1.2.3.5@Shanghai 1 ", kHundredMegabytes});
   const long before = peak_kib();
   login_and_finish();
-  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_EQ(codes.back(), progress::kLoggedIn);
   EXPECT_EQ(f2().suiComboBox1.items(),
             (std::vector<std::string>{"自动选择", "Beijing", "Shanghai"}));
   // The filler is one endless token: the notice text gets what lies within the bound.
@@ -60,7 +60,7 @@ TEST_F(HostileReply, MegabyteLineWithoutALineFeedIsCutAt199Bytes) {
   const std::string fields = "200@2430@2430@1@2008-5-1 10:0:0@2030-6-1 10:0:0@31@120@58.1.2.3@";
   service.set(kLog1, {200, fields + list_start, 1u << 20});
   login_and_finish();
-  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_EQ(codes.back(), progress::kLoggedIn);
   // The last field runs to the cut: the line's 199 bytes and not one more.
   EXPECT_EQ(f1().list_url.size(), kVerificationLineMax - fields.size());
   EXPECT_EQ(f1().list_url.rfind(list_start, 0), 0u);
@@ -71,7 +71,7 @@ TEST_F(HostileReply, MegabyteLineWithoutALineFeedIsCutAt199Bytes) {
 TEST_F(HostileReply, NodeCountOfTwoToTheThirtyFirstStopsAtTheArrayAndTheText) {
   service.set(kList, {200, "0 0 2147483647 1.2.3.4@Beijing 1.2.3.5@Shanghai"});
   login_and_finish();
-  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_EQ(codes.back(), progress::kLoggedIn);
   EXPECT_EQ(f1().node_count, kNodeSlots - 1);
   const auto items = f2().suiComboBox1.items();
   ASSERT_EQ(items.size(), static_cast<std::size_t>(kNodeSlots));
@@ -83,7 +83,7 @@ TEST_F(HostileReply, NodeCountOfTwoToTheThirtyFirstStopsAtTheArrayAndTheText) {
 TEST_F(HostileReply, TickerCountOfTwoToTheThirtyFirstStopsAtTheArray) {
   service.set(kList, {200, "0 0 1 1.2.3.4@Beijing 1 公告 http://n/ 5 2147483647 一 http://t1/"});
   login_and_finish();
-  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_EQ(codes.back(), progress::kLoggedIn);
   EXPECT_EQ(f1().ticker_count, kTickerSlots);
   EXPECT_EQ(f2().Label23.caption(), "一");
 }

@@ -1,16 +1,22 @@
 // The whole client logging in against a local test service.
 #pragma once
-#include <utility>
+#include <ostream>
 #include <vector>
 
 #include "app_fixture.h"
 #include "test_service.h"
 #include "verify/thread_login.h"
 
+namespace qvx {
+// Failures name the pair, not its bytes.
+inline void PrintTo(LoginProgress p, std::ostream* out) {
+  *out << "{" << p.stage << ", " << p.code << "}";
+}
+}  // namespace qvx
+
 namespace qvx::testing {
 
-using Progress = std::pair<int, int>;
-using Codes = std::vector<Progress>;
+using Codes = std::vector<LoginProgress>;
 
 class LoginTest : public AppTest {
  protected:
@@ -42,7 +48,7 @@ class LoginTest : public AppTest {
     ASSERT_TRUE(start());
     auto handler = f1().on_message;
     f1().on_message = [this, handler](unsigned m, std::uintptr_t w, std::intptr_t l) {
-      if (m == WM_LOGIN_PROGRESS) codes.emplace_back(static_cast<int>(w), static_cast<int>(l));
+      if (m == WM_LOGIN_PROGRESS) codes.push_back({static_cast<int>(w), static_cast<int>(l)});
       handler(m, w, l);
     };
   }

@@ -26,8 +26,8 @@ TEST_F(LoginServerChoice, FastLastServerIsTheOnlyOneEchoed) {
   EXPECT_EQ(os.icmp.probes("127.0.0.2"), 1);
   EXPECT_EQ(os.icmp.probes("127.0.0.1"), 0);
   ASSERT_FALSE(codes.empty());
-  EXPECT_EQ(codes.front(), (Progress{1, 1}));
-  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_EQ(codes.front(), progress::kConnecting);
+  EXPECT_EQ(codes.back(), progress::kLoggedIn);
   EXPECT_EQ(first_host(), "localhost:" + port());
   EXPECT_NE(log().find("利用上次验证服务器进行验证，服务器编号：2"), std::string::npos);
   EXPECT_EQ(os.icmp.last_ttl(), 64);
@@ -47,7 +47,7 @@ TEST_F(LoginServerChoice, SlowLookupDoesNotCountAgainstTheLastServer) {
   login_and_finish();
   EXPECT_EQ(os.icmp.requests().size(), 1u);
   EXPECT_EQ(os.icmp.probes("127.0.0.1"), 0);
-  EXPECT_EQ(codes.front(), (Progress{1, 1}));
+  EXPECT_EQ(codes.front(), progress::kConnecting);
   EXPECT_EQ(f1().verify_server, 2);
 }
 
@@ -56,7 +56,7 @@ TEST_F(LoginServerChoice, ExactlyTwoHundredMillisecondsStays) {
   os.icmp.set_round_trip("127.0.0.2", 1);
   login_and_finish();
   EXPECT_EQ(os.icmp.total_probes(), 1);
-  EXPECT_EQ(codes.front(), (Progress{1, 1}));
+  EXPECT_EQ(codes.front(), progress::kConnecting);
   EXPECT_EQ(f1().verify_server, 1);
   EXPECT_EQ(first_host(), "127.0.0.1:" + port());
 }
@@ -67,7 +67,8 @@ TEST_F(LoginServerChoice, SlowerLastServerMeansChoosingAfresh) {
   login_and_finish();
   EXPECT_EQ(os.icmp.probes("127.0.0.1"), 3);  // the first try, then servers 1 and 3
   EXPECT_EQ(os.icmp.probes("127.0.0.2"), 1);
-  EXPECT_EQ((Codes{codes.begin(), codes.begin() + 2}), (Codes{{1, 4}, {1, 1}}));
+  EXPECT_EQ((Codes{codes.begin(), codes.begin() + 2}),
+            (Codes{progress::kChoosingServer, progress::kConnecting}));
   EXPECT_EQ(f1().verify_server, 2);
   EXPECT_EQ(first_host(), "localhost:" + port());
   EXPECT_NE(log().find("重新选择验证服务器编号为：2"), std::string::npos);
@@ -79,7 +80,7 @@ TEST_F(LoginServerChoice, EqualTimesGoToTheLowerNumber) {
   os.icmp.set_round_trip("127.0.0.2", 300);
   login_and_finish();
   EXPECT_EQ(f1().verify_server, 1);
-  EXPECT_EQ(codes.front(), (Progress{1, 4}));
+  EXPECT_EQ(codes.front(), progress::kChoosingServer);
 }
 
 TEST_F(LoginServerChoice, InvalidStoredNumberIsNotEchoed) {
@@ -88,7 +89,7 @@ TEST_F(LoginServerChoice, InvalidStoredNumberIsNotEchoed) {
   login_and_finish();
   EXPECT_EQ(os.icmp.total_probes(), 3);
   EXPECT_EQ(f1().verify_server, 1);
-  EXPECT_EQ(codes.front(), (Progress{1, 4}));
+  EXPECT_EQ(codes.front(), progress::kChoosingServer);
 }
 
 }  // namespace

@@ -27,7 +27,10 @@ class LoginFlow : public LoginTest {
 
 TEST_F(LoginFlow, GoodLoginFillsTheStatusWindowAndHidesTheLoginWindow) {
   login_and_finish();
-  EXPECT_EQ(codes, (Codes{{1, 4}, {1, 1}, {1, 3}, {2, 1}, {4, 1}, {4, 3}, {5, 1}}));
+  EXPECT_EQ(codes,
+            (Codes{progress::kChoosingServer, progress::kConnecting, progress::kServerAnswered,
+                   progress::kAccountAccepted, progress::kNodeListLoading,
+                   progress::kNodeListLoaded, progress::kLoggedIn}));
   TForm2& s = f2();
   EXPECT_FALSE(f1().visible());
   EXPECT_TRUE(s.visible());
@@ -159,7 +162,8 @@ TEST_F(LoginFlow, RefusedAccountReEnablesTheButtonWithOneMessage) {
     logged_before_box = log().find("用户名密码错误") != std::string::npos;
   };
   login_and_finish();
-  EXPECT_EQ(codes, (Codes{{1, 4}, {1, 1}, {1, 3}, {2, 2}}));
+  EXPECT_EQ(codes, (Codes{progress::kChoosingServer, progress::kConnecting,
+                          progress::kServerAnswered, progress::kAccountRefused}));
   EXPECT_EQ(boxes(), std::vector<std::string>{"用户名和密码错误"});
   EXPECT_EQ(ui->boxes()[0].owner, "Form1");
   EXPECT_EQ(pane_at_box, "用户名密码错误");
@@ -176,7 +180,7 @@ TEST_F(LoginFlow, RefusedAccountReEnablesTheButtonWithOneMessage) {
 TEST_F(LoginFlow, EmptyReplyIsARefusal) {
   service.set(kLog1, {200, ""});
   login_and_finish();
-  EXPECT_EQ(codes.back(), (Progress{2, 2}));
+  EXPECT_EQ(codes.back(), progress::kAccountRefused);
   EXPECT_EQ(boxes(), std::vector<std::string>{"用户名和密码错误"});
 }
 
@@ -184,7 +188,8 @@ TEST_F(LoginFlow, FailedVerificationDownloadEndsTheLogin) {
   f1().verify_server = 3;
   service.set(kLog1, {500, "200@2430@2430@1@x"});  // an error page is no reply
   login_and_finish();
-  EXPECT_EQ(codes, (Codes{{1, 4}, {1, 1}, {1, 2}}));
+  EXPECT_EQ(codes,
+            (Codes{progress::kChoosingServer, progress::kConnecting, progress::kServerFailed}));
   EXPECT_EQ(boxes(), std::vector<std::string>{"连接服务器失败"});
   EXPECT_EQ(f1().RzStatusPane1.caption(), "连接服务器失败");
   EXPECT_NE(log().find("下载验证文件失败"), std::string::npos);
@@ -198,14 +203,16 @@ TEST_F(LoginFlow, FailedVerificationDownloadEndsTheLogin) {
   codes.clear();
   ui->clear_boxes();
   finish(login());
-  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_EQ(codes.back(), progress::kLoggedIn);
   EXPECT_TRUE(f2().visible());
 }
 
 TEST_F(LoginFlow, MissingNodeListEndsTheLoginButKeepsTheReply) {
   service.set(kList, {404, "gone"});
   login_and_finish();
-  EXPECT_EQ(codes, (Codes{{1, 4}, {1, 1}, {1, 3}, {2, 1}, {4, 1}, {4, 2}}));
+  EXPECT_EQ(codes, (Codes{progress::kChoosingServer, progress::kConnecting,
+                          progress::kServerAnswered, progress::kAccountAccepted,
+                          progress::kNodeListLoading, progress::kNodeListFailed}));
   EXPECT_EQ(boxes(), std::vector<std::string>{"更新服务器列表失败"});
   EXPECT_EQ(f1().RzStatusPane1.caption(), "更新服务器列表失败");
   EXPECT_TRUE(f1().suiButton1.enabled());
@@ -218,7 +225,7 @@ TEST_F(LoginFlow, MissingNodeListEndsTheLoginButKeepsTheReply) {
 TEST_F(LoginFlow, SettingsReplyIsFetchedOnlyWhenConfigured) {
   login_and_finish();
   EXPECT_EQ(service.count(kSettings), 0);
-  EXPECT_EQ(std::count(codes.begin(), codes.end(), Progress{6, 1}), 0);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), progress::kSettingsLoading), 0);
 }
 
 TEST_F(LoginFlow, SettingsReplyReplacesTheListValues) {
@@ -228,22 +235,25 @@ TEST_F(LoginFlow, SettingsReplyReplacesTheListValues) {
                "title=新标题 notice=0 nt=公告二 nu=http://n2/ nd=9 count=1.9 新滚动 http://x/"
                " tips=1 tu=http://tips2/ td=3 home=H pay=R svc=C help=E board=M"});
   login_and_finish();
-  EXPECT_EQ(codes, (Codes{{1, 4}, {1, 1}, {1, 3}, {2, 1}, {4, 1}, {4, 3}, {6, 1}, {5, 1}}));
+  EXPECT_EQ(codes,
+            (Codes{progress::kChoosingServer, progress::kConnecting, progress::kServerAnswered,
+                   progress::kAccountAccepted, progress::kNodeListLoading,
+                   progress::kNodeListLoaded, progress::kSettingsLoading, progress::kLoggedIn}));
   EXPECT_EQ(token_of(target_of(kSettings)), token_of(target_of(kLog1)));
   EXPECT_EQ(f2().caption(), "新标题");
   EXPECT_EQ(f2().Label23.caption(), "新滚动");
   EXPECT_EQ(f1().ticker_count, 1);
   EXPECT_FALSE(f2().Timer1.enabled());
   EXPECT_TRUE(f2().Timer2.enabled());
-  EXPECT_EQ(f1().page_urls[3], "n");  // navigation stays from the node list
-  EXPECT_EQ(f1().page_urls[4], "E");
+  EXPECT_EQ(f1().page_urls[kNavigationPage], "n");  // navigation stays from the node list
+  EXPECT_EQ(f1().page_urls[kHelpPage], "E");
   EXPECT_NE(log().find("正在更新软件设置"), std::string::npos);
 }
 
 TEST_F(LoginFlow, FailedSettingsDownloadIsSilent) {
   f1().settings_url = service.base() + "/nowhere?";
   login_and_finish();
-  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_EQ(codes.back(), progress::kLoggedIn);
   EXPECT_TRUE(boxes().empty());
   EXPECT_EQ(f1().notice_text, "公告");
   EXPECT_EQ(f2().caption(), "Quovix加速2.43");
@@ -405,7 +415,7 @@ TEST_F(LoginFlow, LoginThatThrowsEndsAsAFailedLogin) {
   // The user simply tries again.
   ui->clear_boxes();
   finish(login());
-  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_EQ(codes.back(), progress::kLoggedIn);
   EXPECT_TRUE(boxes().empty());
 }
 

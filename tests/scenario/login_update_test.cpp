@@ -21,7 +21,9 @@ class LoginUpdate : public LoginTest {
 TEST_F(LoginUpdate, TooOldVersionRunsTheUpdaterAndEnds) {
   service.set(kLog1, {200, verification_line("2431", "2440")});
   login_and_finish();
-  EXPECT_EQ(codes, (Codes{{1, 4}, {1, 1}, {1, 3}, {2, 1}, {3, 31}}));
+  EXPECT_EQ(codes,
+            (Codes{progress::kChoosingServer, progress::kConnecting, progress::kServerAnswered,
+                   progress::kAccountAccepted, progress::kVersionTooOld}));
   EXPECT_EQ(boxes(), std::vector<std::string>{"版本过低,点击确定执行自动更新程序"});
   EXPECT_EQ(f1().RzStatusPane1.caption(), "版本过低");
   EXPECT_NE(log().find("当前版本过低，版本号为：2430"), std::string::npos);
@@ -37,7 +39,7 @@ TEST_F(LoginUpdate, VersionsCompareAsText) {
   // "2430" sorts after "10000", so a five-digit minimum passes.
   service.set(kLog1, {200, verification_line("10000", "2430")});
   login_and_finish();
-  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_EQ(codes.back(), progress::kLoggedIn);
   EXPECT_FALSE(updater_started());
 }
 
@@ -45,7 +47,10 @@ TEST_F(LoginUpdate, DecliningTheUpdateLetsTheLoginGoOn) {
   service.set(kLog1, {200, verification_line("2430", "2431")});
   ui->answer_next(widgets::kIdNo);
   login_and_finish();
-  EXPECT_EQ(codes, (Codes{{1, 4}, {1, 1}, {1, 3}, {2, 1}, {3, 32}, {4, 1}, {4, 3}, {5, 1}}));
+  EXPECT_EQ(codes,
+            (Codes{progress::kChoosingServer, progress::kConnecting, progress::kServerAnswered,
+                   progress::kAccountAccepted, progress::kUpdateOffered, progress::kNodeListLoading,
+                   progress::kNodeListLoaded, progress::kLoggedIn}));
   ASSERT_EQ(ui->boxes().size(), 1u);
   const widgets::RecordedBox box = ui->boxes()[0];
   EXPECT_EQ(box.text, kQuestion);
@@ -72,7 +77,7 @@ TEST_F(LoginUpdate, ThreadWaitsWhileTheQuestionIsOpen) {
   login_and_finish();
   EXPECT_EQ(notices_during_box, 0);
   EXPECT_EQ(service.count(kLog2), 1);
-  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_EQ(codes.back(), progress::kLoggedIn);
 }
 
 TEST_F(LoginUpdate, AcceptingTheUpdateEndsThreadAndProgram) {
@@ -89,7 +94,7 @@ TEST_F(LoginUpdate, AcceptingTheUpdateEndsThreadAndProgram) {
   EXPECT_EQ(app->login_thread, nullptr);
   // The held thread was let go without going further: no notice, no completion.
   EXPECT_EQ(service.count(kLog2), 0);
-  EXPECT_EQ(std::count(codes.begin(), codes.end(), Progress{5, 1}), 0);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), progress::kLoggedIn), 0);
   EXPECT_FALSE(f2().visible());
 }
 
@@ -104,7 +109,7 @@ TEST_F(LoginUpdate, QuestionAfterTheThreadHasFinishedTouchesNothing) {
   ASSERT_FALSE(app->worker_alive(thread));
   ui->answer_next(widgets::kIdNo);
   finish(thread);
-  EXPECT_EQ(codes.back(), (Progress{5, 1}));
+  EXPECT_EQ(codes.back(), progress::kLoggedIn);
   EXPECT_TRUE(f2().visible());
 }
 

@@ -82,10 +82,10 @@ TEST_F(LoginWindowTest, LinkLabelsOpenTheirPages) {
   f1().Label5.click();
   f1().Label6.click();
   const std::string base = Deployment::built_in().vendor_base_url;
-  EXPECT_EQ(os.shell.opened(),
-            (std::vector<std::string>{base + "/reg.asp", Deployment::built_in().vendor_host +
-                                                             "/find.asp",
-                                      base, base + "/xinshou.asp"}));
+  EXPECT_EQ(
+      os.shell.opened(),
+      (std::vector<std::string>{base + "/reg.asp", Deployment::built_in().vendor_host + "/find.asp",
+                                base, base + "/xinshou.asp"}));
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST_F(StartupTest, ProgressArrivesAsMessage32780AndUnknownPairsAreIgnored) {
   EXPECT_TRUE(f1().suiButton1.enabled());
   EXPECT_TRUE(f1().visible());
 
-  ui->post(f1(), 32780, 1, 1);
+  ui->post(f1(), 32780, progress::kConnecting.stage, progress::kConnecting.code);
   ui->pump();
   EXPECT_EQ(f1().RzStatusPane1.caption(), "正在连接服务器");
 }

@@ -16,9 +16,8 @@ class WebLinksTest : public LoggedInTest {
   }
   void SetUp() override {
     LoggedInTest::SetUp();
-    for (int slot = 0; slot < kPageSlots; ++slot) {
-      f1().page_urls[static_cast<std::size_t>(slot)] =
-          "http://127.0.0.1/p" + std::to_string(slot) + ".asp";
+    for (std::size_t slot = 0; slot < kPageSlots; ++slot) {
+      f1().page_urls[slot] = "http://127.0.0.1/p" + std::to_string(slot) + ".asp";
     }
   }
   std::string only_opened() {

@@ -182,7 +182,7 @@ TEST_F(LoginSoak, HundredLoginsEachAfterAnExitAndARestartThatReadsTheSettingsBac
         login("user" + std::to_string(login_no), "pw" + std::to_string(login_no));
     ASSERT_NE(thread, 0u);
     finish(thread);
-    ASSERT_EQ(codes.back(), (Progress{5, 1}));
+    ASSERT_EQ(codes.back(), progress::kLoggedIn);
     ASSERT_TRUE(f2().visible());
     const soak::Handles now = handles();
     if (!logged_in) logged_in = now;

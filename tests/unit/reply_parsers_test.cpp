@@ -45,8 +45,8 @@ void expect_tail_in_place(const ClientRecord& r) {
   EXPECT_EQ(r.tips_enabled, 1);
   EXPECT_EQ(r.tips_url, "http://tips/");
   EXPECT_EQ(r.tips_delay, 40);
-  EXPECT_EQ(r.page_urls[0], "p0");
-  EXPECT_EQ(r.page_urls[5], "p5");
+  EXPECT_EQ(r.page_urls[kHomePage], "p0");
+  EXPECT_EQ(r.page_urls[kMessageBoardPage], "p5");
 }
 
 TEST_F(ReplyTest, WorkedVerificationLineFillsEveryField) {
@@ -188,7 +188,7 @@ TEST_F(ReplyTest, OverlongCountsKeepWhatFitsAndStayAligned) {
   EXPECT_EQ(rec.ticker_texts[49], "T49");
   EXPECT_EQ(rec.ticker_urls[49], "U49");
   EXPECT_EQ(rec.tips_url, "http://tips/");
-  EXPECT_EQ(rec.page_urls[5], "f");
+  EXPECT_EQ(rec.page_urls[kMessageBoardPage], "f");
 }
 
 TEST_F(ReplyTest, NegativeOrHugeCountsReadNothingUnsafe) {
@@ -218,7 +218,7 @@ TEST_F(ReplyTest, SettingsValuesFollowTheFirstEqualsSign) {
 }
 
 TEST_F(ReplyTest, SettingsReplyFillsItsSlotsAndKeepsNavigation) {
-  rec.page_urls[3] = "from-list";
+  rec.page_urls[kNavigationPage] = "from-list";
   parse_service_settings(
       "title=标题 notice=1 ntext=公告 nurl=http://n/ ndelay=12 count=2 a http://a/ b http://b/"
       " tips=1 turl=http://t/ tdelay=3 home=h pay=p svc=s help=x board=m",
@@ -234,12 +234,12 @@ TEST_F(ReplyTest, SettingsReplyFillsItsSlotsAndKeepsNavigation) {
   EXPECT_EQ(rec.tips_enabled, 1);
   EXPECT_EQ(rec.tips_url, "http://t/");
   EXPECT_EQ(rec.tips_delay, 3);
-  EXPECT_EQ(rec.page_urls[0], "h");
-  EXPECT_EQ(rec.page_urls[1], "p");
-  EXPECT_EQ(rec.page_urls[2], "s");
-  EXPECT_EQ(rec.page_urls[3], "from-list");
-  EXPECT_EQ(rec.page_urls[4], "x");
-  EXPECT_EQ(rec.page_urls[5], "m");
+  EXPECT_EQ(rec.page_urls[kHomePage], "h");
+  EXPECT_EQ(rec.page_urls[kRechargePage], "p");
+  EXPECT_EQ(rec.page_urls[kServicePage], "s");
+  EXPECT_EQ(rec.page_urls[kNavigationPage], "from-list");
+  EXPECT_EQ(rec.page_urls[kHelpPage], "x");
+  EXPECT_EQ(rec.page_urls[kMessageBoardPage], "m");
 }
 
 TEST_F(ReplyTest, SettingsIntegersTruncateTowardZero) {
@@ -265,7 +265,7 @@ TEST_F(ReplyTest, SettingsTickerSurplusIsConsumed) {
   EXPECT_EQ(rec.ticker_count, 50);
   EXPECT_EQ(rec.ticker_texts[49], "T49");
   EXPECT_EQ(rec.tips_url, "http://t/");
-  EXPECT_EQ(rec.page_urls[5], "m");
+  EXPECT_EQ(rec.page_urls[kMessageBoardPage], "m");
 }
 
 TEST_F(ReplyTest, SettingsEndingEarlyKeepsTheListValues) {
@@ -275,7 +275,7 @@ TEST_F(ReplyTest, SettingsEndingEarlyKeepsTheListValues) {
   EXPECT_EQ(rec.notice_enabled, 0);
   EXPECT_EQ(rec.notice_text, "通知");
   EXPECT_EQ(rec.ticker_count, 2);
-  EXPECT_EQ(rec.page_urls[0], "p0");
+  EXPECT_EQ(rec.page_urls[kHomePage], "p0");
 }
 
 TEST_F(ReplyTest, ArbitraryBytesOfAnyLengthStayInsideTheArrays) {

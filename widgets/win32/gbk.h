@@ -7,8 +7,12 @@
 
 namespace qvx::widgets::win32 {
 
-inline std::wstring widen(const std::string& gbk) { return ::qvx::win32::wide_from_gbk(gbk); }
+inline std::wstring widen(const std::string& gbk) {
+  return ::qvx::win32::wide_from_gbk(gbk);
+}
 // Unmappable characters become '?'.
-inline std::string narrow(const std::wstring& text) { return ::qvx::win32::gbk_from_wide(text); }
+inline std::string narrow(const std::wstring& text) {
+  return ::qvx::win32::gbk_from_wide(text);
+}
 
 }  // namespace qvx::widgets::win32
