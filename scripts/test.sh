@@ -19,6 +19,9 @@ if ! ./scripts/setup.sh; then
   finish "nothing ran: the install failed"
 fi
 
+# Formatting and shell checks, one test.
+if ./scripts/lint.sh; then passed=$((passed + 1)); else fail_step lint; fi
+
 # The Wine soak of the 64-bit program (label soak, ~10 min, two programs side by side, mostly
 # their own timers) starts as soon as its build and the demo service's are there, on its own
 # displays and prefixes, and runs beside the other builds and the native passes; its count
