@@ -5,7 +5,7 @@
 # Without a display the client runs on Xvfb and screenshots are saved into demo-screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/setup.sh
+./scripts/setup.sh demo
 # setup.sh made i386 programs run, natively or emulated: the demo runs the shipped program.
 ./scripts/wine32_usable.sh
 cmake --preset native >/dev/null

@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12 (as root) and makes the host run the
 # i386 programs the 32-bit Wine is made of (scripts/i386_support.sh). Safe to run again.
+#   setup.sh        everything scripts/test.sh needs
+#   setup.sh demo   only what scripts/demo.sh needs (the 32-bit program, Wine, the demo service)
 # A package index that fails to download (a mirror mid-sync) is reported and skipped; the
 # amd64/i386 version skew that can follow is resolved by pinning to the main suite.
 set -uo pipefail
 
-packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libcpp-httplib-dev
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick
-  fonts-wqy-microhei x11-utils file zip unzip procps iproute2 clang libclang-rt-14-dev
-  nsis osslsigncode openssl shellcheck clang-format curl xz-utils gpgv debian-archive-keyring
-  wine32:i386)
+# The native demo service and the 32-bit program under Wine on a private display, the i386
+# emulator's download (curl, xz, gpgv and the archive keys) included.
+packages=(g++ cmake ninja-build pkg-config libgtest-dev libcpp-httplib-dev g++-mingw-w64-i686-posix
+  wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei x11-utils procps iproute2
+  curl xz-utils gpgv debian-archive-keyring)
+# The tests: the 64-bit build, benchmarks, sanitizers and fuzzers, the setup and its signing,
+# the lint.
+[ "${1:-}" = demo ] || packages+=(g++-mingw-w64-x86-64-posix libbenchmark-dev clang
+  libclang-rt-14-dev file zip unzip nsis osslsigncode openssl shellcheck clang-format)
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
