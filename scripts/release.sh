@@ -6,7 +6,8 @@
 # A release whose deployment values (cmake/deployment.cmake) still point at the demo service on
 # this machine is refused unless --demo asks for exactly that. With QVX_SIGN_PFX (see sign.sh)
 # both programs, the uninstaller and the setup are signed. Names the endpoints it built with
-# on stderr; prints the zip's path, then the setup's.
+# on stderr; prints the zip's full path, then the setup's. The release goes to build/release, or
+# to QVX_RELEASE_DIR (each Wine test makes its own, so that both Wine passes can run at once).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 demo=0
@@ -31,7 +32,7 @@ if [ "$demo" = 0 ] && printf '%s\n' "${endpoints[@]}" | grep -qE '=(https?://)?(
   exit 1
 fi
 
-out=build/release
+out=$(realpath -m "${QVX_RELEASE_DIR:-build/release}")
 rm -rf "$out/Quovix" && mkdir -p "$out/Quovix/route"
 cp build/win32/quovix.exe "$out/Quovix/quovix.exe"
 cp build/win64/quovix.exe "$out/Quovix/quovix64.exe"

@@ -23,15 +23,26 @@ fi
 if ./scripts/lint.sh; then passed=$((passed + 1)); else fail_step lint; fi
 
 # The Wine soak of the 64-bit program (label soak, ~10 min, two programs side by side, mostly
-# their own timers) starts as soon as its build and the demo service's are there, on its own
-# displays and prefixes, and runs beside the other builds and the native passes; its count
-# joins before the Wine pass, which waits for the demo port it holds.
-soak_pid=
+# their own timers) starts as soon as its build and the demo service's are there, and the
+# 32-bit Wine pass as soon as its build is: each on its own demo port (win64 18081, win32
+# 18080), displays and prefixes, beside the other builds and the native passes. The 64-bit
+# Wine pass waits for the soak, which holds its port; the 32-bit one's count joins after it.
+background() { # NAME COMMAND...: runs COMMAND in the background, its output in NAME.log
+  local name=$1
+  shift
+  echo "== $name (in the background)"
+  "$@" >"$counts_dir/$name.log" 2>&1 &
+  background_pids[$name]=$!
+}
+declare -A background_pids=()
+wait_background() { # NAME: waits for it and shows its output
+  [ -n "${background_pids[$1]:-}" ] || return 1
+  wait "${background_pids[$1]}"
+  unset "background_pids[$1]"
+  cat "$counts_dir/$1.log"
+}
 wait_soak() {
-  [ -n "$soak_pid" ] || return 0
-  wait "$soak_pid"
-  soak_pid=
-  cat "$counts_dir/win64-soak.log"
+  wait_background win64-soak || return 0
   count_ctest win64-soak
   [ "$pass_failures" -eq 0 ] || failed+=(win64-soak)
 }
@@ -39,13 +50,24 @@ if ! ./scripts/build.sh native win64; then
   fail_step build
   finish "nothing ran: the build did not complete"
 fi
-echo "== ctest --preset win64-soak (in the background)"
-ctest --preset win64-soak --output-junit "$PWD/$counts_dir/win64-soak.xml" \
-  >"$counts_dir/win64-soak.log" 2>&1 &
-soak_pid=$!
-if ! ./scripts/build.sh asan tsan win32; then
+background win64-soak ctest --preset win64-soak --output-junit "$PWD/$counts_dir/win64-soak.xml"
+if ! ./scripts/build.sh win32; then
   fail_step build
   wait_soak
+  finish "the build did not complete"
+fi
+# scripts/setup.sh made i386 programs run (natively or emulated): the 32-bit pass always runs.
+if wine32_why=$(./scripts/wine32_usable.sh 2>&1); then
+  background win32 wine_pass win32
+  wine_ran="win64 and win32 ($(./scripts/host_runs_i386.sh --how))"
+else
+  fail_step win32
+  wine_ran="win64; win32 could not run: $wine32_why"
+fi
+if ! ./scripts/build.sh asan tsan; then
+  fail_step build
+  wait_soak
+  wait_background win32 && count_wine win32
   finish "the build did not complete"
 fi
 
@@ -54,14 +76,7 @@ run asan -j 2
 run tsan -j 2
 wait_soak
 run_wine win64
-# scripts/setup.sh made i386 programs run (natively or emulated): the 32-bit pass always runs.
-if wine32_why=$(./scripts/wine32_usable.sh 2>&1); then
-  run_wine win32
-  wine_ran="win64 and win32 ($(./scripts/host_runs_i386.sh --how))"
-else
-  fail_step win32
-  wine_ran="win64; win32 could not run: $wine32_why"
-fi
+wait_background win32 && count_wine win32
 echo "== Wine tests: $wine_ran"
 
 fuzz_log=$counts_dir/fuzz.log

@@ -61,12 +61,15 @@ run() {
 }
 # The Wine passes run every test once. A test that failed on a fault of the machinery (it wrote
 # build/PRESET/infra-faults/NAME: no display server, no prefix) is run once more, and the retry
-# is listed before the count line; any other failure stands.
-run_wine() {
+# is listed before the count line; any other failure stands. wine_pass may run in the
+# background; count_wine then adds its counts and makes the retries.
+wine_pass() {
+  rm -rf "build/$1/infra-faults"
+  echo "== ctest --preset $1"
+  ctest --preset "$1" --timeout 600 --output-junit "$PWD/$counts_dir/$1.xml" "${@:2}"
+}
+count_wine() {
   local preset=$1 faults=build/$1/infra-faults name reason
-  rm -rf "$faults"
-  echo "== ctest --preset $preset"
-  ctest --preset "$preset" --timeout 600 --output-junit "$PWD/$counts_dir/$preset.xml" "${@:2}"
   count_ctest "$preset"
   while read -r name; do
     [ -f "$faults/$name" ] || continue
@@ -81,4 +84,8 @@ run_wine() {
     fi
   done <"$counts_dir/$preset.failed"
   [ "$pass_failures" -eq 0 ] || failed+=("$preset")
+}
+run_wine() {
+  wine_pass "$@"
+  count_wine "$1"
 }

@@ -11,7 +11,8 @@ fi
 export QVX_ARCH
 export QVX_BUILD=${QVX_BUILD:-$root/build/$QVX_ARCH}
 export QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD:-$root/build/native}
-export QVX_DEMO_PORT=${QVX_DEMO_PORT:-18080}
+# The port the program was built to reach (win32 18080, win64 18081).
+export QVX_DEMO_PORT=${QVX_DEMO_PORT:-$(sed -n 's/^QVX_DEMO_PORT:STRING=//p' "$QVX_BUILD/CMakeCache.txt")}
 export QVX_TEST=demo
 [ -n "${DISPLAY:-}" ] && export QVX_USE_DISPLAY=1
 source "$root/tests/wine/lib.sh"

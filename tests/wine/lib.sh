@@ -112,6 +112,8 @@ if [ -n "${QVX_DEMO_PORT:-}" ] && [ -z "${QVX_PORT_LOCKED:-}" ]; then
   export QVX_PORT_LOCKED=1
 fi
 qvx_tmp=$(mktemp -d "${TMPDIR:-/tmp}/qvx-$QVX_TEST.XXXXXX")
+# A release a test makes (scripts/release.sh) is its own.
+export QVX_RELEASE_DIR=$qvx_tmp/release
 QVX_RUN_RECORD=$QVX_RUNS/$$
 echo "$$ $(qvx_start_time $$) $qvx_tmp" >"$QVX_RUN_RECORD"
 export WINEPREFIX=$qvx_tmp/prefix

@@ -12,8 +12,8 @@ home_mark=$qvx_tmp/home-mark
 touch "$home_mark"
 
 release=$("$QVX_SOURCE/scripts/release.sh" --demo)
-stage=$QVX_SOURCE/build/release/Quovix
-shipped=$QVX_SOURCE/$(sed -n 2p <<<"$release")
+stage=$QVX_RELEASE_DIR/Quovix
+shipped=$(sed -n 2p <<<"$release")
 
 # --- the shipped setup, checked without running it -------------------------------------------
 file "$shipped" | grep -q 'PE32 executable (GUI) Intel 80386.*Nullsoft' || qvx_fail "the shipped setup is not a 32-bit NSIS program"

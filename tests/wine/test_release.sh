@@ -9,8 +9,8 @@ rc=0
   qvx_fail "a release with the demo deployment values was not refused (exit $rc): $(tail -n 3 "$qvx_tmp/release.err")"
 zip=$("$QVX_SOURCE/scripts/release.sh" --demo 2>"$qvx_tmp/release.err" | sed -n 1p)
 grep -q '^release: built with win32 QVX_SERVER1=127.0.0.1' "$qvx_tmp/release.err" || qvx_fail "release does not name its endpoints"
-[ -f "$QVX_SOURCE/$zip" ] || qvx_fail "no release zip"
-listing=$(unzip -Z1 "$QVX_SOURCE/$zip")
+[ -f "$zip" ] || qvx_fail "no release zip"
+listing=$(unzip -Z1 "$zip")
 for f in Quovix/quovix.exe Quovix/quovix64.exe Quovix/readme.txt Quovix/route/CHINANET.dat Quovix/route/CNC.dat \
   Quovix/route/CERNET.dat; do
   grep -qx "$f" <<<"$listing" || qvx_fail "$f missing from the zip"
@@ -18,7 +18,7 @@ done
 qvx_setup
 target=$(qvx_unix_path 'C:\Program Files')
 mkdir -p "$target"
-unzip -q "$QVX_SOURCE/$zip" -d "$target"
+unzip -q "$zip" -d "$target"
 QVX_PROGRAM_DIR='C:\Program Files\Quovix'
 QVX_PROGRAM_UNIX=$target/Quovix
 # Each build's pass starts its own program from the zip.

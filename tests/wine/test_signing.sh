@@ -27,16 +27,16 @@ signed_by_us() {
 # Without a certificate the release says so.
 "$QVX_SOURCE/scripts/release.sh" --demo >/dev/null 2>"$qvx_tmp/unsigned.err" || qvx_fail "unsigned release failed"
 grep -q '^release: UNSIGNED' "$qvx_tmp/unsigned.err" || qvx_fail "an unsigned release does not say so"
-! osslsigncode verify -in "$QVX_SOURCE/build/release/Quovix/quovix.exe" >/dev/null 2>&1 ||
+! osslsigncode verify -in "$QVX_RELEASE_DIR/Quovix/quovix.exe" >/dev/null 2>&1 ||
   qvx_fail "the unsigned release has a signature"
 
 release=$(QVX_SIGN_PFX=$cert/cert.pfx QVX_SIGN_PASSWORD=throwaway "$QVX_SOURCE/scripts/release.sh" --demo 2>"$qvx_tmp/signed.err") ||
   qvx_fail "signed release failed: $(tail -n 5 "$qvx_tmp/signed.err")"
 grep -q '^release: signed with' "$qvx_tmp/signed.err" || qvx_fail "the signed release does not say so"
-unzip -q "$QVX_SOURCE/$(sed -n 1p <<<"$release")" -d "$qvx_tmp/zip"
+unzip -q "$(sed -n 1p <<<"$release")" -d "$qvx_tmp/zip"
 signed_by_us "$qvx_tmp/zip/Quovix/quovix.exe" "quovix.exe in the zip"
 signed_by_us "$qvx_tmp/zip/Quovix/quovix64.exe" "quovix64.exe in the zip"
-setup=$QVX_SOURCE/$(sed -n 2p <<<"$release")
+setup=$(sed -n 2p <<<"$release")
 signed_by_us "$setup" "the setup"
 
 # The setup's stub is 32-bit: it runs in the 64-bit prefix's WoW64 (the i386 half of Wine).
