@@ -1,8 +1,22 @@
 file(GLOB_RECURSE QVX_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp widgets/headless/*.cpp)
 add_library(quovix_sim STATIC ${QVX_SIM_SOURCES})
-# The simulated machine downloads over real HTTP (cpp-httplib, Debian libcpp-httplib-dev).
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(CPP_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+# The simulated machine downloads over real HTTP (cpp-httplib, Debian libcpp-httplib-dev). Under
+# ThreadSanitizer the library is compiled from its single header with our code, instrumented
+# like it (scripts/httplib_source.sh puts it in place): the system's shared build is not, and
+# TSan would take its threads' hand-overs for races.
+if(QVX_TSAN)
+  set(QVX_HTTPLIB_SOURCE /usr/local/src/qvx-httplib CACHE PATH "cpp-httplib's single header")
+  if(NOT EXISTS ${QVX_HTTPLIB_SOURCE}/httplib.h)
+    message(FATAL_ERROR "no ${QVX_HTTPLIB_SOURCE}/httplib.h: scripts/setup.sh puts it there")
+  endif()
+  add_library(qvx_httplib INTERFACE)
+  target_include_directories(qvx_httplib SYSTEM BEFORE INTERFACE ${QVX_HTTPLIB_SOURCE})
+  target_link_libraries(qvx_httplib INTERFACE Threads::Threads)
+  add_library(PkgConfig::CPP_HTTPLIB ALIAS qvx_httplib)
+else()
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(CPP_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+endif()
 target_link_libraries(quovix_sim PUBLIC quovix_core PkgConfig::CPP_HTTPLIB)
 
 find_package(GTest REQUIRED)

@@ -3,7 +3,7 @@
 # again). Where the kernel runs them itself nothing is done. Where it refuses them (IA-32
 # emulation off), a user-mode i386 emulator is registered with binfmt_misc, so the kernel hands
 # every i386 program to it: Debian 13's qemu-i386 (qemu-user 10; Debian 12's 7.2 cannot run
-# Wine), taken from the signed Debian archive and checked against its hashes, installed under
+# Wine), taken from the signed Debian archive (scripts/debian_fetch.sh) and unpacked under
 # /usr/local/lib/qvx-qemu without touching the package database.
 #   i386_support.sh          make i386 programs run, natively or emulated
 #   i386_support.sh qemu     register the emulator even where the kernel runs i386 (to test it)
@@ -16,9 +16,6 @@ dir=/usr/local/lib/qvx-qemu
 interpreter=$dir/i386-binfmt-P # the -binfmt-P name keeps argv[0] as the program gave it
 binfmt=/proc/sys/fs/binfmt_misc
 entry=$binfmt/qvx-i386
-archive=${QVX_DEBIAN_MIRROR:-http://deb.debian.org/debian}
-suite=trixie
-keyring=/usr/share/keyrings/debian-archive-keyring.gpg
 
 say() { echo "i386_support: $*" >&2; }
 
@@ -48,34 +45,11 @@ esac
   exit 1
 }
 
-# Prints the SHA-256 a signed index gives for PATH (a file listed in a Release or Packages text).
-sha_of() { awk -v p="$2" '$1 == "SHA256:" {on = 1; next} /^[^ ]/ {on = 0} on && $3 == p {print $1}' "$1"; }
-
 fetch_qemu() {
-  local work deb_path deb_sha
+  local work
   work=$(mktemp -d)
   trap 'rm -rf "$work"' RETURN
-  curl -fsS --retry 3 -o "$work/InRelease" "$archive/dists/$suite/InRelease" ||
-    { say "cannot download $archive/dists/$suite/InRelease"; return 1; }
-  gpgv --keyring "$keyring" --output "$work/Release" "$work/InRelease" 2>/dev/null ||
-    { say "the $suite Release file is not signed by a Debian archive key"; return 1; }
-  local index=main/binary-amd64/Packages.xz
-  curl -fsS --retry 3 -o "$work/Packages.xz" "$archive/dists/$suite/$index" ||
-    { say "cannot download the $suite package index"; return 1; }
-  [ "$(sha256sum <"$work/Packages.xz" | cut -d' ' -f1)" = "$(sha_of "$work/Release" "$index")" ] ||
-    { say "the $suite package index does not match its signed hash"; return 1; }
-  xz -dc "$work/Packages.xz" | awk -v RS= '/(^|\n)Package: qemu-user\n/' >"$work/stanza"
-  deb_path=$(sed -n 's/^Filename: //p' "$work/stanza")
-  deb_sha=$(sed -n 's/^SHA256: //p' "$work/stanza")
-  if [ -z "$deb_path" ] || [ -z "$deb_sha" ]; then
-    say "no qemu-user in the $suite index"
-    return 1
-  fi
-  say "downloading $archive/$deb_path"
-  curl -fsS --retry 3 -o "$work/qemu-user.deb" "$archive/$deb_path" ||
-    { say "cannot download $deb_path"; return 1; }
-  [ "$(sha256sum <"$work/qemu-user.deb" | cut -d' ' -f1)" = "$deb_sha" ] ||
-    { say "$deb_path does not match its signed hash"; return 1; }
+  "$here/debian_fetch.sh" trixie binary qemu-user "$work" >/dev/null || return 1
   dpkg-deb -x "$work/qemu-user.deb" "$work/root" || return 1
   mkdir -p "$dir"
   install -m 755 "$work/root/usr/bin/qemu-i386" "$dir/qemu-i386.new" &&

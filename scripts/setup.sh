@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12 (as root) and makes the host run the
 # i386 programs the 32-bit Wine is made of (scripts/i386_support.sh). Safe to run again.
-#   setup.sh        everything scripts/test.sh needs
+#   setup.sh        everything scripts/test.sh needs (with scripts/httplib_source.sh)
 #   setup.sh demo   only what scripts/demo.sh needs (the 32-bit program, Wine, the demo service)
 # A package index that fails to download (a mirror mid-sync) is reported and skipped; the
 # amd64/i386 version skew that can follow is resolved by pinning to the main suite.
@@ -15,7 +15,7 @@ packages=(g++ cmake ninja-build pkg-config libgtest-dev libcpp-httplib-dev g++-m
 # The tests: the 64-bit build, benchmarks, sanitizers and fuzzers, the setup and its signing,
 # the lint.
 [ "${1:-}" = demo ] || packages+=(g++-mingw-w64-x86-64-posix libbenchmark-dev clang
-  libclang-rt-14-dev file zip unzip nsis osslsigncode openssl shellcheck clang-format)
+  libclang-rt-14-dev file zip unzip nsis osslsigncode openssl shellcheck clang-format patch)
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
@@ -25,8 +25,13 @@ missing=()
 for p in "${packages[@]}"; do
   installed "$p" || missing+=("$p")
 done
-i386_support() { "$(dirname "$0")/i386_support.sh"; }
-[ ${#missing[@]} -eq 0 ] && { i386_support; exit; }
+# What the packages do not give: i386 programs that run, and (for the tests) the HTTP library's
+# source for the ThreadSanitizer build.
+after_packages() {
+  "$(dirname "$0")/i386_support.sh" || return 1
+  [ "${1:-}" = demo ] || "$(dirname "$0")/httplib_source.sh"
+}
+[ ${#missing[@]} -eq 0 ] && { after_packages "$@"; exit; }
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "setup: missing packages (${missing[*]}); run as root to install them" >&2
@@ -59,4 +64,4 @@ if ! try_install "${missing[@]}" && ! try_install -t bookworm "${missing[@]}"; t
     exit 1
   fi
 fi
-i386_support
+after_packages "$@"
