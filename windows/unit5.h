@@ -1,6 +1,10 @@
-// The settings window: six options, the autostart one in the Task Scheduler (in the Run key
-// before Vista).
+// The settings window: the autostart option, kept in the Task Scheduler (in the Run key before
+// Vista), and a box for each user.ini field whose row names one.
 #pragma once
+#include <memory>
+#include <vector>
+
+#include "shell/user_ini_fields.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
 
@@ -24,11 +28,21 @@ class TForm5 : public widgets::Form {
   // Stores the autostart choice; false when it could not be stored.
   bool store_autostart(bool on);
 
+  // The box that shows a user.ini field.
+  widgets::CheckBox& option_box(int ClientRecord::*field);
+
   Application& app;
   widgets::GroupBox suiGroupBox1;
-  widgets::CheckBox suiCheckBox1, suiCheckBox2, suiCheckBox3, suiCheckBox4, suiCheckBox5;
-  widgets::CheckBox suiCheckBox6;  // 断线自动重连
+  widgets::CheckBox suiCheckBox1;
   widgets::Button suiButton1, suiButton2;
+
+ private:
+  struct OptionBox {
+    const UserIniField* field;
+    std::unique_ptr<widgets::CheckBox> box;
+  };
+  // suiCheckBox2 and on: one per user.ini field the table shows here, in the window's order.
+  std::vector<OptionBox> option_boxes_;
 };
 
 }  // namespace qvx

@@ -107,7 +107,7 @@ TEST_F(RedialTest, HangUpLogOffExitOrTurningTheOptionOffCallsAPendingRedialOff) 
       {"option off",
        [&] {
          app->Form5->show();
-         app->Form5->suiCheckBox6.set_checked(false);
+         app->Form5->option_box(&ClientRecord::auto_redial).set_checked(false);
          app->Form5->suiButton1.click();
        },
        "连接状态： 已断开"},

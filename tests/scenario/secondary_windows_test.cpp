@@ -14,9 +14,21 @@ class SettingsWindowTest : public AppTest {
     ASSERT_TRUE(start());
   }
   TForm5& f5() { return *app->Form5; }
+  // The autostart box, then the boxes of the user.ini fields in the window's order.
+  std::vector<widgets::CheckBox*> settings_boxes() {
+    std::vector<widgets::CheckBox*> all{&f5().suiCheckBox1};
+    for (int ClientRecord::*field :
+         {&ClientRecord::auto_connect, &ClientRecord::minimize_on_connect,
+          &ClientRecord::remember_choices, &ClientRecord::no_exit_prompt,
+          &ClientRecord::auto_redial}) {
+      all.push_back(&f5().option_box(field));
+    }
+    return all;
+  }
   std::vector<bool> ticks() {
-    return {f5().suiCheckBox1.checked(), f5().suiCheckBox2.checked(), f5().suiCheckBox3.checked(),
-            f5().suiCheckBox4.checked(), f5().suiCheckBox5.checked(), f5().suiCheckBox6.checked()};
+    std::vector<bool> ticked;
+    for (widgets::CheckBox* box : settings_boxes()) ticked.push_back(box->checked());
+    return ticked;
   }
 };
 
@@ -34,10 +46,7 @@ TEST_F(SettingsWindowTest, ShowingLoadsTheStoredStatesWithTheExitBoxInverted) {
 TEST_F(SettingsWindowTest, CancelStoresNothingAndTheNextOpeningShowsStoredStates) {
   f5().show();
   EXPECT_EQ(ticks(), (std::vector<bool>{false, false, false, false, true, false}));
-  for (auto* box : {&f5().suiCheckBox1, &f5().suiCheckBox2, &f5().suiCheckBox3, &f5().suiCheckBox4,
-                    &f5().suiCheckBox5, &f5().suiCheckBox6}) {
-    box->toggle();
-  }
+  for (widgets::CheckBox* box : settings_boxes()) box->toggle();
   f5().suiButton2.click();
   EXPECT_FALSE(f5().visible());
   EXPECT_EQ(f1().auto_connect, 0);
@@ -51,9 +60,9 @@ TEST_F(SettingsWindowTest, CancelStoresNothingAndTheNextOpeningShowsStoredStates
 TEST_F(SettingsWindowTest, OkStoresTheMembersAndTheProgramPathAsAutostart) {
   f5().show();
   f5().suiCheckBox1.toggle();
-  f5().suiCheckBox3.toggle();
-  f5().suiCheckBox5.toggle();
-  f5().suiCheckBox6.toggle();
+  f5().option_box(&ClientRecord::minimize_on_connect).toggle();
+  f5().option_box(&ClientRecord::no_exit_prompt).toggle();
+  f5().option_box(&ClientRecord::auto_redial).toggle();
   f5().suiButton1.click();
   EXPECT_FALSE(f5().visible());
   EXPECT_EQ(f1().auto_redial, 1);
@@ -79,7 +88,7 @@ TEST_F(SettingsWindowTest, UnopenableRunKeyWritesNothingAndKeepsTheBoxState) {
   const int writes = os.registry.write_count();
   f5().show();
   f5().suiCheckBox1.toggle();
-  f5().suiCheckBox2.toggle();
+  f5().option_box(&ClientRecord::auto_connect).toggle();
   f5().suiButton1.click();
   EXPECT_EQ(os.registry.write_count(), writes);
   EXPECT_EQ(f1().auto_connect, 1) << "members are stored whatever the registry did";
