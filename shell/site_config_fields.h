@@ -42,7 +42,7 @@ inline constexpr int kSiteConfigTokens = static_cast<int>(std::size(kSiteConfigF
 constexpr bool site_config_rows_hold() {
   int token = 0;
   for (const SiteConfigField& f : kSiteConfigFields) {
-    if (f.token != ++token || !f.member || !f.built_in) return false;
+    if (f.token != ++token) return false;
   }
   return true;
 }

@@ -24,7 +24,8 @@ constexpr int kBoxPitch = 30;
 constexpr widgets::Rect box_at(int slot) {
   return {20, 24 + (slot - 1) * kBoxPitch, 170, 20};
 }
-constexpr widgets::Rect kGroup{12, 10, 207, 35 + kBoxes* kBoxPitch};
+constexpr int kGroupHeight = 35 + kBoxPitch * kBoxes;
+constexpr widgets::Rect kGroup{12, 10, 207, kGroupHeight};
 constexpr int kButtonsTop = kGroup.top + kGroup.height + 17;
 constexpr int kClientHeight = kButtonsTop + 27 + 18;
 

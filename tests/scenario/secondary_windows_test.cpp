@@ -1,4 +1,5 @@
 #include "app_fixture.h"
+#include "shell/user_ini_fields.h"
 
 namespace qvx::testing {
 namespace {
@@ -31,6 +32,27 @@ class SettingsWindowTest : public AppTest {
     return ticked;
   }
 };
+
+// A box per field the table shows, each 30 px below the one before, under the autostart box;
+// the window grows to hold them and keeps the buttons below.
+TEST_F(SettingsWindowTest, TheBoxesStackInTheGroupAboveTheButtons) {
+  const auto& boxes = f5().suiGroupBox1.children();
+  ASSERT_EQ(boxes.size(), static_cast<std::size_t>(1 + settings_box_count()));
+  const widgets::Rect group = f5().suiGroupBox1.bounds();
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    const widgets::Rect r = boxes[i]->bounds();
+    EXPECT_EQ(boxes[i]->name(), "suiCheckBox" + std::to_string(i + 1));
+    EXPECT_FALSE(boxes[i]->caption().empty()) << boxes[i]->name();
+    EXPECT_EQ(r.left, 20);
+    EXPECT_EQ(r.top, 24 + 30 * static_cast<int>(i));
+    EXPECT_LE(r.top + r.height, group.height - 10) << boxes[i]->name();
+  }
+  for (const widgets::Button* button : {&f5().suiButton1, &f5().suiButton2}) {
+    const widgets::Rect r = button->bounds();
+    EXPECT_GT(r.top, group.top + group.height) << button->name();
+    EXPECT_LE(r.top + r.height, f5().bounds().height) << button->name();
+  }
+}
 
 TEST_F(SettingsWindowTest, ShowingLoadsTheStoredStatesWithTheExitBoxInverted) {
   f1().auto_connect = 1;
