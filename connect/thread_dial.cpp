@@ -113,9 +113,7 @@ void Thread_dial::Abandon() {
   } catch (const error_message&) {
   }
   f1.ras_connection = 0;
-  f2.Timer3.set_enabled(false);
   f2.stop_link_monitor();
-  f1.N4.set_enabled(false);
   return_to_idle();
 }
 
@@ -124,7 +122,7 @@ void Thread_dial::Abandon() {
 // disabled button, so the window's look cannot tell.)
 void Thread_dial::return_to_idle() {
   if (app.is_running(app.hangup_thread)) return;
-  app.Form2->set_idle("连接状态： 未连接");
+  app.Form2->show_connection({LinkState::Idle, "连接状态： 未连接"});
 }
 
 // A try counts as a success only if its connection is still up when the dial is done: a line
@@ -148,7 +146,6 @@ void Thread_dial::settle_redial_try() {
     // up and ends in the idle state itself.
     f1.ras_connection = 0;
     if (app.is_running(app.hangup_thread)) return;
-    f2.Timer3.set_enabled(false);
     f2.stop_link_monitor();
     f2.redial.try_failed(kPortDisconnected);
   });
@@ -156,15 +153,14 @@ void Thread_dial::settle_redial_try() {
 
 void Thread_dial::show_line_check() {
   TForm2& f2 = *app.Form2;
-  f2.RzStatusPane1.set_blinking(true);
-  f2.RzStatusPane1.set_caption("连接状态： 检测线路中");
+  f2.show_connection(f2.connection().with_pane("连接状态： 检测线路中"));
   app.Form1->write_log("用户选择自动判断线路");
 }
 
 void Thread_dial::show_node_chosen() {
   TForm1& f1 = *app.Form1;
   TForm2& f2 = *app.Form2;
-  f2.RzStatusPane1.set_caption("连接状态： 正在连接");
+  f2.show_connection(f2.connection().with_pane("连接状态： 正在连接"));
   f2.suiComboBox1.set_item_index(f1.best_node);
   f1.node_choice = f1.best_node;
 }
@@ -172,12 +168,7 @@ void Thread_dial::show_node_chosen() {
 void Thread_dial::show_connected() {
   TForm1& f1 = *app.Form1;
   TForm2& f2 = *app.Form2;
-  f2.suiButton2.set_caption("挂断");
-  f2.suiButton2.set_enabled(true);
-  f1.N4.set_enabled(true);
-  f2.RzStatusPane1.set_blinking(false);
-  f2.RzStatusPane1.set_caption("连接状态： 已连接");
-  f2.Timer3.set_enabled(true);
+  f2.show_connection({LinkState::Connected, "连接状态： 已连接", true});
   f2.Timer4.set_enabled(true);
   f1.write_log("建立加速连接成功！");
   std::string text = "您已经成功加速！\n您账号的剩余时间为:" + f2.Label8.caption();

@@ -38,16 +38,8 @@ void Thread_hangup::Execute() {
 
 void Thread_hangup::show_hung_up() {
   TForm2& f2 = *app.Form2;
-  f2.suiComboBox1.set_enabled(true);
-  f2.suiComboBox2.set_enabled(true);
-  f2.suiComboBox3.set_enabled(true);
-  f2.Timer3.set_enabled(false);
   f2.stop_link_monitor();
-  f2.suiButton2.set_caption("连接");
-  f2.suiButton2.set_enabled(true);
-  app.Form1->N5.set_enabled(true);
-  f2.RzStatusPane1.set_blinking(false);
-  f2.RzStatusPane1.set_caption("连接状态： 未连接");
+  f2.show_connection({LinkState::Idle, "连接状态： 未连接"});
   app.Form1->write_log("成功挂断连接");
 }
 
@@ -65,15 +57,10 @@ void Thread_hangup::Abandon() {
 // Once RasHangUp has taken the handle the line is down, whatever failed after it: the window
 // offers 挂断 again only for a connection that is still there.
 void Thread_hangup::show_failed_state() {
-  TForm2& f2 = *app.Form2;
   if (app.Form1->ras_connection == 0) {
     show_idle();
   } else {
-    f2.suiButton2.set_caption("挂断");
-    f2.suiButton2.set_enabled(true);
-    app.Form1->N4.set_enabled(true);
-    f2.RzStatusPane1.set_blinking(false);
-    f2.RzStatusPane1.set_caption("连接状态： 已连接");
+    app.Form2->show_connection({LinkState::Connected, "连接状态： 已连接", false});
   }
   app.Form1->write_log("挂断连接失败");
 }
@@ -84,11 +71,8 @@ void Thread_hangup::show_already_down() {
 }
 
 void Thread_hangup::show_idle() {
-  TForm2& f2 = *app.Form2;
-  f2.Timer3.set_enabled(false);
-  f2.stop_link_monitor();
-  app.Form1->N4.set_enabled(false);
-  f2.set_idle("连接状态： 未连接");
+  app.Form2->stop_link_monitor();
+  app.Form2->show_connection({LinkState::Idle, "连接状态： 未连接"});
 }
 
 }  // namespace qvx

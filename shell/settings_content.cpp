@@ -1,11 +1,12 @@
 #include "shell/settings_content.h"
 
-#include <array>
 #include <cctype>
 #include <climits>
 #include <sstream>
 
 #include "shell/password.h"
+#include "shell/site_config_fields.h"
+#include "shell/user_ini_fields.h"
 #include "verify/client_record.h"
 
 namespace qvx {
@@ -38,15 +39,26 @@ bool parse_number_line(const std::string& line, int& out) {
 
 }  // namespace
 
+void set_site_config_defaults(ClientRecord& record, const Deployment& deployment) {
+  for (const SiteConfigField& f : kSiteConfigFields) record.*f.member = f.built_in(deployment);
+}
+
 void read_site_config_content(const std::string& plain, ClientRecord& record) {
-  std::array<std::string*, 7> members = {
-      &record.app_title, &record.login_page_url, &record.register_url, &record.find_password_url,
-      &record.site_url,  &record.help_url,       &record.settings_url};
   std::istringstream tokens(plain);
   std::string token;
-  for (std::string* member : members) {
+  for (const SiteConfigField& f : kSiteConfigFields) {
     if (!(tokens >> token)) break;
-    *member = value_after_first_equals(token);
+    record.*f.member = value_after_first_equals(token);
+  }
+}
+
+void set_user_ini_defaults(ClientRecord& record) {
+  for (const UserIniField& f : kUserIniFields) {
+    if (f.number) {
+      record.*f.number = f.default_value;
+    } else {
+      (record.*f.text).clear();
+    }
   }
 }
 
@@ -58,41 +70,23 @@ bool UserSettingsReader::next_line(std::string& line) {
   return true;
 }
 
-void UserSettingsReader::read_number(int& member) {
-  if (!reading_) return;
-  std::string line;
-  int value = 0;
-  reading_ = next_line(line) && parse_number_line(line, value);
-  if (reading_) member = value;
-}
-
-void UserSettingsReader::read_text(std::string& member) {
-  if (!reading_) return;
-  std::string line;
-  reading_ = next_line(line);
-  if (reading_) member = line;
-}
-
-void UserSettingsReader::read_account(ClientRecord& record) {
-  read_number(record.remember_account);
-  read_text(record.account);
-}
-
-void UserSettingsReader::read_password(ClientRecord& record) {
-  read_number(record.remember_password);
-  read_text(record.user_password);
-}
-
-void UserSettingsReader::read_options(ClientRecord& record) {
-  for (int* member : {&record.auto_connect, &record.spare_option, &record.remember_choices,
-                      &record.verify_server, &record.node_choice, &record.network_mode,
-                      &record.relay_mode, &record.minimize_on_connect, &record.no_exit_prompt}) {
-    read_number(*member);
+void UserSettingsReader::read_through(int last, ClientRecord& record) {
+  for (; reading_ && lines_read_ < last && lines_read_ < kUserIniLines; ++lines_read_) {
+    const UserIniField& f = kUserIniFields[lines_read_];
+    std::string line;
+    int value = 0;
+    reading_ = next_line(line) && (f.text || parse_number_line(line, value));
+    if (!reading_) return;
+    if (f.text) {
+      record.*f.text = line;
+    } else {
+      record.*f.number = value;
+    }
   }
 }
 
-void UserSettingsReader::read_redial(ClientRecord& record) {
-  read_number(record.auto_redial);
+void UserSettingsReader::read_rest(ClientRecord& record) {
+  read_through(kUserIniLines, record);
 }
 
 std::string user_settings_content(const ClientRecord& record) {
@@ -102,17 +96,10 @@ std::string user_settings_content(const ClientRecord& record) {
     return scrambler_can_carry(text) && text.find('\n') == std::string::npos ? text : std::string();
   };
   std::string plain;
-  auto put = [&plain](const std::string& line) { plain += line + "\n"; };
-  put(std::to_string(record.remember_account));
-  put(carried(record.account));
-  put(std::to_string(record.remember_password));
-  put(carried(record.user_password));
-  for (int value : {record.auto_connect, record.spare_option, record.remember_choices,
-                    record.verify_server, record.node_choice, record.network_mode,
-                    record.relay_mode, record.minimize_on_connect, record.no_exit_prompt}) {
-    put(std::to_string(value));
+  for (const UserIniField& f : kUserIniFields) {
+    plain += f.text ? carried(record.*f.text) : std::to_string(record.*f.number);
+    plain += '\n';
   }
-  put(std::to_string(record.auto_redial));
   return plain;
 }
 

@@ -5,6 +5,7 @@
 #include "shell/password.h"
 #include "shell/settings_content.h"
 #include "shell/unit1.h"
+#include "shell/user_ini_fields.h"
 
 namespace qvx {
 
@@ -24,7 +25,7 @@ void TForm1::load_user_settings() {
   const std::string plain = unscramble_file_bytes(os.files.read(path).value_or(""), os.clock);
   UserSettingsReader lines(plain);
 
-  lines.read_account(*this);
+  lines.read_through(user_ini_line(&ClientRecord::account), *this);
   // The boxes are set as a user would set them, so their handlers keep the record in step.
   if (remember_account == 1) {
     Edit1.set_text(account);
@@ -35,7 +36,7 @@ void TForm1::load_user_settings() {
     account = Edit1.text();
   }
 
-  lines.read_password(*this);
+  lines.read_through(user_ini_line(&ClientRecord::user_password), *this);
   if (remember_password == 1) {
     Edit2.set_text(user_password);
     suiCheckBox2.set_checked(true);
@@ -45,8 +46,7 @@ void TForm1::load_user_settings() {
     user_password = Edit2.text();
   }
 
-  lines.read_options(*this);
-  lines.read_redial(*this);
+  lines.read_rest(*this);
   os.files.replace(path, scramble_to_file_bytes(plain, os.clock));
 }
 

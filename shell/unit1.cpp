@@ -1,6 +1,7 @@
 #include "shell/unit1.h"
 
 #include "shell/application.h"
+#include "shell/settings_content.h"
 #include "status/unit2.h"
 
 namespace qvx {
@@ -94,14 +95,7 @@ void TForm1::construct() {
   log_size = log_file.open(os.files, os.clock, app_dir);
   write_log("获取程序运行目录为：" + app_dir, 1);
 
-  const std::string& base = app.deployment.vendor_base_url;
-  app_title = "Quovix加速2.43";
-  login_page_url = base + "/dl/";
-  register_url = base + "/reg.asp";
-  find_password_url = app.deployment.vendor_host + "/find.asp";
-  site_url = base;
-  help_url = base + "/xinshou.asp";
-  settings_url.clear();
+  set_site_config_defaults(*this, app.deployment);
 
   N5.set_enabled(false);
   N4.set_enabled(false);

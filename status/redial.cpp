@@ -56,9 +56,7 @@ void Redial::power(widgets::PowerEvent event) {
   if (f1.auto_redial != 1 || !connected()) return;
   // The tunnel does not outlive a sleep: the try's dial takes what is left of it down (off the
   // GUI thread) and dials afresh.
-  TForm2& f2 = *app.Form2;
-  f2.Timer3.set_enabled(false);
-  f2.stop_link_monitor();
+  app.Form2->stop_link_monitor();
   // Asking for the state first lets the dialer forget a handle that went with the sleep, which
   // it could not hang up.
   f1.dialer.connect_status(f1.ras_connection);
@@ -71,8 +69,7 @@ bool Redial::cancel(const char* pane_text) {
   if (!pending()) return false;
   Countdown.set_enabled(false);
   tries_ = 0;
-  app.Form1->N4.set_enabled(false);
-  app.Form2->set_idle(pane_text);
+  app.Form2->show_connection({LinkState::Idle, pane_text});
   app.Form1->write_log("取消断线自动重连");
   return true;
 }
@@ -109,21 +106,15 @@ void Redial::tick() {
 }
 
 void Redial::wait(int seconds) {
-  TForm1& f1 = *app.Form1;
-  TForm2& f2 = *app.Form2;
-  f2.suiButton2.set_caption("挂断");
-  f2.suiButton2.set_enabled(true);
-  f1.N4.set_enabled(true);
-  f1.N5.set_enabled(false);
-  f2.RzStatusPane1.set_blinking(false);
   seconds_left_ = seconds;
   show_countdown();
   Countdown.set_enabled(true);
 }
 
 void Redial::show_countdown() {
-  app.Form2->RzStatusPane1.set_caption("连接已断开，" + std::to_string(seconds_left_) + " 秒后第 " +
-                                       std::to_string(tries_ + 1) + " 次重连");
+  app.Form2->show_connection(
+      {LinkState::RedialCountdown, "连接已断开，" + std::to_string(seconds_left_) + " 秒后第 " +
+                                       std::to_string(tries_ + 1) + " 次重连"});
 }
 
 void Redial::launch_try() {
@@ -131,10 +122,10 @@ void Redial::launch_try() {
   TForm2& f2 = *app.Form2;
   ++tries_;
   f1.write_log("断线自动重连，第 " + std::to_string(tries_) + " 次");
-  f1.N4.set_enabled(false);
+  f2.show_connection({LinkState::RedialDue, f2.connection().pane});
   if (!f2.account_valid()) {
     tries_ = 0;
-    f2.set_idle(kDropped);
+    f2.show_connection({LinkState::Idle, kDropped});
     return;
   }
   f2.start_dial(true);
@@ -142,16 +133,12 @@ void Redial::launch_try() {
 
 // The last try failed too: the drop is reported as it is without redial.
 void Redial::give_up() {
-  TForm1& f1 = *app.Form1;
   TForm2& f2 = *app.Form2;
   tries_ = 0;
-  f1.N4.set_enabled(false);
   // Behind the message the window shows the line as gone, not the last try's state.
-  f2.suiButton2.set_enabled(false);
-  f2.RzStatusPane1.set_blinking(false);
-  f2.RzStatusPane1.set_caption(kDropped);
+  f2.show_connection({LinkState::DropReported, kDropped});
   const bool exit_asked = f2.show_drop_message();
-  f2.set_idle(kDropped);
+  f2.show_connection({LinkState::Idle, kDropped});
   // The message was shown from the last try's thread, which ends once this returns: the exit
   // asked for meanwhile follows then.
   if (exit_asked) app.ui.queue([this] { exit_after_last_try(); });

@@ -62,9 +62,9 @@ void TForm2::Timer3Timer() {
     f1.conn_minutes = 0;
     ++f1.conn_hours;
   }
-  RzStatusPane1.set_caption("连接时间： " + std::to_string(f1.conn_hours) + ":" +
-                            std::to_string(f1.conn_minutes) + ":" +
-                            std::to_string(f1.conn_seconds));
+  show_connection(shown_.with_pane("连接时间： " + std::to_string(f1.conn_hours) + ":" +
+                                   std::to_string(f1.conn_minutes) + ":" +
+                                   std::to_string(f1.conn_seconds)));
 }
 
 void TForm2::Timer4Timer() {
@@ -91,8 +91,9 @@ void TForm2::SecondLookTimer() {
     show_traffic();
     return;
   }
-  Timer3.set_enabled(false);
   if (redial.begin_after_drop()) return;
+  // The clock stops at once; the pane keeps the last time while the message is open.
+  show_connection({LinkState::DropReported, shown_.pane});
   try {
     f1.dialer.clean_up();
   } catch (const error_message&) {
@@ -100,20 +101,10 @@ void TForm2::SecondLookTimer() {
   // The box's outcome is the idle state: while it is open, nothing may hang up the dead
   // connection or end the program under this handler.
   f1.ras_connection = 0;
-  f1.N4.set_enabled(false);
   f1.N1.set_enabled(false);
-  suiButton2.set_enabled(false);
   const bool exit_asked = show_drop_message();
   f1.N1.set_enabled(true);
-  suiButton2.set_caption("连接");
-  suiButton2.set_enabled(true);
-  f1.N5.set_enabled(true);
-  f1.N4.set_enabled(false);
-  suiComboBox1.set_enabled(true);
-  suiComboBox2.set_enabled(true);
-  suiComboBox3.set_enabled(true);
-  RzStatusPane1.set_blinking(false);
-  RzStatusPane1.set_caption("连接状态： 已断开");
+  show_connection({LinkState::Idle, "连接状态： 已断开"});
   if (exit_asked) app.Form1->exit_step();
 }
 

@@ -149,32 +149,22 @@ void TForm2::suiButton2Click() {
   // the click only calls the redial off, whatever the account's state.
   if (redial.cancel("连接状态： 未连接")) return;
   if (!account_valid()) return;
-  TForm1& f1 = *app.Form1;
-  const std::string pane = RzStatusPane1.caption();
   if (suiButton2.caption() == kConnect) {
     start_dial(false);
   } else if (suiButton2.caption() == kHangUp) {
-    const bool clock = Timer3.enabled(), monitor = Timer4.enabled();
-    const bool second_look = SecondLook.enabled();
-    suiButton2.set_enabled(false);
-    f1.N4.set_enabled(false);
-    Timer3.set_enabled(false);
+    const ConnectionDisplay before = shown_;
+    const bool monitor = Timer4.enabled(), second_look = SecondLook.enabled();
     stop_link_monitor();
-    RzStatusPane1.set_caption("连接状态： 正在挂断");
-    RzStatusPane1.set_blinking(true);
+    show_connection({LinkState::HangingUp, "连接状态： 正在挂断"});
     if (app.is_running(app.hangup_thread)) app.hangup_thread->Terminate();
     app.hangup_thread = nullptr;
     try {
       app.hangup_thread = app.launch<Thread_hangup>(app.dial_thread ? app.dial_thread->id() : 0);
     } catch (const std::exception& e) {
       // Still connected: the window goes back to what it showed before the click.
-      suiButton2.set_enabled(true);
-      f1.N4.set_enabled(true);
-      Timer3.set_enabled(clock);
       Timer4.set_enabled(monitor);
       SecondLook.set_enabled(second_look);
-      RzStatusPane1.set_blinking(false);
-      RzStatusPane1.set_caption(pane);
+      show_connection(before);
       app.report_failure(e.what());
     }
   }
@@ -182,14 +172,9 @@ void TForm2::suiButton2Click() {
 
 void TForm2::start_dial(bool redial_try) {
   TForm1& f1 = *app.Form1;
-  const std::string pane = redial_try ? std::string("连接状态： 已断开") : RzStatusPane1.caption();
-  suiButton2.set_enabled(false);
-  suiComboBox1.set_enabled(false);
-  f1.N5.set_enabled(false);
-  suiComboBox2.set_enabled(false);
-  suiComboBox3.set_enabled(false);
-  RzStatusPane1.set_caption("连接状态： 正在连接");
-  RzStatusPane1.set_blinking(true);
+  const std::string pane = redial_try ? std::string("连接状态： 已断开") : shown_.pane;
+  show_connection(
+      {redial_try ? LinkState::Redialing : LinkState::Connecting, "连接状态： 正在连接"});
   // A worker that has ended is gone; only a running one is asked to stop.
   if (app.is_running(app.dial_thread)) app.dial_thread->Terminate();
   app.dial_thread = nullptr;
@@ -197,20 +182,9 @@ void TForm2::start_dial(bool redial_try) {
     app.dial_thread =
         app.launch<Thread_dial>(LoginCredentials{f1.account, f1.user_password}, redial_try);
   } catch (const std::exception& e) {
-    set_idle(pane.c_str());
+    show_connection({LinkState::Idle, pane});
     app.report_failure(e.what());
   }
-}
-
-void TForm2::set_idle(const char* pane_text) {
-  suiButton2.set_caption(kConnect);
-  suiButton2.set_enabled(true);
-  app.Form1->N5.set_enabled(true);
-  suiComboBox1.set_enabled(true);
-  suiComboBox2.set_enabled(true);
-  suiComboBox3.set_enabled(true);
-  RzStatusPane1.set_blinking(false);
-  RzStatusPane1.set_caption(pane_text);
 }
 
 void TForm2::suiComboBox1Change() {

@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "status/connection_display.h"
 #include "status/redial.h"
 #include "verify/client_record.h"
 #include "widgets/controls.h"
@@ -56,8 +57,9 @@ class TForm2 : public widgets::Form {
   void N6Click();
   void suiButton1Click();
 
-  // State set by the dial, hang-up and monitor steps.
-  void set_idle(const char* pane_text);
+  // The one way the connection's state reaches the window (status/connection_display.cpp).
+  void show_connection(const ConnectionDisplay& shown);
+  const ConnectionDisplay& connection() const { return shown_; }
   // True while the drop message is open: the exit asked for then follows its answer.
   bool defer_exit();
   // Shows the drop message; true when an exit was asked for while it was open.
@@ -120,6 +122,7 @@ class TForm2 : public widgets::Form {
   void open_page(const std::string& url);  // through the shell; an empty address opens nothing
   void open_with_credentials(PageSlot slot, const char* tail);
 
+  ConnectionDisplay shown_;
   bool drop_message_open_ = false;
   bool exit_after_drop_ = false;
 };

@@ -30,29 +30,34 @@ enum PageSlot : std::size_t {
   kPageSlots
 };
 
+struct ClientRecord;
+void set_user_ini_defaults(ClientRecord& record);  // shell/settings_content.cpp
+
 struct ClientRecord {
   explicit ClientRecord(const platform::Platform& p) : route_tables(p), dialer(p.ras) {
     route_tables.log = [this](const std::string& line) { log_file.write(line, 0); };
+    set_user_ini_defaults(*this);
   }
 
   std::string app_dir;
   RunLog log_file;
   int log_size = -1;
-  int remember_account = 0;
+  // The user.ini members; their lines and defaults are in shell/user_ini_fields.h.
+  int remember_account;
   std::string account;
-  int remember_password = 0;
+  int remember_password;
   std::string user_password;
   std::string user_level = "0";
-  int auto_connect = 0;
-  int spare_option = 0;
-  int remember_choices = 0;
-  int no_exit_prompt = 0;
-  int verify_server = 1;
-  int node_choice = 0;
-  int network_mode = 0;
-  int relay_mode = 0;
-  int minimize_on_connect = 0;
-  int auto_redial = 0;  // the 14th line of user.ini; a 13-line file leaves it off
+  int auto_connect;
+  int spare_option;
+  int remember_choices;
+  int no_exit_prompt;
+  int verify_server;
+  int node_choice;
+  int network_mode;
+  int relay_mode;
+  int minimize_on_connect;
+  int auto_redial;
   std::string client_version = "2430";
   std::string min_version;
   std::string latest_version;

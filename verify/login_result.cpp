@@ -145,12 +145,10 @@ void complete_login(TForm1& f) {
   f2.CppWebBrowser1.navigate(app.deployment.vendor_base_url + "/ad/");
   f.CppWebBrowser1.stop();
 
-  f.N5.set_enabled(true);
-
   if (f.notice_enabled == 1) f2.Timer1.set_enabled(true);
   if (f.tips_enabled == 1) f2.Timer2.set_enabled(true);
 
-  f2.RzStatusPane1.set_caption("连接状态： 未连接");
+  f2.show_connection({LinkState::Idle, "连接状态： 未连接"});
 
   if (f.auto_connect == 1) f2.suiButton2.click();
 }

@@ -1,6 +1,8 @@
 #include "windows/unit5.h"
 
 #include <optional>
+#include <stdexcept>
+#include <string>
 
 #include "shell/application.h"
 #include "shell/unit1.h"
@@ -14,25 +16,39 @@ const char kAutostartTask[] = "Quovix加速";
 const char kAutostartCaption[] = "开机自动启动";
 const char kAutostartRefused[] = "开机自动启动（设置失败）";
 
+namespace {
+
+// Boxes one below another in the group box; the window grows with their number.
+constexpr int kBoxes = 1 + settings_box_count();
+constexpr int kBoxPitch = 30;
+constexpr widgets::Rect box_at(int slot) {
+  return {20, 24 + (slot - 1) * kBoxPitch, 170, 20};
+}
+constexpr int kGroupHeight = 35 + kBoxPitch * kBoxes;
+constexpr widgets::Rect kGroup{12, 10, 207, kGroupHeight};
+constexpr int kButtonsTop = kGroup.top + kGroup.height + 17;
+constexpr int kClientHeight = kButtonsTop + 27 + 18;
+
+}  // namespace
+
 TForm5::TForm5(Application& app)
-    : widgets::Form("Form5", "设置", 231, 287, {false, true, true}),
+    : widgets::Form("Form5", "设置", 231, kClientHeight, {false, true, true}),
       app(app),
-      suiGroupBox1(this, "suiGroupBox1", {12, 10, 207, 215}),
-      suiCheckBox1(&suiGroupBox1, "suiCheckBox1", {20, 24, 170, 20}),
-      suiCheckBox2(&suiGroupBox1, "suiCheckBox2", {20, 54, 170, 20}),
-      suiCheckBox3(&suiGroupBox1, "suiCheckBox3", {20, 84, 170, 20}),
-      suiCheckBox4(&suiGroupBox1, "suiCheckBox4", {20, 114, 170, 20}),
-      suiCheckBox5(&suiGroupBox1, "suiCheckBox5", {20, 144, 170, 20}),
-      suiCheckBox6(&suiGroupBox1, "suiCheckBox6", {20, 174, 170, 20}),
-      suiButton1(this, "suiButton1", {30, 242, 70, 27}),
-      suiButton2(this, "suiButton2", {131, 242, 70, 27}) {
+      suiGroupBox1(this, "suiGroupBox1", kGroup),
+      suiCheckBox1(&suiGroupBox1, "suiCheckBox1", box_at(1)),
+      suiButton1(this, "suiButton1", {30, kButtonsTop, 70, 27}),
+      suiButton2(this, "suiButton2", {131, kButtonsTop, 70, 27}) {
+  for (int slot = 2; slot <= kBoxes; ++slot) {
+    for (const UserIniField& f : kUserIniFields) {
+      if (f.box.slot != slot) continue;
+      auto box = std::make_unique<widgets::CheckBox>(
+          &suiGroupBox1, "suiCheckBox" + std::to_string(slot), box_at(slot));
+      box->set_caption(f.box.caption);
+      option_boxes_.push_back({&f, std::move(box)});
+    }
+  }
   suiGroupBox1.set_caption("设置选项 ");
   suiCheckBox1.set_caption(kAutostartCaption);
-  suiCheckBox2.set_caption("登录后自动连接");
-  suiCheckBox3.set_caption("连接成功后最小化");
-  suiCheckBox4.set_caption("记录连接信息");
-  suiCheckBox5.set_caption("退出时是否提示");
-  suiCheckBox6.set_caption("断线自动重连");
   suiButton1.set_caption("确定");
   suiButton2.set_caption("取消");
   on_show = [this] { FormShow(); };
@@ -40,6 +56,13 @@ TForm5::TForm5(Application& app)
   suiButton2.on_click = [this] { suiButton2Click(); };
   // Its close box only hides it; the window lives as long as the program.
   on_title_button = [this](widgets::TitleButton) { hide(); };
+}
+
+widgets::CheckBox& TForm5::option_box(int ClientRecord::*field) {
+  for (OptionBox& o : option_boxes_) {
+    if (o.field->number == field) return *o.box;
+  }
+  throw std::logic_error("no settings box for this field");
 }
 
 void TForm5::FormShow() {
@@ -54,21 +77,15 @@ void TForm5::FormShow() {
   }
   if (on) suiCheckBox1.set_checked(*on);
   const TForm1& r = *app.Form1;
-  suiCheckBox2.set_checked(r.auto_connect == 1);
-  suiCheckBox3.set_checked(r.minimize_on_connect == 1);
-  suiCheckBox4.set_checked(r.remember_choices == 1);
-  suiCheckBox5.set_checked(r.no_exit_prompt == 0);
-  suiCheckBox6.set_checked(r.auto_redial == 1);
+  for (OptionBox& o : option_boxes_) o.box->set_checked(r.*o.field->number == o.field->box.ticked);
 }
 
 void TForm5::suiButton1Click() {
   const bool stored = store_autostart(suiCheckBox1.checked());
   TForm1& r = *app.Form1;
-  r.auto_connect = suiCheckBox2.checked() ? 1 : 0;
-  r.minimize_on_connect = suiCheckBox3.checked() ? 1 : 0;
-  r.remember_choices = suiCheckBox4.checked() ? 1 : 0;
-  r.no_exit_prompt = suiCheckBox5.checked() ? 0 : 1;
-  r.auto_redial = suiCheckBox6.checked() ? 1 : 0;
+  for (OptionBox& o : option_boxes_) {
+    r.*o.field->number = o.box->checked() ? o.field->box.ticked : o.field->unticked();
+  }
   // Turned off while a redial counts down: the drop stands.
   if (r.auto_redial != 1) app.Form2->redial.cancel("连接状态： 已断开");
   // A refused autostart stays in view, as it still stands and saying so, rather than seeming

@@ -1,6 +1,10 @@
-// The settings window: six options, the autostart one in the Task Scheduler (in the Run key
-// before Vista).
+// The settings window: the autostart option, kept in the Task Scheduler (in the Run key before
+// Vista), and a box for each user.ini field whose row names one.
 #pragma once
+#include <memory>
+#include <vector>
+
+#include "shell/user_ini_fields.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
 
@@ -24,16 +28,22 @@ class TForm5 : public widgets::Form {
   // Stores the autostart choice; false when it could not be stored.
   bool store_autostart(bool on);
 
+  // The box that shows a user.ini field.
+  widgets::CheckBox& option_box(int ClientRecord::*field);
+
   Application& app;
-  widgets::GroupBox suiGroupBox1;  // "设置选项 ", around the six options
+  widgets::GroupBox suiGroupBox1;  // "设置选项 ", around the options
   widgets::CheckBox suiCheckBox1;  // "开机自动启动": the logon task, or the Run value before Vista
-  widgets::CheckBox suiCheckBox2;  // "登录后自动连接": dial as soon as the login is done
-  widgets::CheckBox suiCheckBox3;  // "连接成功后最小化": hide the status window once connected
-  widgets::CheckBox suiCheckBox4;  // "记录连接信息": restore the node and modes at the next login
-  widgets::CheckBox suiCheckBox5;  // "退出时是否提示": ask (Form9) before exiting
-  widgets::CheckBox suiCheckBox6;  // "断线自动重连": redial after a drop
   widgets::Button suiButton1;      // "确定": stores the options and hides the window
   widgets::Button suiButton2;      // "取消": hides the window, nothing stored
+
+ private:
+  struct OptionBox {
+    const UserIniField* field;
+    std::unique_ptr<widgets::CheckBox> box;
+  };
+  // suiCheckBox2 and on: one per user.ini field the table shows here, in the window's order.
+  std::vector<OptionBox> option_boxes_;
 };
 
 }  // namespace qvx

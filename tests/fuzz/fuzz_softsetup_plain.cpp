@@ -1,9 +1,8 @@
-// The plain content of softsetup.ini: seven key=value tokens by position.
-#include <array>
-
+// The plain content of softsetup.ini: key=value tokens by position.
 #include "fuzz/fuzz_support.h"
 #include "shell/password.h"
 #include "shell/settings_content.h"
+#include "shell/site_config_fields.h"
 #include "verify/client_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -14,12 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   record.settings_url = "default";
   read_site_config_content(plain, record);
 
-  const std::array<const std::string*, 7> members = {
-      &record.app_title, &record.login_page_url, &record.register_url, &record.find_password_url,
-      &record.site_url,  &record.help_url,       &record.settings_url};
-  for (const std::string* member : members) {
-    fuzz::check(member->find_first_of(" \t\n\v\f\r") == std::string::npos,
-                "a value is part of one token");
+  for (const SiteConfigField& f : kSiteConfigFields) {
+    if ((record.*f.member).find_first_of(" \t\n\v\f\r") != std::string::npos) {
+      fuzz::fail(std::string(f.name) + " is more than part of one token");
+    }
   }
 
   // Text the scrambled form can carry comes back from the file as it went in.

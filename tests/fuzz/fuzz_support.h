@@ -69,10 +69,13 @@ inline Machine& machine() {
   return instance;
 }
 
-inline void check(bool holds, const char* property) {
-  if (holds) return;
-  std::fprintf(stderr, "property does not hold: %s\n", property);
+[[noreturn]] inline void fail(const std::string& property) {
+  std::fprintf(stderr, "property does not hold: %s\n", property.c_str());
   std::abort();
+}
+
+inline void check(bool holds, const char* property) {
+  if (!holds) fail(property);
 }
 
 inline std::string bytes(const std::uint8_t* data, std::size_t size) {

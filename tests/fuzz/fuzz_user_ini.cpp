@@ -1,4 +1,4 @@
-// user.ini as it lies on disk: unscrambled, read line by line into the thirteen members, then
+// user.ini as it lies on disk: unscrambled, read line by line into its members, then
 // saved and read again as the next start would.
 #include "fuzz/fuzz_support.h"
 #include "fuzz/user_settings_check.h"

@@ -1,4 +1,4 @@
-// The plain content of user.ini, any bytes: thirteen lines, numbers and texts.
+// The plain content of user.ini, any bytes: a line per field, numbers and texts.
 #include "fuzz/fuzz_support.h"
 #include "fuzz/user_settings_check.h"
 

@@ -9,14 +9,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace qvx;
   FuzzedDataProvider in(data, size);
   ClientRecord record(fuzz::machine().platform());
-  record.remember_account = in.ConsumeIntegral<int>();
-  record.account = in.ConsumeRandomLengthString(64);
-  record.remember_password = in.ConsumeIntegral<int>();
-  record.user_password = in.ConsumeRandomLengthString(64);
-  for (int* option : {&record.auto_connect, &record.spare_option, &record.remember_choices,
-                      &record.verify_server, &record.node_choice, &record.network_mode,
-                      &record.relay_mode, &record.minimize_on_connect, &record.no_exit_prompt}) {
-    *option = in.ConsumeIntegral<int>();
+  for (const UserIniField& f : kUserIniFields) {
+    if (f.number) record.*f.number = in.ConsumeIntegral<int>();
+    if (f.text) record.*f.text = in.ConsumeRandomLengthString(64);
   }
   fuzz::check_saved_settings_read_back(record);
   return 0;

@@ -62,7 +62,7 @@ TEST_F(AutostartTest, ARefusedTaskIsShownUntickedWithTheWindowOpenAndNoRunValue)
   os.logon_tasks.set_refusing(true);
   f5().show();
   f5().suiCheckBox1.toggle();
-  f5().suiCheckBox2.toggle();
+  f5().option_box(&ClientRecord::auto_connect).toggle();
   f5().suiButton1.click();
   EXPECT_TRUE(f5().visible());
   EXPECT_FALSE(f5().suiCheckBox1.checked());

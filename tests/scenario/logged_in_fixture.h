@@ -32,8 +32,7 @@ class LoggedInTest : public AppTest {
     r.node_choice = 1;
     r.hide();
     f2().show();
-    f2().set_idle("连接状态： 未连接");
-    r.N4.set_enabled(false);
+    f2().show_connection({LinkState::Idle, "连接状态： 未连接"});
   }
 
   std::vector<widgets::ComboBox*> boxes_of_f2() {

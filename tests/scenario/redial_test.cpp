@@ -95,6 +95,37 @@ TEST_F(RedialTest, ACredentialErrorStopsTheRedialWithItsOwnMessage) {
   }
 }
 
+// The try checks the account as a click would. Behind its message the countdown is over, so the
+// tray offers no 挂断 that could only ask again; afterwards the drop stands.
+TEST_F(RedialTest, AnAccountExpiredByTheTryEndsTheRedialWithTheExpiryMessage) {
+  f1().relay_mode = 1;
+  connect();
+  drop_and_detect();
+  f1().expiry_time = f1().server_time;
+  struct {
+    std::string button, pane;
+    bool button_enabled = false, tray_hang_up = true, tray_connect = true;
+  } behind;
+  ui->on_box = [&](const widgets::RecordedBox&) {
+    behind = {f2().suiButton2.caption(), pane(), f2().suiButton2.enabled(), f1().N4.enabled(),
+              f1().N5.enabled()};
+  };
+  ui->advance(Redial::kIntervalSeconds * 1000);
+  ui->pump();
+  EXPECT_EQ(boxes(), std::vector<std::string>{"您的账号已经到期，请充值后再使用！"});
+  EXPECT_EQ(behind.button, "挂断");
+  EXPECT_TRUE(behind.button_enabled);
+  EXPECT_FALSE(behind.tray_hang_up);
+  EXPECT_FALSE(behind.tray_connect);
+  EXPECT_EQ(behind.pane, "连接已断开，1 秒后第 1 次重连");
+  EXPECT_TRUE(idle());
+  EXPECT_EQ(pane(), "连接状态： 已断开");
+  EXPECT_FALSE(f1().N4.enabled());
+  EXPECT_TRUE(f1().N5.enabled());
+  EXPECT_EQ(dials(), 1u) << "no try is dialled";
+  EXPECT_EQ(log_count("断线自动重连，第 1 次"), 1u);
+}
+
 TEST_F(RedialTest, HangUpLogOffExitOrTurningTheOptionOffCallsAPendingRedialOff) {
   f1().relay_mode = 1;
   const struct {
@@ -107,7 +138,7 @@ TEST_F(RedialTest, HangUpLogOffExitOrTurningTheOptionOffCallsAPendingRedialOff) 
       {"option off",
        [&] {
          app->Form5->show();
-         app->Form5->suiCheckBox6.set_checked(false);
+         app->Form5->option_box(&ClientRecord::auto_redial).set_checked(false);
          app->Form5->suiButton1.click();
        },
        "连接状态： 已断开"},

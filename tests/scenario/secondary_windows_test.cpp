@@ -1,4 +1,5 @@
 #include "app_fixture.h"
+#include "shell/user_ini_fields.h"
 
 namespace qvx::testing {
 namespace {
@@ -14,11 +15,44 @@ class SettingsWindowTest : public AppTest {
     ASSERT_TRUE(start());
   }
   TForm5& f5() { return *app->Form5; }
+  // The autostart box, then the boxes of the user.ini fields in the window's order.
+  std::vector<widgets::CheckBox*> settings_boxes() {
+    std::vector<widgets::CheckBox*> all{&f5().suiCheckBox1};
+    for (int ClientRecord::*field :
+         {&ClientRecord::auto_connect, &ClientRecord::minimize_on_connect,
+          &ClientRecord::remember_choices, &ClientRecord::no_exit_prompt,
+          &ClientRecord::auto_redial}) {
+      all.push_back(&f5().option_box(field));
+    }
+    return all;
+  }
   std::vector<bool> ticks() {
-    return {f5().suiCheckBox1.checked(), f5().suiCheckBox2.checked(), f5().suiCheckBox3.checked(),
-            f5().suiCheckBox4.checked(), f5().suiCheckBox5.checked(), f5().suiCheckBox6.checked()};
+    std::vector<bool> ticked;
+    for (widgets::CheckBox* box : settings_boxes()) ticked.push_back(box->checked());
+    return ticked;
   }
 };
+
+// A box per field the table shows, each 30 px below the one before, under the autostart box;
+// the window grows to hold them and keeps the buttons below.
+TEST_F(SettingsWindowTest, TheBoxesStackInTheGroupAboveTheButtons) {
+  const auto& boxes = f5().suiGroupBox1.children();
+  ASSERT_EQ(boxes.size(), static_cast<std::size_t>(1 + settings_box_count()));
+  const widgets::Rect group = f5().suiGroupBox1.bounds();
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    const widgets::Rect r = boxes[i]->bounds();
+    EXPECT_EQ(boxes[i]->name(), "suiCheckBox" + std::to_string(i + 1));
+    EXPECT_FALSE(boxes[i]->caption().empty()) << boxes[i]->name();
+    EXPECT_EQ(r.left, 20);
+    EXPECT_EQ(r.top, 24 + 30 * static_cast<int>(i));
+    EXPECT_LE(r.top + r.height, group.height - 10) << boxes[i]->name();
+  }
+  for (const widgets::Button* button : {&f5().suiButton1, &f5().suiButton2}) {
+    const widgets::Rect r = button->bounds();
+    EXPECT_GT(r.top, group.top + group.height) << button->name();
+    EXPECT_LE(r.top + r.height, f5().bounds().height) << button->name();
+  }
+}
 
 TEST_F(SettingsWindowTest, ShowingLoadsTheStoredStatesWithTheExitBoxInverted) {
   f1().auto_connect = 1;
@@ -34,10 +68,7 @@ TEST_F(SettingsWindowTest, ShowingLoadsTheStoredStatesWithTheExitBoxInverted) {
 TEST_F(SettingsWindowTest, CancelStoresNothingAndTheNextOpeningShowsStoredStates) {
   f5().show();
   EXPECT_EQ(ticks(), (std::vector<bool>{false, false, false, false, true, false}));
-  for (auto* box : {&f5().suiCheckBox1, &f5().suiCheckBox2, &f5().suiCheckBox3, &f5().suiCheckBox4,
-                    &f5().suiCheckBox5, &f5().suiCheckBox6}) {
-    box->toggle();
-  }
+  for (widgets::CheckBox* box : settings_boxes()) box->toggle();
   f5().suiButton2.click();
   EXPECT_FALSE(f5().visible());
   EXPECT_EQ(f1().auto_connect, 0);
@@ -51,9 +82,9 @@ TEST_F(SettingsWindowTest, CancelStoresNothingAndTheNextOpeningShowsStoredStates
 TEST_F(SettingsWindowTest, OkStoresTheMembersAndTheProgramPathAsAutostart) {
   f5().show();
   f5().suiCheckBox1.toggle();
-  f5().suiCheckBox3.toggle();
-  f5().suiCheckBox5.toggle();
-  f5().suiCheckBox6.toggle();
+  f5().option_box(&ClientRecord::minimize_on_connect).toggle();
+  f5().option_box(&ClientRecord::no_exit_prompt).toggle();
+  f5().option_box(&ClientRecord::auto_redial).toggle();
   f5().suiButton1.click();
   EXPECT_FALSE(f5().visible());
   EXPECT_EQ(f1().auto_redial, 1);
@@ -79,7 +110,7 @@ TEST_F(SettingsWindowTest, UnopenableRunKeyWritesNothingAndKeepsTheBoxState) {
   const int writes = os.registry.write_count();
   f5().show();
   f5().suiCheckBox1.toggle();
-  f5().suiCheckBox2.toggle();
+  f5().option_box(&ClientRecord::auto_connect).toggle();
   f5().suiButton1.click();
   EXPECT_EQ(os.registry.write_count(), writes);
   EXPECT_EQ(f1().auto_connect, 1) << "members are stored whatever the registry did";

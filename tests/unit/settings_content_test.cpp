@@ -13,10 +13,7 @@ namespace {
 class SettingsContentTest : public ::testing::Test {
  protected:
   static void read_all(const std::string& plain, ClientRecord& record) {
-    UserSettingsReader lines(plain);
-    lines.read_account(record);
-    lines.read_password(record);
-    lines.read_options(record);
+    UserSettingsReader(plain).read_rest(record);
   }
   sim::SimPlatform os{std::filesystem::temp_directory_path() / "qvx-settings-content"};
 };

@@ -15,17 +15,10 @@ class UserIniRedialLineTest : public ::testing::Test {
  protected:
   // The reading rules of the version before: lines 1 to 13, the rest unread.
   static void read_thirteen(const std::string& plain, ClientRecord& record) {
-    UserSettingsReader lines(plain);
-    lines.read_account(record);
-    lines.read_password(record);
-    lines.read_options(record);
+    UserSettingsReader(plain).read_through(13, record);
   }
   static void read_all(const std::string& plain, ClientRecord& record) {
-    UserSettingsReader lines(plain);
-    lines.read_account(record);
-    lines.read_password(record);
-    lines.read_options(record);
-    lines.read_redial(record);
+    UserSettingsReader(plain).read_rest(record);
   }
   static void set_options(ClientRecord& r) {
     r.remember_account = 1;
