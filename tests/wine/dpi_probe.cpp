@@ -181,8 +181,6 @@ int main(int argc, char** argv) {
     return change(std::atoi(argv[2]), std::atoi(argv[3]), argv[4], argv[5]);
   }
   if (verb == "icons" && argc == 3) return icons(argv[2]);
-  std::fprintf(
-      stderr,
-      "usage: dpi_probe report FILE | change FROM TO BEFORE AFTER | icons EXE\n");
+  std::fprintf(stderr, "usage: dpi_probe report FILE | change FROM TO BEFORE AFTER | icons EXE\n");
   return 2;
 }

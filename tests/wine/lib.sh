@@ -430,10 +430,11 @@ qvx_type() { xdotool type --delay 30 -- "$1"; }
 qvx_type_to() { xdotool windowfocus --sync "$1" type --delay 30 -- "$2"; }
 
 # --- the program as its user sees it (ui_probe) ---------------------------------------------
-# The program's window titles: the login window, the status window, and the exit confirmation
-# and message boxes.
+# The program's window titles: the login window, the status window, which takes the login
+# window's title and shows once that one has gone (its 连接 button tells it), and the exit
+# confirmation and message boxes.
 QVX_LOGIN='Quovix加速2.43'
-QVX_STATUS='Quovix加速2.0'
+QVX_STATUS=$QVX_LOGIN
 QVX_BOX='Quovix加速'
 # The command id of 设置, the second item of the status window's menu bar (its ids start at
 # 20000, widgets/win32/win32_ui.cpp).
@@ -475,7 +476,7 @@ qvx_ui_until() {
     answer=$(qvx_ui "$@")
     [[ $answer =~ ^($want)$ ]] && return 0
     [ "$SECONDS" -lt "$end" ] ||
-      qvx_fail "timed out after ${timeout}s waiting for '$*' to answer '$want' (it answers '$answer')"
+      qvx_fail "timed out after ${timeout}s waiting for '$*' to answer '$want' (it answers '$answer'; the program's windows: $(qvx_ui titles))"
     sleep 0.1
   done
 }

@@ -66,7 +66,6 @@ for dpi in 144 192 96; do
 
   qvx_log_in_as_demo
   qvx_wait_log_line qvxl.log '本机的内网IP为'
-  qvx_ui_window "$QVX_STATUS"
   qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
   qvx_ui_do "the settings menu item" menu "$QVX_STATUS" "$QVX_MENU_SETTINGS"
   qvx_ui_window 设置 20

@@ -47,7 +47,6 @@ qvx_key Return
 qvx_wait_log_line "$log" '更新服务器列表成功'
 qvx_wait_log_line "$log" '本机的网络类型为:中国电信'
 qvx_wait_log_line "$log" '本机的内网IP为'
-qvx_ui_window "$QVX_STATUS"
 qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 qvx_screenshot status-window
 

@@ -49,7 +49,7 @@ qvx_ui_start
 qvx_start
 qvx_log_in_as_demo
 qvx_wait_log_line "$log" '更新服务器列表成功'
-qvx_ui_window "$QVX_STATUS"
+qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 # "连接" with "自动选择" as the node.
 qvx_ui_until 10 自动选择 selected "$QVX_STATUS" 1
 qvx_ui_click "$QVX_STATUS" 连接 30

@@ -39,7 +39,7 @@ qvx_ui_start
 qvx_start
 qvx_log_in_as_demo
 qvx_wait_log_line "$log" '本机的内网IP为'
-qvx_ui_window "$QVX_STATUS"
+qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 local_ip=$(qvx_runlog | sed -n 's/^本机的内网IP为[:：]//p' | tail -n1)
 network=$(qvx_runlog | sed -n 's/^本机的网络类型为[:：]//p' | tail -n1)
 own=$(iphlp_network_file "$network")

@@ -22,7 +22,6 @@ qvx_ui_start
 qvx_start
 qvx_log_in_as_demo
 qvx_wait_log_line "$log" '本机的内网IP为'
-qvx_ui_window "$QVX_STATUS"
 qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 qvx_screenshot logged-in
 qvx_turn_on_redial

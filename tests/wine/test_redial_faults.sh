@@ -31,7 +31,6 @@ qvx_ui_start
 qvx_start
 qvx_log_in_as_demo
 qvx_wait_log_line "$log" '本机的内网IP为'
-qvx_ui_window "$QVX_STATUS"
 qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 qvx_turn_on_redial
 qvx_ui_click 设置 确定

@@ -4,6 +4,7 @@
 // separated by tabs, one answer a line on standard output (UTF-8). WINDOW is the exact title of
 // one of the program's visible top-level windows, or * for all of them.
 //   window TITLE            "ok" while such a window is shown
+//   titles                  the titles of the program's visible top-level windows, joined by '|'
 //   click WINDOW CAPTION    the enabled button or check box with that caption is clicked
 //   enabled WINDOW CAPTION  1 or 0: whether the control with that caption is enabled
 //   checked WINDOW CAPTION  1 or 0: whether the check box with that caption is ticked
@@ -154,6 +155,12 @@ std::string texts(const Windows& in) {
   return utf8(all);
 }
 
+std::string titles(DWORD pid) {
+  std::wstring all;
+  for (HWND w : windows_of(pid, true).top) all += text_of(w) + L"|";
+  return utf8(all);
+}
+
 std::string menu(const Windows& in, UINT id) {
   if (in.top.empty()) return "none";
   PostMessageW(in.top.front(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
@@ -267,6 +274,7 @@ std::string answer(DWORD pid, const std::vector<std::wstring>& f) {
   if (command == L"box_ok") return box_ok(pid);
   if (command == L"painted") return painted(pid);
   if (command == L"gui") return gui(pid);
+  if (command == L"titles") return titles(pid);
   if (command == L"tray" && n == 2) return tray(pid, f[1]);
   if (n < 2) return "unknown command";
   const Windows in = windows_titled(pid, f[1]);
