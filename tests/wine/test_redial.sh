@@ -40,7 +40,7 @@ qvx_screenshot redial-countdown
 qvx_wait_log_count 1 '^断线自动重连，第 1 次$' 60
 qvx_wait_log_count 2 '^建立加速连接成功！$' 60
 qvx_wait_log_count 1 '^断线自动重连成功$' 30
-qvx_ui_shows "$QVX_STATUS" '连接状态： 已连接' 10
+qvx_ui_until 10 1 enabled "$QVX_STATUS" 挂断
 qvx_screenshot redial-reconnected
 [ "$(qvx_ui box)" = none ] || qvx_fail "a message box came with the redial: $(qvx_ui box)"
 

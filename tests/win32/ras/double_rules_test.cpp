@@ -64,7 +64,7 @@ TEST_F(DoubleRulesTest, TheXpProfileTakesAnEntryWithoutFraming) {
 // entry is refused with 633 and a second hang-up does not restart its clock; after the linger
 // its handle is invalid and the entry dials again.
 TEST_F(DoubleRulesTest, AHungUpConnectionLingers) {
-  seed({"linger 2000", "entry " + brand("7") + " phone=10.0.0.7"});
+  seed({"linger 1200", "entry " + brand("7") + " phone=10.0.0.7"});
   platform::RasHandle handle = 0;
   ASSERT_EQ(ras.dial(brand("7"), "alice", "pw", handle), 0u);
   EXPECT_EQ(handle, 4097u);
@@ -75,9 +75,9 @@ TEST_F(DoubleRulesTest, AHungUpConnectionLingers) {
   platform::RasHandle second = 0;
   EXPECT_EQ(ras.dial(brand("7"), "alice", "pw", second), 633u);
   EXPECT_EQ(second, 0u);
-  Sleep(1200);
+  Sleep(700);
   EXPECT_EQ(ras.hang_up(handle), 0u);
-  Sleep(1200);
+  Sleep(700);
   state = 0;
   EXPECT_EQ(ras.connect_status(handle, state), 6u) << "the second hang-up restarted the clock";
   EXPECT_EQ(ras.dial(brand("7"), "alice", "pw", second), 0u);
