@@ -83,7 +83,7 @@ for dpi in 144 192 96; do
 
   # The tray icon's menu; Windows scales it (menus are scaled by the system under
   # per-monitor v2), as Wine does with its system font.
-  qvx_ui_do "a right click on the tray icon" tray contextmenu
+  qvx_ui_do "a right click on the tray icon" tray_menu
   qvx_ui_until 10 1 popup
   qvx_screenshot "tray-menu-$dpi"
   qvx_ui_do "Escape in the tray menu" popup_close

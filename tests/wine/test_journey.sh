@@ -99,7 +99,7 @@ want=$(iphlp_default_set 23 0.0.0.0 3 50 0; iphlp_default_set 2 192.168.1.1 3 25
 [ "$(iphlp_writes_after "$mark")" = "$want" ] || qvx_fail "hang-up routing calls: $(iphlp_calls_after "$mark")"
 
 # The tray menu, then the settings window from the status window's menu: tick autostart.
-qvx_ui_do "a right click on the tray icon" tray contextmenu
+qvx_ui_do "a right click on the tray icon" tray_menu
 qvx_ui_until 10 1 popup
 qvx_screenshot tray-menu
 qvx_ui_do "Escape in the tray menu" popup_close

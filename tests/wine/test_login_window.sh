@@ -52,7 +52,7 @@ qvx_wait_exit 20 # the second copy ends after its message
 QVX_WINE_PID=$first
 
 # A right click on the tray icon opens its menu; Escape closes it.
-qvx_ui_do "a right click on the tray icon" tray contextmenu
+qvx_ui_do "a right click on the tray icon" tray_menu
 qvx_ui_until 10 1 popup
 qvx_screenshot tray-menu
 qvx_ui_do "Escape in the tray menu" popup_close

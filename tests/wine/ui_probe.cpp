@@ -16,7 +16,7 @@
 //   texts WINDOW            the texts of the windows and their controls, joined by '|'
 //   menu WINDOW ID          the window's menu item with that command id is chosen
 //   close WINDOW            the window's close box is clicked
-//   tray EVENT              the notification-area icon is clicked: contextmenu, lbuttondown
+//   tray_menu               the notification-area icon is right-clicked
 //   popup                   the number of popup menus open
 //   popup_close             the open popup menu is closed, as Escape does
 //   box                     the text of the open message box
@@ -173,20 +173,16 @@ std::string close(const Windows& in) {
   return "ok";
 }
 
-// What the shell sends the icon's owner for a click (NOTIFYICON_VERSION_4: the event in the
-// low word, the icon in the high word, the pointer in wParam). The owner is one of the
+// What the shell sends the icon's owner for a right click (NOTIFYICON_VERSION_4: the event in
+// the low word, the icon in the high word, the pointer in wParam). The owner is one of the
 // program's forms, hidden or not; the others pass the message by.
-std::string tray(DWORD pid, const std::wstring& event) {
-  WORD code = 0;
-  if (event == L"contextmenu") code = WM_CONTEXTMENU;
-  if (event == L"lbuttondown") code = WM_LBUTTONDOWN;
-  if (!code) return "unknown event";
+std::string tray_menu(DWORD pid) {
   POINT at{};
   GetCursorPos(&at);
   int sent = 0;
   for (HWND w : windows_of(pid, false).top) {
     if (class_of(w) != kFormClass) continue;
-    PostMessageW(w, kTrayCallback, MAKEWPARAM(at.x, at.y), MAKELPARAM(code, kTrayIconId));
+    PostMessageW(w, kTrayCallback, MAKEWPARAM(at.x, at.y), MAKELPARAM(WM_CONTEXTMENU, kTrayIconId));
     ++sent;
   }
   return sent ? "ok" : "none";
@@ -275,7 +271,7 @@ std::string answer(DWORD pid, const std::vector<std::wstring>& f) {
   if (command == L"painted") return painted(pid);
   if (command == L"gui") return gui(pid);
   if (command == L"titles") return titles(pid);
-  if (command == L"tray" && n == 2) return tray(pid, f[1]);
+  if (command == L"tray_menu") return tray_menu(pid);
   if (n < 2) return "unknown command";
   const Windows in = windows_titled(pid, f[1]);
   if (command == L"window" && n == 2) return in.top.empty() ? "none" : "ok";
