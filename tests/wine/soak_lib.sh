@@ -160,7 +160,7 @@ soak_check_idle() {
   before=$(soak_double_logs)
   texts=$(soak_connection_texts)
   [ -n "$texts" ] || qvx_fail "$1: no status pane among the program's windows"
-  sleep 5.5
+  sleep 5.5 # fixed: past the link monitor's 5 s tick
   [ "$before" = "$(soak_double_logs)" ] ||
     qvx_fail "$1: the idle program called the doubles (RAS and IP Helper log bytes $before -> $(soak_double_logs)): $(tail -n 2 "$(soak_file ras_double_log.txt)")"
   later=$(soak_connection_texts)
