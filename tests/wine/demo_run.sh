@@ -74,17 +74,18 @@ else
   qvx_log "no demo service built ($service): the login will fail to reach a server"
 fi
 
+qvx_ui_start
 qvx_start
-login=$(qvx_wait_window '^Quovix加速2.43$')
-sleep 2
+login=$(qvx_wait_window "^$QVX_LOGIN\$")
+qvx_ui_until 30 'Edit 1' focus "$QVX_LOGIN"
 qvx_screenshot 1-login
 qvx_key_to "$login" ctrl+a
 qvx_type demo
 qvx_key Tab
 qvx_type demo123
 qvx_key Return
-if step 2-login qvx_wait_log_line qvxl.log '更新服务器列表成功' 30; then
-  sleep 3
+if step 2-login qvx_wait_log_line qvxl.log '更新服务器列表成功' 30 &&
+  step 2-status-window qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接; then
   qvx_screenshot 2-status-window
   if [ -f "$iphlp_double" ]; then
     # The machine the double plays: a LAN at the address the login found, with its default
@@ -94,28 +95,22 @@ if step 2-login qvx_wait_log_line qvxl.log '更新服务器列表成功' 30; the
       "adapter 23 addr=10.8.0.2/255.255.255.255 gw=0.0.0.0 type=23 metric=50 tunnel" \
       "route 0.0.0.0 0.0.0.0 192.168.1.1 2 metric1=25"
   fi
-  status=$(qvx_windows '^Quovix加速' | tail -n1)
-  if [ -n "$status" ]; then
-    qvx_click_in "$status" 240 350  # "连接"
-    step 3-connect qvx_wait_log_line qvxl.log '建立加速连接成功！' 60 || true
-    sleep 8
+  qvx_ui_do "连接" click "$QVX_STATUS" 连接
+  # Connected once the status pane's clock runs.
+  if step 3-connect qvx_wait_log_line qvxl.log '建立加速连接成功！' 60 &&
+    step 3-connected qvx_ui_shows "$QVX_STATUS" '连接时间：.*' 30; then
     qvx_screenshot 3-connected
-    # The service's tips window comes up over the status window; its close box hides it.
-    if tips=$(step 4-tips qvx_wait_window '^精彩提示$' 40); then
-      sleep 1
-      qvx_screenshot 4-tips
-      geometry=$(xwininfo -id "$tips")
-      x=$(awk '/Absolute upper-left X/{print $4}' <<<"$geometry")
-      y=$(awk '/Absolute upper-left Y/{print $4}' <<<"$geometry")
-      w=$(awk '/Width/{print $2}' <<<"$geometry")
-      qvx_click $((x + w - 12)) $((y + 10))
-      sleep 1
-    fi
-    qvx_click_in "$status" 240 350  # "挂断"
-    if step 5-hang-up qvx_wait_log_line qvxl.log '成功挂断连接' 30; then
-      sleep 1
-      qvx_screenshot 5-hung-up
-    fi
+  fi
+  # The service's tips window comes up over the status window; its close box hides it.
+  if step 4-tips qvx_ui_window 精彩提示 40; then
+    qvx_screenshot 4-tips
+    qvx_ui_do "the tips window's close box" close 精彩提示
+    step 4-tips-closed qvx_ui_gone 精彩提示 10 || true
+  fi
+  if step 5-hang-up qvx_ui_click "$QVX_STATUS" 挂断 30 &&
+    step 5-hang-up qvx_wait_log_line qvxl.log '成功挂断连接' 30 &&
+    step 5-hung-up qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接; then
+    qvx_screenshot 5-hung-up
   fi
 fi
 qvx_log "log of this run:"

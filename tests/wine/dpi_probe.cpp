@@ -5,9 +5,6 @@
 //                                   the status window (the form with a menu bar) reported, sent
 //                                   WM_DPICHANGED for TO, reported again; exit 1 unless the
 //                                   layout scaled by TO/FROM within a pixel
-//   dpi_probe menu ID               the status window's menu item ID chosen, as a click does;
-//                                   exit 1 unless a new form shows
-//   dpi_probe close                 the status window's close box, as a click does
 //   dpi_probe icons EXE             the sizes in EXE's icon resource 1
 #include <windows.h>
 
@@ -156,29 +153,6 @@ int change(int from, int to, const char* before_path, const char* after_path) {
   return problems.empty() ? 0 : 1;
 }
 
-int menu(int id) {
-  HWND status = status_window();
-  if (!status) return 2;
-  const std::vector<HWND> shown = forms();
-  PostMessageW(status, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-  for (int tries = 0; tries < 100; ++tries) {
-    for (HWND w : forms()) {
-      if (std::find(shown.begin(), shown.end(), w) != shown.end()) continue;
-      return 0;
-    }
-    Sleep(100);
-  }
-  std::printf("no new form showed\n");
-  return 1;
-}
-
-int close_status() {
-  HWND status = status_window();
-  if (!status) return 2;
-  PostMessageW(status, WM_CLOSE, 0, 0);
-  return 0;
-}
-
 // The group icon directory: a header of three words, then 14-byte entries whose first two
 // bytes are the width and height (0 standing for 256).
 int icons(const char* exe) {
@@ -206,11 +180,7 @@ int main(int argc, char** argv) {
   if (verb == "change" && argc == 6) {
     return change(std::atoi(argv[2]), std::atoi(argv[3]), argv[4], argv[5]);
   }
-  if (verb == "menu" && argc == 3) return menu(std::atoi(argv[2]));
-  if (verb == "close" && argc == 2) return close_status();
   if (verb == "icons" && argc == 3) return icons(argv[2]);
-  std::fprintf(
-      stderr,
-      "usage: dpi_probe report FILE | change FROM TO BEFORE AFTER | menu ID | close | icons EXE\n");
+  std::fprintf(stderr, "usage: dpi_probe report FILE | change FROM TO BEFORE AFTER | icons EXE\n");
   return 2;
 }

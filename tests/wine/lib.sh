@@ -50,6 +50,7 @@ case $QVX_ARCH in
     # Debian's wine and wineboot commands prefer the 32-bit loader whenever wine32 is
     # installed, also where it cannot run: these wrappers use wine64 itself.
     qvx_bin=$QVX_BUILD/wine64-bin
+    # shellcheck disable=SC2016 # the wrappers' own "$@" and "$0", expanded when they run
     if [ ! -x "$qvx_bin/wineboot" ]; then
       mkdir -p "$QVX_BUILD"
       qvx_new=$(mktemp -d "$QVX_BUILD/wine64-bin.XXXXXX")
@@ -345,14 +346,16 @@ qvx_wait_exit() {
   QVX_WINE_PID=
 }
 
-# Ends every process of this test's prefix (all started by this test) and waits for them.
+# Ends every process of this test's prefix (all started by this test, ui_probe too) and waits
+# for them.
 qvx_stop_all() {
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
-  if [ -n "$QVX_WINE_PID" ]; then
-    wait "$QVX_WINE_PID" 2>/dev/null || true
-    QVX_WINE_PID=
-  fi
+  local pid
+  for pid in "$QVX_WINE_PID" "${QVX_UI_PID:-}"; do
+    [ -z "$pid" ] || wait "$pid" 2>/dev/null || true
+  done
+  QVX_WINE_PID='' QVX_UI_PID=''
 }
 
 qvx_running() { [ -n "$QVX_WINE_PID" ] && kill -0 "$QVX_WINE_PID" 2>/dev/null; }
@@ -419,12 +422,6 @@ qvx_wait_window() {
 }
 qvx__has_window() { [ -n "$(qvx_windows "$1")" ]; }
 
-qvx_screenshot() {
-  local out=$QVX_SCREENSHOTS/$1.png
-  import -display "$QVX_DISPLAY" -window root "$out"
-  qvx_log "screenshot $out"
-}
-
 # Keys to the focused window (xdotool names: Return, Tab, ctrl+a) or to a given window.
 qvx_key() { xdotool key --delay 50 "$@"; }
 # There is no window manager, so the window is focused rather than activated.
@@ -434,24 +431,80 @@ qvx_key_to() {
   xdotool windowfocus --sync "$win" key --delay 50 "$@"
 }
 qvx_type() { xdotool type --delay 30 -- "$1"; }
-# Click at desktop coordinates (X, Y), button 1 unless given. Debian 12's xdotool waits out
-# its whole retry budget (15 s) when "mousemove --sync" is given the pointer's own position
-# (jordansissel/xdotool#463), so a pointer already there is clicked without moving.
-qvx_click() {
-  local X Y SCREEN WINDOW
-  eval "$(xdotool getmouselocation --shell)"
-  if [ "$X" = "$1" ] && [ "$Y" = "$2" ]; then
-    xdotool click "${3:-1}"
-  else
-    xdotool mousemove --sync "$1" "$2" click "${3:-1}"
-  fi
+qvx_type_to() { xdotool windowfocus --sync "$1" type --delay 30 -- "$2"; }
+
+# --- the program as its user sees it (ui_probe) ---------------------------------------------
+# The program's window titles: the login window, the status window, which takes the login
+# window's title and shows once that one has gone (its 连接 button tells it), and the exit
+# confirmation and message boxes.
+QVX_LOGIN='Quovix加速2.43'
+QVX_STATUS=$QVX_LOGIN
+QVX_BOX='Quovix加速'
+# The command id of 设置, the second item of the status window's menu bar (its ids start at
+# 20000, widgets/win32/win32_ui.cpp).
+QVX_MENU_SETTINGS=20001
+QVX_UI_PID=
+
+# Starts ui_probe (tests/wine/ui_probe.cpp) for the program with that file name, default
+# quovix.exe; after qvx_setup, once per test.
+qvx_ui_start() {
+  local probe=$QVX_BUILD/ui_probe.exe
+  [ -f "$probe" ] || qvx_fail "ui_probe.exe not built"
+  coproc QVX_UI { exec wine "$probe" "${1:-quovix.exe}" 2>>"$qvx_tmp/probe.err"; }
+  qvx_stop_on_exit "${QVX_UI_PID:-}"
 }
-# Click at coordinates relative to a window's top-left corner (from xwininfo: this xdotool's
-# getwindowgeometry counts a child window's offset twice).
-qvx_click_in() {
-  local at
-  at=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }')
-  qvx_click $((${at% *} + $2)) $((${at#* } + $3)) "${4:-1}"
+# One probe command, its fields as arguments; prints the answer. (The probe's pipes reach this
+# shell and its command substitutions, not a pipeline.)
+qvx_ui() {
+  local IFS=$'\t' answer
+  [ -n "${QVX_UI_PID:-}" ] || qvx_fail "qvx_ui before qvx_ui_start"
+  printf '%s\n' "$*" >&"${QVX_UI[1]}"
+  read -r -t 60 answer <&"${QVX_UI[0]}" || qvx_fail "ui_probe did not answer '$*'"
+  printf '%s' "${answer%$'\r'}"
+}
+# A command that must answer ok: qvx_ui_do WHAT COMMAND FIELDS...
+qvx_ui_do() {
+  local what=$1 answer
+  shift
+  answer=$(qvx_ui "$@")
+  [ "$answer" = ok ] || qvx_fail "$what: ui_probe answered '$answer' to '$*'"
+}
+# Repeats a command until its whole answer matches the extended regex, and fails after
+# TIMEOUT seconds: qvx_ui_until TIMEOUT REGEX COMMAND FIELDS... A click so waits for its
+# button to be there and enabled, and is made once.
+qvx_ui_until() {
+  local timeout=$1 want=$2 answer end
+  shift 2
+  end=$((SECONDS + timeout))
+  while :; do
+    answer=$(qvx_ui "$@")
+    [[ $answer =~ ^($want)$ ]] && return 0
+    [ "$SECONDS" -lt "$end" ] ||
+      qvx_fail "timed out after ${timeout}s waiting for '$*' to answer '$want' (it answers '$answer'; the program's windows: $(qvx_ui titles))"
+    sleep 0.1
+  done
+}
+# Waits for the program's window with that title to show, or to go.
+qvx_ui_window() { qvx_ui_until "${2:-$QVX_TIMEOUT}" ok window "$1"; }
+qvx_ui_gone() { qvx_ui_until "${2:-$QVX_TIMEOUT}" none window "$1"; }
+# Clicks the button with that caption in that window once it is there and enabled.
+qvx_ui_click() { qvx_ui_until "${3:-$QVX_TIMEOUT}" ok click "$1" "$2"; }
+# Waits until a control of the window shows a text matching the extended regex (whole text).
+qvx_ui_shows() { qvx_ui_until "${3:-$QVX_TIMEOUT}" "(.*\|)?($2)\|.*" texts "$1"; }
+# Waits for the program's message box, which must say TEXT (extended regex), and answers it
+# with OK.
+qvx_ui_answer_box() {
+  qvx_ui_until "${2:-$QVX_TIMEOUT}" "$1" box
+  qvx_ui_do "the message box" box_ok
+  qvx_ui_until 20 none box
+}
+
+qvx_screenshot() {
+  local out=$QVX_SCREENSHOTS/$1.png
+  # What the picture is to show is painted first.
+  [ -z "${QVX_UI_PID:-}" ] || qvx_ui_until 20 'ok|none' painted
+  import -display "$QVX_DISPLAY" -window root "$out"
+  qvx_log "screenshot $out"
 }
 
 # Starts the demo service with the given scenario, stopped on exit, and waits until it answers.
@@ -472,16 +525,22 @@ qvx_install_with_doubles() {
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n;iphlpapi=n"
 }
 
-# Types the demo service's account into the login window once it shows, and logs in.
+# Puts the demo service's account into the login window once it shows, and logs in.
 qvx_log_in_as_demo() {
-  local login
-  login=$(qvx_wait_window '^Quovix加速2.43$')
-  sleep 1
-  qvx_key_to "$login" ctrl+a
-  qvx_type demo
-  qvx_key Tab
-  qvx_type demo123
-  qvx_key Return
+  qvx_ui_window "$QVX_LOGIN"
+  qvx_ui_do "the account" type "$QVX_LOGIN" 1 demo
+  qvx_ui_do "the password" type "$QVX_LOGIN" 2 demo123
+  qvx_ui_click "$QVX_LOGIN" 登陆
+}
+
+# Opens the settings from the status window's menu and ticks 断线自动重连, leaving the settings
+# window open.
+qvx_turn_on_redial() {
+  qvx_ui_do "the settings menu item" menu "$QVX_STATUS" "$QVX_MENU_SETTINGS"
+  qvx_ui_window 设置 20
+  qvx_ui_until 10 0 checked 设置 断线自动重连
+  qvx_ui_click 设置 断线自动重连
+  qvx_ui_until 10 1 checked 设置 断线自动重连
 }
 
 qvx_pass() { qvx_log "PASS"; }

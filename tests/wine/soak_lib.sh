@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# Helpers of the Wine soak (tests/wine/soak.sh): driving the program through soak_probe,
+# Helpers of the Wine soak (tests/wine/soak.sh): driving the program through ui_probe,
 # measuring it from outside after each cycle, and the bounds over the cycles' figures.
 # Source after lib.sh; SOAK_OUT names the folder for the figures.
 
@@ -17,31 +17,6 @@ SOAK_GUI_ERROR=
 soak_file() { printf '%s/%s' "$QVX_PROGRAM_UNIX" "$1"; }
 soak_iphlp_control() { printf '%s\n' "$@" >>"$(soak_file iphlp_double_control.txt)"; }
 soak_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
-
-# --- the probe ---------------------------------------------------------------------------------
-
-soak_start_probe() {
-  coproc SOAK_PROBE { exec wine "$1" 2>>"$qvx_tmp/probe.err"; }
-  qvx_stop_on_exit "$SOAK_PROBE_PID"
-}
-soak_probe() {
-  local answer
-  printf '%s\n' "$*" >&"${SOAK_PROBE[1]}"
-  read -r -t 20 answer <&"${SOAK_PROBE[0]}" || qvx_fail "soak_probe did not answer '$*'"
-  printf '%s' "${answer%$'\r'}"
-}
-soak_probe_ok() {
-  local what=$1 answer
-  shift
-  answer=$(soak_probe "$@")
-  [ "$answer" = ok ] || qvx_fail "$what: probe answered '$answer' to '$*'"
-}
-soak__probe_says_ok() { [ "$(soak_probe "$@")" = ok ]; }
-soak_wait_probe() {
-  local what=$1
-  shift
-  qvx_poll 30 "$what" soak__probe_says_ok "$@"
-}
 
 # --- the process and its run log ---------------------------------------------------------------
 
@@ -78,6 +53,14 @@ soak_live() {
   read -r line 2>/dev/null <"$(soak_file "$1")" || true
   soak_field "$2" "$line"
 }
+# The doubles' live reports and call logs, which the checks read: a missing one fails the
+# cycle instead of reading as nothing held and nothing called.
+soak_require_doubles() {
+  local name
+  for name in ras_double_live.txt iphlp_double_live.txt ras_double_log.txt iphlp_double_log.txt; do
+    [ -s "$(soak_file "$name")" ] || qvx_fail "$1: the doubles' $name is missing or empty"
+  done
+}
 
 # --- the cycles ----------------------------------------------------------------------------------
 
@@ -93,7 +76,7 @@ soak_drop_due() {
 # its routes are done), 1 when the dial was refused (its message box answered).
 soak_connect() {
   local relay=$1 end=$((SECONDS + 90)) box text size seen=-1
-  soak_probe_ok "connect" click 连接
+  qvx_ui_do "connect" click "$QVX_STATUS" 连接
   while [ "$SECONDS" -lt "$end" ]; do
     size=$(soak_size "$(soak_file qvxl.log)")
     if [ "$size" != "$seen" ]; then
@@ -104,10 +87,10 @@ soak_connect() {
         grep -qE '^部分中转(已生效|未生效|结果未知)' <<<"$text" && return 0
       fi
     fi
-    box=$(soak_probe box)
+    box=$(qvx_ui box)
     if [ "$box" != none ]; then
       qvx_log "dial refused: $box"
-      soak_probe_ok "the refusal's box" box_ok
+      qvx_ui_do "the refusal's box" box_ok
       return 1
     fi
     sleep 0.1
@@ -119,11 +102,12 @@ soak_connect() {
 # once.
 soak_hang_up() {
   local end=$((SECONDS + 60))
-  soak_probe_ok "hang up" click 挂断
+  qvx_ui_do "hang up" click "$QVX_STATUS" 挂断
   until [ "$(soak_since_count '^成功挂断连接$')" -ge 1 ]; do
     [ "$SECONDS" -lt "$end" ] || qvx_fail "no hang-up within 60 s: $(soak_since | tail -n 3)"
     sleep 0.05
   done
+  soak_require_doubles "the hang-up"
   SOAK_QUIET_FROM=$(soak_double_logs)
 }
 soak_double_logs() { echo "$(soak_size "$(soak_file ras_double_log.txt)") $(soak_size "$(soak_file iphlp_double_log.txt)")"; }
@@ -132,10 +116,10 @@ soak_drop() {
   local end=$((SECONDS + 60)) box
   qvx_ras_control "drop all"
   while [ "$SECONDS" -lt "$end" ]; do
-    box=$(soak_probe box)
+    box=$(qvx_ui box)
     if [ "$box" != none ]; then
       [ "$box" = "网络原因，异常中断" ] || qvx_fail "after a drop the box says '$box'"
-      soak_probe_ok "the drop's box" box_ok
+      qvx_ui_do "the drop's box" box_ok
       SOAK_DROPS=$((SOAK_DROPS + 1))
       return 0
     fi
@@ -144,7 +128,7 @@ soak_drop() {
   qvx_fail "no drop message within 60 s"
 }
 soak__idle() {
-  [ "$(soak_probe has 连接)" = ok ] && [ "$(soak_probe box)" = none ] || return 1
+  [ "$(qvx_ui enabled "$QVX_STATUS" 连接)" = 1 ] && [ "$(qvx_ui box)" = none ] || return 1
   # Wine's own threads (wine_wininet_collector and wine_threadpool after the login's downloads)
   # end on their own timers, about 3 s later.
   ! grep -q '^wine_' "/proc/$SOAK_PID"/task/*/comm 2>/dev/null || return 1
@@ -161,10 +145,9 @@ soak_settle() { qvx_poll 30 "the program idle" soak__idle; }
 
 # The status window's connection display: its status pane ("连接状态：..." or the clock
 # "连接时间：...") and traffic counters ("0 K"). The notice ticker beside them turns on its own.
-# (The probe's pipes reach only this shell and its command substitutions, not a pipeline.)
 soak_connection_texts() {
   local all
-  all=$(soak_probe texts)
+  all=$(qvx_ui texts "$QVX_STATUS")
   tr '|' '\n' <<<"$all" | grep -E '^(连接状态|连接时间)|^[0-9]+ [KMG]$' || true
 }
 
@@ -173,10 +156,11 @@ soak_connection_texts() {
 # while the program is idle.
 soak_check_idle() {
   local before texts later
+  soak_require_doubles "$1"
   before=$(soak_double_logs)
   texts=$(soak_connection_texts)
   [ -n "$texts" ] || qvx_fail "$1: no status pane among the program's windows"
-  sleep 5.5
+  sleep 5.5 # fixed: past the link monitor's 5 s tick
   [ "$before" = "$(soak_double_logs)" ] ||
     qvx_fail "$1: the idle program called the doubles (RAS and IP Helper log bytes $before -> $(soak_double_logs)): $(tail -n 2 "$(soak_file ras_double_log.txt)")"
   later=$(soak_connection_texts)
@@ -225,12 +209,15 @@ soak_end_cycle() {
   local phase=$1 n=$2 kind=$3 relay=$4 seconds=$5
   local where="$phase $n ($kind)"
   local conns entries routes icmp gui gdi user windows injected reported log_bytes grown
+  soak_require_doubles "$where"
   conns=$(soak_live ras_double_live.txt connections)
   entries=$(soak_live ras_double_live.txt entries)
   routes=$(soak_live iphlp_double_live.txt routes)
   icmp=$(soak_live iphlp_double_live.txt icmp)
-  [ "${conns:-0}" = 0 ] && [ "${entries:-0}" = 0 ] ||
-    qvx_fail "$where: the RAS double still holds connections=$conns entries=$entries"
+  [ -n "$routes" ] && [ -n "$icmp" ] ||
+    qvx_fail "$where: the IP Helper double's live report lacks a figure: $(cat "$(soak_file iphlp_double_live.txt)")"
+  [ "$conns" = 0 ] && [ "$entries" = 0 ] ||
+    qvx_fail "$where: the RAS double holds connections=$conns entries=$entries: $(cat "$(soak_file ras_double_live.txt)")"
   if [ "$kind" = hangup ] && [ "$(soak_double_logs)" != "$SOAK_QUIET_FROM" ]; then
     qvx_fail "$where: the program called the doubles after its hang-up was done (log bytes $SOAK_QUIET_FROM -> $(soak_double_logs)): $(tail -n 2 "$(soak_file ras_double_log.txt)")"
   fi
@@ -259,7 +246,7 @@ soak_end_cycle() {
   fi
   [ "$log_bytes" -lt "$SOAK_LOG_LIMIT" ] || qvx_fail "$where: the run log holds $log_bytes bytes"
   [ "$log_bytes" -gt "$SOAK_LOG_MAX" ] && SOAK_LOG_MAX=$log_bytes
-  gui=$(soak_probe gui)
+  gui=$(qvx_ui gui)
   gdi=$(soak_field gdi "$gui") user=$(soak_field user "$gui") windows=$(soak_field windows "$gui")
   [ -n "$windows" ] || qvx_fail "$where: the probe answered '$gui'"
   # GetGuiResources answering 0 with an error is a stub: no figure, not a zero.
@@ -276,11 +263,12 @@ soak_end_cycle() {
 
 # The status window's close box, then 确定 in the exit confirmation.
 soak_exit() {
-  soak_probe_ok "close the status window" close Quovix加速
-  soak_wait_probe "the exit confirmation" click 确定
+  qvx_ui_do "close the status window" close "$QVX_STATUS"
+  qvx_ui_click "$QVX_BOX" 确定 30
   qvx_wait_exit 30
   [ "$QVX_EXIT_CODE" = 0 ] || qvx_fail "the program exited with $QVX_EXIT_CODE"
   [ "$(soak_since_count '^成功退出$')" = 1 ] || qvx_fail "no exit line in the run log"
+  soak_require_doubles "after the exit"
   [ "$(soak_live ras_double_live.txt connections)" = 0 ] && [ "$(soak_live ras_double_live.txt entries)" = 0 ] ||
     qvx_fail "after the exit the RAS double holds $(cat "$(soak_file ras_double_live.txt)")"
   local left
@@ -292,6 +280,7 @@ soak_exit() {
 soak_pad_log() {
   local log
   log=$(soak_file qvxl.log)
+  # shellcheck disable=SC2094 # the size is read before awk starts appending
   awk -v n=$(((SOAK_LOG_LIMIT - $(soak_size "$log")) / 64 + 1)) \
     'BEGIN { for (i = 0; i < n; i++) printf "[2026-1-1 0:0:0]  soak padding %040d\r\n", i }' >>"$log"
   [ "$(soak_size "$log")" -ge "$SOAK_LOG_LIMIT" ] || qvx_fail "padding did not reach the limit"
@@ -300,7 +289,7 @@ soak_pad_log() {
 
 # What the login window shows from user.ini: account, password, the two remember boxes.
 soak_login_fields() {
-  echo "$(soak_probe edit 1)/$(soak_probe edit 2)/$(soak_probe checked 记住账号)/$(soak_probe checked 记住密码)"
+  echo "$(qvx_ui edit "$QVX_LOGIN" 1)/$(qvx_ui edit "$QVX_LOGIN" 2)/$(qvx_ui checked "$QVX_LOGIN" 记住账号)/$(qvx_ui checked "$QVX_LOGIN" 记住密码)"
 }
 
 # A start and a login with the account and password the program filled in from user.ini (its
@@ -311,12 +300,12 @@ soak_restart_login() {
   log=$(soak_file qvxl.log)
   before=$(soak_size "$log")
   qvx_start
-  qvx_wait_window '^Quovix加速2.43$' >/dev/null
-  soak_wait_probe "the login button" has 登陆
+  qvx_ui_window "$QVX_LOGIN"
+  qvx_ui_until 30 1 enabled "$QVX_LOGIN" 登陆
   fields=$(soak_login_fields)
   [ "$fields" = "$SOAK_LOGIN_FIELDS" ] ||
     qvx_fail "restart $1: the login window shows '$fields' from user.ini, '$SOAK_LOGIN_FIELDS' was written"
-  soak_probe_ok "the login button" click 登陆
+  qvx_ui_do "the login button" click "$QVX_LOGIN" 登陆
   soak_wait_since 1 '^本机的内网IP为' 60
   soak_begin_process
   after=$(soak_size "$log")
@@ -327,7 +316,7 @@ soak_restart_login() {
   else
     [ "$after" -gt "$before" ] || qvx_fail "restart $1: the log was not appended to"
   fi
-  soak_wait_probe "the connect button" has 连接
+  qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 }
 
 # --- bounds and figures --------------------------------------------------------------------------
@@ -360,7 +349,10 @@ soak_bounds() {
   done
 }
 
+# soak_summary CYCLES RESTARTS CYCLES_SECONDS RESTARTS_SECONDS SECONDS
 soak_summary() {
+  local cycles=$1 restarts=$2
+  shift 2
   echo "cycles=$cycles"
   echo "window=$(soak_window "$cycles")"
   echo "restart_window=$(soak_window "$restarts")"

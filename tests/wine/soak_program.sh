@@ -9,7 +9,7 @@
 #
 # After every cycle, once the program is idle: its threads (/proc/PID/task of its Wine process)
 # and resident memory, what the doubles hold for it, its GDI and USER objects (GetGuiResources,
-# through soak_probe) and the windows it owns, the run log's growth and the failures it
+# through ui_probe) and the windows it owns, the run log's growth and the failures it
 # reports, and the files in its folder. Each cycle's figures go to cycles.csv in the folder,
 # the run's to summary.txt. Bounds: the last window of cycles (50, or a quarter of a shorter
 # phase) against the second: memory within 2 %, threads, handles and windows exactly equal;
@@ -27,8 +27,7 @@ SOAK_OUT=${1:?the folder for the figures}
 want_connects=${2:?connects} want_drops=${3:?drops} restarts=${4:?restarts}
 ras=$QVX_BUILD/tools/ras_double/rasapi32.dll
 iphlp=$QVX_BUILD/tools/iphlp_double/iphlpapi.dll
-probe_exe=$QVX_BUILD/soak_probe.exe
-[ -f "$ras" ] && [ -f "$iphlp" ] && [ -f "$probe_exe" ] || qvx_fail "test doubles or probe not built"
+[ -f "$ras" ] && [ -f "$iphlp" ] || qvx_fail "test doubles not built"
 rm -rf "$SOAK_OUT"
 mkdir -p "$SOAK_OUT"
 qvx_poll 10 "the demo service soak.sh started" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
@@ -38,19 +37,21 @@ qvx_install_with_doubles "$ras" "$iphlp"
 # Codes", learn.microsoft.com); ERROR_ACCESS_DENIED (5) is one of CreateIpForwardEntry's
 # answers (learn.microsoft.com, iphlpapi.h). The same as the native soak's.
 qvx_ras_control "fail_every 10 691 711 633 619 651 678 769 800 23"
-soak_start_probe "$probe_exe"
+qvx_ui_start
 soak_csv_header >"$SOAK_OUT/cycles.csv"
 started=$SECONDS
 
 # --- First login with both remember boxes ticked, so that every restart logs in with what the
 # program read back from user.ini.
 qvx_start
-qvx_wait_window '^Quovix加速2.43$' >/dev/null
-soak_wait_probe "the account" type 1 demo
-soak_probe_ok "the password" type 2 demo123
+qvx_ui_window "$QVX_LOGIN"
+qvx_ui_do "the account" type "$QVX_LOGIN" 1 demo
+qvx_ui_do "the password" type "$QVX_LOGIN" 2 demo123
 # Typing the account ticks 记住账号 by itself.
-soak_probe_ok "the remember box" click 记住密码
-soak_probe_ok "the login button" click 登陆
+qvx_ui_until 10 1 checked "$QVX_LOGIN" 记住账号
+qvx_ui_click "$QVX_LOGIN" 记住密码
+qvx_ui_until 10 1 checked "$QVX_LOGIN" 记住密码
+qvx_ui_do "the login button" click "$QVX_LOGIN" 登陆
 qvx_wait_log_count 1 '^本机的内网IP为'
 local_ip=$(qvx_runlog | sed -n 's/^本机的内网IP为[:：]//p' | tail -n1)
 # The machine partial relay works on: a LAN adapter with its default route, and the tunnel
@@ -58,7 +59,7 @@ local_ip=$(qvx_runlog | sed -n 's/^本机的内网IP为[:：]//p' | tail -n1)
 soak_iphlp_control "adapter 2 addr=$local_ip/255.255.255.0 gw=192.168.1.1 metric=10" \
   "adapter 23 addr=10.8.0.2/255.255.255.255 gw=0.0.0.0 type=23 metric=50 tunnel" \
   "route 0.0.0.0 0.0.0.0 192.168.1.1 2 metric1=25" "fail_every 100 5"
-soak_wait_probe "the connect button" has 连接
+qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 soak_begin_process
 
 # --- Connect, hang up and drop, in one process.
@@ -69,7 +70,7 @@ while [ "$connects" -lt "$want_connects" ] || [ "$SOAK_DROPS" -lt "$want_drops" 
   want=$((cycle % 2 ? 0 : 1))
   [ "$want" = 0 ] && want_text=部分中转 || want_text=完全中转
   if [ "$relay" != "$want" ]; then
-    soak_probe_ok "relay mode" select "$want_text"
+    qvx_ui_do "relay mode" select "$QVX_STATUS" "$want_text"
     relay=$want
   fi
   if soak_drop_due "$connects" "$want_connects" "$want_drops"; then planned=drop; else planned=hangup; fi
@@ -105,7 +106,7 @@ soak_exit
 
 soak_bounds cycles "$cycles"
 soak_bounds restarts "$restarts"
-soak_summary "$connect_seconds" "$restart_seconds" $((SECONDS - started)) >"$SOAK_OUT/summary.txt"
+soak_summary "$cycles" "$restarts" "$connect_seconds" "$restart_seconds" $((SECONDS - started)) >"$SOAK_OUT/summary.txt"
 qvx_log "$(cat "$SOAK_OUT/summary.txt")"
 qvx_stop_all
 qvx_pass

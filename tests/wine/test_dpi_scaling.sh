@@ -20,7 +20,6 @@ probe() { qvx_run 'C:\Quovix\dpi_probe.exe' "$@" | tr -d '\r'; }
 # The status window's part of a report: from its window line (the one form with a menu bar)
 # to the next window line, control kinds and rectangles only.
 status_layout() { awk '/^window /{on = / menu=1 /} on && /^control /{print $2, $3, $4, $5, $6}' "$1"; }
-settings_id=20001 # 设置, the second item of the status window's menu bar
 
 sizes=" $(probe icons 'C:\Quovix\quovix.exe' | tr '\n' ' ')"
 for size in 16x16 20x20 24x24 32x32; do
@@ -54,9 +53,9 @@ for dpi in 144 192 96; do
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wineserver -w
   rm -f "$QVX_PROGRAM_UNIX/qvxl.log"
+  qvx_ui_start
   qvx_start
-  qvx_wait_window '^Quovix加速2.43$' >/dev/null
-  sleep 1
+  qvx_ui_window "$QVX_LOGIN"
   qvx_screenshot "login-$dpi"
   probe report "login-$dpi.txt" >"$qvx_tmp/out" || {
     cat "$qvx_tmp/out" >&2
@@ -67,40 +66,34 @@ for dpi in 144 192 96; do
 
   qvx_log_in_as_demo
   qvx_wait_log_line qvxl.log '本机的内网IP为'
-  qvx_wait_window '^Quovix加速' >/dev/null
-  sleep 1
-  probe menu "$settings_id" || qvx_fail "no status window to open the settings from"
-  qvx_wait_window '^设置$' 20 >/dev/null
+  qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
+  qvx_ui_do "the settings menu item" menu "$QVX_STATUS" "$QVX_MENU_SETTINGS"
+  qvx_ui_window 设置 20
   # The report waits until the program answers (the settings window asks the Task Scheduler
-  # first); the screenshot after it shows the window painted.
+  # first).
   probe report "forms-$dpi.txt" >"$qvx_tmp/out" || {
     cat "$qvx_tmp/out" >&2
     qvx_fail "status or settings window at $dpi dpi: clipped text or no report"
   }
-  sleep 1
   qvx_screenshot "status-settings-$dpi"
   [ "$(grep -c '^window ' "$QVX_PROGRAM_UNIX/forms-$dpi.txt")" -ge 2 ] ||
     qvx_fail "the status and settings windows were not both reported at $dpi dpi"
   qvx_log "$dpi dpi: $(grep -c '^control ' "$QVX_PROGRAM_UNIX/login-$dpi.txt" "$QVX_PROGRAM_UNIX/forms-$dpi.txt" |
     awk -F: '{n += $2} END {print n}') controls measured, no text clipped"
 
-  # The tray icon's menu, at the right end of the taskbar; Windows scales it (menus are
-  # scaled by the system under per-monitor v2), as Wine does with its system font.
-  menus=$(xdotool search --onlyvisible --classname quovix.exe 2>/dev/null | wc -l)
-  qvx_click 1588 1190 3
-  sleep 1
-  [ "$(xdotool search --onlyvisible --classname quovix.exe 2>/dev/null | wc -l)" -gt "$menus" ] ||
-    qvx_fail "right click on the tray icon opened no menu at $dpi dpi"
+  # The tray icon's menu; Windows scales it (menus are scaled by the system under
+  # per-monitor v2), as Wine does with its system font.
+  qvx_ui_do "a right click on the tray icon" tray_menu
+  qvx_ui_until 10 1 popup
   qvx_screenshot "tray-menu-$dpi"
-  qvx_key Escape
-  sleep 0.5
+  qvx_ui_do "Escape in the tray menu" popup_close
+  qvx_ui_until 10 0 popup
 
   [ "$dpi" = 96 ] && change_dpi_and_back
 
   # The exit confirmation the status window's close box brings up, a form of its own.
-  probe close
-  qvx_wait_window '^Quovix加速$' 20 >/dev/null
-  sleep 1
+  qvx_ui_do "the status window's close box" close "$QVX_STATUS"
+  qvx_ui_window "$QVX_BOX" 20
   qvx_screenshot "exit-confirmation-$dpi"
   probe report "exit-$dpi.txt" >"$qvx_tmp/out" || {
     cat "$qvx_tmp/out" >&2

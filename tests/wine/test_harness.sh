@@ -6,6 +6,7 @@ source "$(dirname "$0")/lib.sh"
 qvx_setup
 
 qvx_install 'C:\探针目录' "$QVX_BUILD/harness_probe.exe"
+qvx_ui_start harness_probe.exe
 [ -f "$WINEPREFIX/drive_c/探针目录/harness_probe.exe" ] || qvx_fail "exe not installed"
 
 qvx_start "$QVX_PROGRAM_EXE" 7
@@ -14,7 +15,6 @@ qvx_gbk "$QVX_PROGRAM_UNIX/probe.txt" | grep -qF 'C:\探针目录' || qvx_fail "
 
 win=$(qvx_wait_window '^探针窗口$')
 qvx_running || qvx_fail "probe exited before its box was answered"
-sleep 1 # let the box paint before the screenshot
 qvx_screenshot message_box
 qvx_key_to "$win" Return
 qvx_wait_exit 20

@@ -7,9 +7,9 @@ qvx_setup
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 wineserver -w
 qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe"
+qvx_ui_start
 qvx_start
-main=$(qvx_wait_window '^Quovix加速2.43$')
-sleep 1
+main=$(qvx_wait_window "^$QVX_LOGIN\$")
 qvx_screenshot login-144dpi
 width=$(xwininfo -id "$main" | awk '/Width/{print $2}')
 # 296 * 1.5 = 444 for the client area; the frame adds a few pixels.

@@ -151,9 +151,9 @@ echo keep >"$(qvx_unix_path 'C:\users\Public\Documents\keep.txt')"
 reg_add "$run_key" other 'C:\other\other.exe'
 
 # --- two at once; the first page -------------------------------------------------------------
+qvx_ui_start setup.exe
 qvx_start 'C:\setup.exe'
 qvx_wait_window '^Quovix加速 2.43 安装$' >/dev/null
-sleep 1
 qvx_screenshot installer-welcome
 expect_exit 4 "a second setup" qvx_run 'C:\setup.exe' /S
 [ -z "$(reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$default_dir")" ] || qvx_fail "the second setup installed"

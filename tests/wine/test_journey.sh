@@ -30,22 +30,25 @@ for f in "$QVX_SOURCE"/route/*.dat; do routes+=("$f=route/$(basename "$f")"); do
 qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$double" "$iphlp" "${routes[@]}"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n;iphlpapi=n"
 log=qvxl.log
-close_box() {
-  local geometry x y w
-  geometry=$(xwininfo -id "$1")
-  x=$(awk '/Absolute upper-left X/{print $4}' <<<"$geometry")
-  y=$(awk '/Absolute upper-left Y/{print $4}' <<<"$geometry")
-  w=$(awk '/Width/{print $2}' <<<"$geometry")
-  qvx_click $((x + w - 12)) $((y + 10))
-}
+qvx_ui_start
 
 qvx_start
-qvx_log_in_as_demo
+# The keyboard, as a user logs in: each key once the box it is meant for has the focus.
+login=$(qvx_wait_window "^$QVX_LOGIN\$")
+qvx_ui_until 30 'Edit 1' focus "$QVX_LOGIN"
+qvx_key_to "$login" ctrl+a
+qvx_type demo
+qvx_ui_until 10 demo edit "$QVX_LOGIN" 1
+qvx_key Tab
+qvx_ui_until 10 'Edit 2' focus "$QVX_LOGIN"
+qvx_type demo123
+qvx_ui_until 10 demo123 edit "$QVX_LOGIN" 2
+qvx_key Return
 qvx_wait_log_line "$log" '更新服务器列表成功'
 qvx_wait_log_line "$log" '本机的网络类型为:中国电信'
-sleep 2
+qvx_wait_log_line "$log" '本机的内网IP为'
+qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 qvx_screenshot status-window
-status=$(qvx_wait_window '^Quovix加速')
 
 # In order: every stage line the login window writes for a good login (the thread writes the
 # external address itself, so that line may come anywhere among them).
@@ -63,8 +66,9 @@ iphlp_control "adapter 2 addr=$local_ip/255.255.255.0 gw=192.168.1.1 metric=10" 
   "route 0.0.0.0 0.0.0.0 192.168.1.1 2 metric1=25"
 mark=$(iphlp_log_lines)
 
-# The connect button sits at the bottom right of the choice boxes; the relay box is on 部分中转.
-qvx_click_in "$status" 240 350
+# The relay box is on 部分中转.
+[ "$(qvx_ui selected "$QVX_STATUS" 3)" = 部分中转 ] || qvx_fail "relay box: '$(qvx_ui selected "$QVX_STATUS" 3)'"
+qvx_ui_click "$QVX_STATUS" 连接
 qvx_wait_log_line "$log" '建立加速连接成功！' 60
 qvx_wait_log_line "$log" '获得加速服务器网关对应的设备接口为：23' 30
 qvx_wait_log_line "$log" '部分中转已生效：' 120
@@ -80,55 +84,57 @@ LC_ALL=C grep -aEq "^RasDialA .* dwSize=$dial_size entry=.* user=demo .* -> 0$" 
   qvx_fail "no successful RasDialA for demo in the RAS test double's call log"
 
 # The demo service's short delays have brought up the announcement and the tips window.
-qvx_wait_window '^最新公告$' 20 >/dev/null
-qvx_wait_window '^精彩提示$' 40 >/dev/null
+qvx_ui_window 最新公告 20
+qvx_ui_window 精彩提示 40
 qvx_screenshot notices
 # The tips window sits over the status window; its close box hides it.
-tips=$(qvx_wait_window '^精彩提示$' 5)
-close_box "$tips"
-sleep 1
+qvx_ui_do "the tips window's close box" close 精彩提示
+qvx_ui_gone 精彩提示 10
 mark=$(iphlp_log_lines)
-qvx_click_in "$status" 240 350
+qvx_ui_click "$QVX_STATUS" 挂断
 qvx_wait_log_line "$log" '成功挂断连接' 30
-sleep 1
+qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 qvx_screenshot hung-up
 want=$(iphlp_default_set 23 0.0.0.0 3 50 0; iphlp_default_set 2 192.168.1.1 3 25 0)
 [ "$(iphlp_writes_after "$mark")" = "$want" ] || qvx_fail "hang-up routing calls: $(iphlp_calls_after "$mark")"
 
 # The tray menu, then the settings window from the status window's menu: tick autostart.
-qvx_click 1014 758 3
-sleep 1
+qvx_ui_do "a right click on the tray icon" tray_menu
+qvx_ui_until 10 1 popup
 qvx_screenshot tray-menu
-qvx_key Escape
-qvx_click_in "$status" 53 32
-settings=$(qvx_wait_window '^设置$' 20)
-sleep 1
-qvx_click_in "$settings" 60 57
-sleep 0.5
+qvx_ui_do "Escape in the tray menu" popup_close
+qvx_ui_until 10 0 popup
+qvx_ui_do "the settings menu item" menu "$QVX_STATUS" "$QVX_MENU_SETTINGS"
+qvx_ui_window 设置 20
+qvx_ui_until 10 0 checked 设置 开机自动启动
+qvx_ui_click 设置 开机自动启动
+qvx_ui_until 10 1 checked 设置 开机自动启动
 qvx_screenshot settings-window
-qvx_click_in "$settings" 68 278
+qvx_ui_click 设置 确定
 # Wine reports Windows 7: a logon task of the Task Scheduler (kept by Wine as a file), no Run value.
 qvx_poll 20 "the autostart task" test -f "$(qvx_unix_path 'C:\windows\system32\tasks\Quovix加速')"
 ! wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v quovixnet >/dev/null 2>&1 ||
   qvx_fail "a Run value beside the logon task"
 
 # The close box asks first; "确定" confirms.
-close_box "$status"
-confirm=$(qvx_wait_window '^Quovix加速$')
-sleep 1
+qvx_ui_do "the status window's close box" close "$QVX_STATUS"
+qvx_ui_window "$QVX_BOX"
 qvx_screenshot exit-confirmation
-qvx_click_in "$confirm" 67 123
+qvx_ui_click "$QVX_BOX" 确定
 qvx_wait_log_line "$log" '成功退出' 30
 qvx_wait_exit 30
 [ "$QVX_EXIT_CODE" = 0 ] || qvx_fail "exit code $QVX_EXIT_CODE"
 
 # Started again, the account is remembered: only the password is typed.
 qvx_start
-login=$(qvx_wait_window '^Quovix加速2.43$')
-sleep 1
+login=$(qvx_wait_window "^$QVX_LOGIN\$")
+qvx_ui_until 30 demo edit "$QVX_LOGIN" 1
+qvx_ui_until 10 'Edit 1' focus "$QVX_LOGIN"
 qvx_screenshot login-remembered
 qvx_key_to "$login" Tab
+qvx_ui_until 10 'Edit 2' focus "$QVX_LOGIN"
 qvx_type demo123
+qvx_ui_until 10 demo123 edit "$QVX_LOGIN" 2
 qvx_key Return
 qvx_poll 30 "second login with the remembered account" \
   bash -c "iconv -f GBK -t UTF-8 '$QVX_PROGRAM_UNIX/$log' | grep -c '用户demo尝试登陆' | grep -qx 2"

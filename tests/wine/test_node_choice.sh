@@ -45,20 +45,21 @@ qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$double" "${routes[@]}"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n"
 log=qvxl.log
 
+qvx_ui_start
 qvx_start
 qvx_log_in_as_demo
 qvx_wait_log_line "$log" '更新服务器列表成功'
-sleep 2
-status=$(qvx_wait_window '^Quovix加速')
+qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 # "连接" with "自动选择" as the node.
-qvx_click_in "$status" 240 350
+qvx_ui_until 10 自动选择 selected "$QVX_STATUS" 1
+qvx_ui_click "$QVX_STATUS" 连接 30
 
 # Both lines are timed as they appear, finer than the log's whole seconds.
 log_unix=$(qvx_resolve "$log")
 now() { date +%s%N; }
 seen() { qvx__grep_gbk "$log_unix" "$1"; }
 end=$((SECONDS + 60))
-started= chosen=
+started='' chosen=''
 until [ -n "$chosen" ]; do
   [ "$SECONDS" -lt "$end" ] || qvx_fail "no node choice within 60 s"
   [ -z "$started" ] && seen '用户选择自动判断线路' && started=$(now)

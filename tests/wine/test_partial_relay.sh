@@ -35,10 +35,11 @@ expect_writes() { # WHAT MARK EXPECTED: the calls after MARK that write the tabl
   [ "$got" = "$3" ] || qvx_fail "$1: routing writes differ: $(diff <(echo "$3") <(echo "$got") | head -n 8)"
 }
 
+qvx_ui_start
 qvx_start
 qvx_log_in_as_demo
 qvx_wait_log_line "$log" '本机的内网IP为'
-status=$(qvx_wait_window '^Quovix加速')
+qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 local_ip=$(qvx_runlog | sed -n 's/^本机的内网IP为[:：]//p' | tail -n1)
 network=$(qvx_runlog | sed -n 's/^本机的网络类型为[:：]//p' | tail -n1)
 own=$(iphlp_network_file "$network")
@@ -55,11 +56,12 @@ tunnel="adapter $tun addr=10.8.0.2/255.255.255.255 gw=$tun_gw type=23 metric=$if
 # The rows as the table holds them before partial relay: restored to exactly these.
 tunnel_row="route 0.0.0.0 0.0.0.0 $tun_hop $tun type=$tun_type proto=3 age=0 policy=0 nexthopas=0 metric1=$tun_metric $IPHLP_UNUSED"
 lan_row="route 0.0.0.0 0.0.0.0 192.168.1.1 2 type=3 proto=3 age=0 policy=0 nexthopas=0 metric1=$lan_metric $IPHLP_UNUSED"
-connect() { qvx_click_in "$status" 240 350; }
+connect() { qvx_ui_click "$QVX_STATUS" 连接 60; }
+# Once the connection is up and its routing done: the button offers 挂断.
 hang_up() {
   local n
   n=$(($(qvx_log_count '^成功挂断连接$') + 1))
-  connect
+  qvx_ui_click "$QVX_STATUS" 挂断 120
   qvx_wait_log_count "$n" '^成功挂断连接$'
 }
 gateway_lines() { qvx_runlog | grep -E '^获得(本地默认|加速服务器)网关' | tail -n 4 | sed 's/^[^：]*：//' | tr '\n' ' '; }
@@ -185,28 +187,22 @@ expect_writes "tunnel by its type" "$mark" "$want"
 # --- A drop: the program cleans up and reports it, and touches no route.
 mark=$(iphlp_log_lines)
 run_lines=$(qvx_runlog | wc -l)
-before=$(qvx_windows '^Quovix加速$')
-new_box() { qvx_windows '^Quovix加速$' | grep -vxF -- "$before" || true; }
 printf 'drop all\n' >"$QVX_PROGRAM_UNIX/ras_double_control.txt"
-has_new_box() { [ -n "$(new_box)" ]; }
-qvx_poll 60 "the drop message" has_new_box
+qvx_ui_until 60 '网络原因，异常中断' box
 qvx_screenshot dropped
-qvx_key_to "$(new_box | head -n 1)" Return
-sleep 2
+qvx_ui_do "the drop message" box_ok
+qvx_ui_until 20 1 enabled "$QVX_STATUS" 连接
 expect_writes "drop" "$mark" ""
 [ "$(qvx_runlog | wc -l)" = "$run_lines" ] || qvx_fail "the drop wrote to the run log: $(qvx_runlog | tail -n +"$((run_lines + 1))")"
 
 # --- Full relay: no routing call at all, no routing line in the run log.
-qvx_click_in "$status" 218 313
-sleep 0.5
-qvx_key Down Return
-sleep 0.5
+qvx_ui_do "the relay box" select "$QVX_STATUS" 完全中转
+qvx_ui_until 10 完全中转 selected "$QVX_STATUS" 3
 qvx_screenshot full-relay
 mark=$(iphlp_log_lines)
 run_mark=$(qvx_runlog | wc -l)
 connect
 qvx_wait_log_count $((dialled + 1)) '^建立加速连接成功！$'
-sleep 2
 hang_up
 expect_writes "full relay" "$mark" ""
 ! qvx_runlog | tail -n +"$((run_mark + 1))" | grep -qE '^(连接方式为|获得)' || qvx_fail "routing lines in full relay"

@@ -18,44 +18,37 @@ ras_log=$QVX_PROGRAM_UNIX/ras_double_log.txt
 printf 'linger 1500\n' >"$QVX_PROGRAM_UNIX/ras_double_control.txt"
 log=qvxl.log
 
+qvx_ui_start
 qvx_start
 qvx_log_in_as_demo
 qvx_wait_log_line "$log" '本机的内网IP为'
-status=$(qvx_wait_window '^Quovix加速')
-sleep 1
-
-# 设置 is the second item of the status window's menu bar, right of 主页.
+qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 qvx_screenshot logged-in
-qvx_click_in "$status" 63 35
-settings=$(qvx_wait_window '^设置$')
-sleep 0.5
-qvx_click_in "$settings" 45 218 # 断线自动重连
-sleep 0.3
+qvx_turn_on_redial
 qvx_screenshot redial-option
-qvx_click_in "$settings" 68 280 # 确定
-sleep 0.5
+qvx_ui_click 设置 确定
+qvx_ui_gone 设置 20
 
-before=$(qvx_windows '^Quovix加速$')
-new_box() { qvx_windows '^Quovix加速$' | grep -vxF -- "$before" || true; }
-qvx_click_in "$status" 240 350 # 连接
+qvx_ui_click "$QVX_STATUS" 连接
 qvx_wait_log_count 1 '^建立加速连接成功！$'
 
 printf 'drop all\n' >"$QVX_PROGRAM_UNIX/ras_double_control.txt"
-# The monitor's two looks take 11 s, then the countdown runs 10 s.
-sleep 15
-[ -z "$(new_box)" ] || qvx_fail "the drop message came although redial is on"
+# The monitor's two looks take 11 s, then the status pane counts down to the first try.
+qvx_ui_shows "$QVX_STATUS" '连接已断开，[0-9]+ 秒后第 1 次重连' 30
+[ "$(qvx_ui box)" = none ] || qvx_fail "the drop message came although redial is on: $(qvx_ui box)"
 qvx_screenshot redial-countdown
 qvx_wait_log_count 1 '^断线自动重连，第 1 次$' 60
 qvx_wait_log_count 2 '^建立加速连接成功！$' 60
 qvx_wait_log_count 1 '^断线自动重连成功$' 30
-sleep 1
+qvx_ui_until 10 1 enabled "$QVX_STATUS" 挂断
 qvx_screenshot redial-reconnected
-[ -z "$(new_box)" ] || qvx_fail "a message box came with the redial"
+[ "$(qvx_ui box)" = none ] || qvx_fail "a message box came with the redial: $(qvx_ui box)"
 
-# 挂断, then 连接 at once on the same node (the program writes a new entry for each dial).
-qvx_click_in "$status" 240 350
+# 挂断, then 连接 as soon as it is offered, on the same node (the program writes a new entry
+# for each dial).
+qvx_ui_click "$QVX_STATUS" 挂断
 qvx_wait_log_count 1 '^成功挂断连接$' 30
-qvx_click_in "$status" 240 350
+qvx_ui_click "$QVX_STATUS" 连接
 qvx_wait_log_count 3 '^建立加速连接成功！$' 60
 qvx_stop_all
 # The log holds GBK entry names: read as bytes.

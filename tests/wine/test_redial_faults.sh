@@ -27,31 +27,21 @@ threads() {
 }
 live() { LC_ALL=C grep -ac '^conn ' "$QVX_PROGRAM_UNIX/ras_double_state.txt" || true; }
 
+qvx_ui_start
 qvx_start
 qvx_log_in_as_demo
 qvx_wait_log_line "$log" '本机的内网IP为'
-status=$(qvx_wait_window '^Quovix加速')
-sleep 1
-qvx_click_in "$status" 63 35 # 设置
-settings=$(qvx_wait_window '^设置$')
-sleep 0.5
-qvx_click_in "$settings" 45 218 # 断线自动重连
-sleep 0.3
-qvx_click_in "$settings" 68 280 # 确定
-sleep 0.5
-before=$(qvx_windows '^Quovix加速$')
-new_box() { qvx_windows '^Quovix加速$' | grep -vxF -- "$before" || true; }
-has_new_box() { [ -n "$(new_box)" ]; }
+qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
+qvx_turn_on_redial
+qvx_ui_click 设置 确定
+qvx_ui_gone 设置 20
 
 # --- Every connection drops a second after it came up: each drop is redialled once and
 # succeeds, and the next drop starts afresh. Threads and connections are measured at each
 # reconnection. Full relay, so that each try's dial is done well within that second (a try
 # whose connection is gone before its dial is done is a failed try).
-qvx_click_in "$status" 218 313 # the relay box
-sleep 0.5
-qvx_key Down Return
-sleep 0.5
-qvx_click_in "$status" 240 350 # 连接
+qvx_ui_do "the relay box" select "$QVX_STATUS" 完全中转
+qvx_ui_click "$QVX_STATUS" 连接
 qvx_wait_log_count 1 '^建立加速连接成功！$'
 samples=()
 for k in 1 2 3; do
@@ -64,14 +54,14 @@ qvx_log "threads/connections at each reconnection: ${samples[*]}"
 [ "${samples[2]#*/}" -le 1 ] || qvx_fail "the double holds ${samples[2]#*/} connections"
 [ "$(qvx_log_count '^断线自动重连，第 [2-9] 次$')" = 0 ] ||
   qvx_fail "a redial that succeeded was tried again: $(qvx_runlog | grep '^断线自动重连，第')"
-[ -z "$(new_box)" ] || qvx_fail "the drop message came although every redial succeeded"
+[ "$(qvx_ui box)" = none ] || qvx_fail "the drop message came although every redial succeeded: $(qvx_ui box)"
 
 # --- Each connection goes a millisecond after it comes up, while its dial is still busy: no
 # try succeeds, and the drop under way gets three tries at most before the drop message.
 tries_before=$(qvx_log_count '^断线自动重连，第 [0-9]* 次$')
 dials_before=$(raslog -c '^RasDialA ')
 qvx_ras_control "dial_ms 2000" "drop_after 1"
-qvx_poll 150 "the drop message after the last try" has_new_box
+qvx_ui_until 150 '网络原因，异常中断' box
 tries=$(($(qvx_log_count '^断线自动重连，第 [0-9]* 次$') - tries_before))
 dials=$(($(raslog -c '^RasDialA ') - dials_before))
 qvx_log "tries after the line went bad: $tries, dials: $dials"
@@ -80,13 +70,19 @@ qvx_screenshot redial-gave-up
 [ "$dials" -le 3 ] || qvx_fail "$dials dials for one drop"
 [ "$(qvx_log_count '^断线自动重连失败，错误编号：628$')" -ge 1 ] ||
   qvx_fail "no try failed for its connection being gone: $(qvx_runlog | tail -n 20)"
-sleep 12 # longer than a countdown: nothing more is dialled behind the message
+# Behind the message the line shows as gone, and no countdown runs on to another try: one
+# would show in the status pane within its first second.
+qvx_ui_shows "$QVX_STATUS" '连接状态： 已断开' 5
+sleep 1.2 # fixed: longer than a countdown's tick
+[[ "|$(qvx_ui texts "$QVX_STATUS")" == *'|连接状态： 已断开|'* ]] ||
+  qvx_fail "behind the drop message the status pane changed: $(qvx_ui texts "$QVX_STATUS")"
+# The last try's thread ends once the message is answered, and 连接 is offered again.
+qvx_ui_do "the drop message" box_ok
+qvx_ui_until 20 1 enabled "$QVX_STATUS" 连接
+threads_at_most() { [ "$(threads)" -le "$1" ]; }
+qvx_poll 20 "no more threads than at the reconnections (${samples[2]%/*}; now $(threads))" \
+  threads_at_most "${samples[2]%/*}"
 [ "$(raslog -c '^RasDialA ')" = "$((dials_before + dials))" ] || qvx_fail "a dial after the drop message"
-# The last try's thread ends once the message is answered.
-qvx_key_to "$(new_box | head -n 1)" Return
-sleep 2
-after=$(threads)
-[ "$after" -le "${samples[2]%/*}" ] || qvx_fail "threads grew to $after from ${samples[2]%/*}"
 
 [ -z "$(raslog '^RasDialA dialing=[2-9]')" ] || qvx_fail "dials overlapped: $(raslog '^RasDialA dialing=[2-9]')"
 qvx_stop_all

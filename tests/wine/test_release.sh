@@ -19,7 +19,6 @@ qvx_setup
 target=$(qvx_unix_path 'C:\Program Files')
 mkdir -p "$target"
 unzip -q "$zip" -d "$target"
-QVX_PROGRAM_DIR='C:\Program Files\Quovix'
 QVX_PROGRAM_UNIX=$target/Quovix
 # Each build's pass starts its own program from the zip.
 exe=quovix.exe
@@ -27,9 +26,9 @@ exe=quovix.exe
 file "$target/Quovix/quovix.exe" | grep -q 'PE32 executable (GUI) Intel 80386' || qvx_fail "quovix.exe is not PE32"
 file "$target/Quovix/quovix64.exe" | grep -q 'PE32+ executable (GUI) x86-64' || qvx_fail "quovix64.exe is not PE32+"
 QVX_PROGRAM_EXE="C:\\Program Files\\Quovix\\$exe"
+qvx_ui_start "$exe"
 qvx_start
-qvx_wait_window '^Quovix加速2.43$' >/dev/null
+qvx_ui_window "$QVX_LOGIN"
 qvx_wait_log_line qvxl.log '读取用户配置文件'
-sleep 1
 qvx_screenshot release-login
 qvx_pass

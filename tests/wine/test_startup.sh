@@ -14,10 +14,10 @@ stamp='\[[0-9]{4}-[0-9]{1,2}-[0-9]{1,2} [0-9]{1,2}:[0-9]{1,2}:[0-9]{1,2}\]  '
 line() { qvx_gbk "$1" | sed -n "${2}p" | tr -d '\r'; }
 
 qvx_install 'C:\Quovix' "$exe"
+qvx_ui_start
 qvx_start
-login=$(qvx_wait_window '^Quovix加速2.43$')
+login=$(qvx_wait_window "^$QVX_LOGIN\$")
 qvx_wait_log_line qvxl.log '获取本机操作系统版本为：'
-sleep 1 # let the controls paint
 qvx_screenshot login
 
 log=$QVX_PROGRAM_UNIX/qvxl.log
@@ -39,8 +39,7 @@ second=$(line "$log" 5)
 first_pid=$QVX_WINE_PID
 lines_before=$(wc -l <"$log")
 qvx_start
-box=$(qvx_wait_window '^Quovix加速$' 30)
-sleep 1
+box=$(qvx_wait_window "^$QVX_BOX\$" 30)
 qvx_screenshot second-copy
 qvx_key_to "$box" Return
 qvx_wait_exit 20
@@ -61,12 +60,11 @@ qvx_wait_exit 30
 qvx_install 'C:\加速 程序' "$exe"
 cwd=$WINEPREFIX/drive_c/windows/temp
 QVX_CWD=$cwd qvx_start
-qvx_wait_window '^Quovix加速2.43$' >/dev/null
+qvx_ui_window "$QVX_LOGIN"
 qvx_wait_log_line qvxl.log '^'"$stamp"'获取程序运行目录为：C:\\加速 程序\\$'
 qvx_wait_log_line qvxl.log '读取用户配置文件'
 [ ! -e "$cwd/qvxl.log" ] || qvx_fail "log written into the current directory"
 [ -e "$QVX_PROGRAM_UNIX/user.ini" ] || qvx_fail "user.ini not created in the program folder"
-sleep 1
 qvx_screenshot chinese-folder
 qvx_stop_all
 
