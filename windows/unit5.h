@@ -34,8 +34,8 @@ class TForm5 : public widgets::Form {
   Application& app;
   widgets::GroupBox suiGroupBox1;  // "设置选项 ", around the options
   widgets::CheckBox suiCheckBox1;  // "开机自动启动": the logon task, or the Run value before Vista
-  widgets::Button suiButton1;      // "确定": stores the options and hides the window
-  widgets::Button suiButton2;      // "取消": hides the window, nothing stored
+  widgets::Button suiButton1;  // "确定": stores the options and hides the window
+  widgets::Button suiButton2;  // "取消": hides the window, nothing stored
 
  private:
   struct OptionBox {

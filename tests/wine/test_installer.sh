@@ -5,6 +5,8 @@
 # The shipped setup has a 32-bit stub: the win32 pass runs it in a 32-bit prefix, the win64
 # pass in a 64-bit (WoW64) prefix, where it takes its 64-bit-Windows branch. WoW64 is the i386
 # half of Wine, which runs natively or through the emulator scripts/setup.sh registers.
+# Windows paths end in a backslash, and NSIS's own names start with a dollar sign:
+# shellcheck disable=SC1003,SC2016
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
 # The harness keeps Wine's menu builder out of the home folder; the shortcuts here would show it.
@@ -96,7 +98,8 @@ link_targets() {
   local link part parts
   link=$(qvx_unix_path "$1")
   [ -f "$link" ] || return 1
-  IFS='\\' read -ra parts <<<"${2#?:\\}"
+  # shellcheck disable=SC2141 # the one separator of Windows paths
+  IFS=$'\\' read -ra parts <<<"${2#?:\\}"
   for part in "${parts[@]}"; do
     has_utf16 "$link" "$part" || return 1
   done
@@ -224,6 +227,7 @@ cn_dir='C:\程序 文件\Quovix 加速'
 cn_unix=$(qvx_unix_path "$cn_dir")
 expect_exit 0 "install into '$cn_dir'" qvx_run 'C:\setup.exe' /S "/D=$cn_dir"
 check_installed "$cn_dir"
+# shellcheck disable=SC2034 # read by lib.sh
 QVX_PROGRAM_DIR=$cn_dir
 QVX_PROGRAM_UNIX=$cn_unix
 qvx_start "$cn_dir\\quovix.exe"
