@@ -21,6 +21,11 @@ QVX_ARCH=${QVX_ARCH:-win32}
 QVX_TEMPLATE=$QVX_BUILD/wine-template
 QVX_SCREENSHOTS=$QVX_BUILD/screenshots/$QVX_TEST
 QVX_TIMEOUT=${QVX_TIMEOUT:-60}
+# Every wait below is a bound, not a delay: where the 32-bit Wine runs through the i386
+# emulator (scripts/i386_support.sh) the program is several times slower, and so are its bounds.
+QVX_SLOW=1
+if [ "$QVX_ARCH" = win32 ] && grep -qsx enabled /proc/sys/fs/binfmt_misc/qvx-i386; then QVX_SLOW=4; fi
+qvx_bound() { echo $(($1 * QVX_SLOW)); }
 QVX_DESKTOP=${QVX_DESKTOP:-1024x768}
 QVX_SCREEN=${QVX_SCREEN:-1024x768}
 
@@ -330,12 +335,13 @@ qvx_run() {
   local exe=${1:-$QVX_PROGRAM_EXE}
   [ $# -gt 0 ] && shift
   local cwd=${QVX_CWD:-$QVX_PROGRAM_UNIX}
-  (cd "$cwd" && exec timeout "$QVX_TIMEOUT" wine "$exe" "$@") 2>>"$qvx_tmp/wine.out"
+  (cd "$cwd" && exec timeout "$(qvx_bound "$QVX_TIMEOUT")" wine "$exe" "$@") 2>>"$qvx_tmp/wine.out"
 }
 
 # Waits for the process started by qvx_start; its exit status lands in QVX_EXIT_CODE.
 qvx_wait_exit() {
-  local timeout=${1:-$QVX_TIMEOUT} waited=0
+  local timeout waited=0
+  timeout=$(qvx_bound "${1:-$QVX_TIMEOUT}")
   while kill -0 "$QVX_WINE_PID" 2>/dev/null; do
     [ "$waited" -ge $((timeout * 10)) ] && qvx_fail "program still running after ${timeout}s"
     sleep 0.1
@@ -362,7 +368,8 @@ qvx_running() { [ -n "$QVX_WINE_PID" ] && kill -0 "$QVX_WINE_PID" 2>/dev/null; }
 
 # Polls COMMAND until it succeeds or TIMEOUT seconds pass: qvx_poll TIMEOUT DESCRIPTION CMD...
 qvx_poll() {
-  local timeout=$1 what=$2
+  local timeout what=$2
+  timeout=$(qvx_bound "$1")
   shift 2
   local end=$((SECONDS + timeout))
   until "$@" >/dev/null 2>&1; do
@@ -473,7 +480,8 @@ qvx_ui_do() {
 # TIMEOUT seconds: qvx_ui_until TIMEOUT REGEX COMMAND FIELDS... A click so waits for its
 # button to be there and enabled, and is made once.
 qvx_ui_until() {
-  local timeout=$1 want=$2 answer end
+  local timeout want=$2 answer end
+  timeout=$(qvx_bound "$1")
   shift 2
   end=$((SECONDS + timeout))
   while :; do

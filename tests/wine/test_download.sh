@@ -32,7 +32,7 @@ mkdir -p "$out_unix"
 printf 'stale' >"$out_unix/404.txt"
 base=http://127.0.0.1:$service_port
 QVX_TIMEOUT=60
-timeout "$QVX_TIMEOUT" wine "$probe" \
+timeout "$(qvx_bound "$QVX_TIMEOUT")" wine "$probe" \
   "$base/ClientComm/list.asp?u=demo&t=abcde" "$out\\200.txt" \
   "$base/nothing.asp" "$out\\404.txt" \
   "http://localhost:$service_port/ClientComm/log1.asp?u=demo:demo123&t=abcde" "$out\\*" \

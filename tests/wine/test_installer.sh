@@ -84,7 +84,7 @@ expect_exit() {
 }
 # The uninstaller copies itself away and returns at once; its last step removes the entry.
 wait_uninstalled() {
-  local end=$((SECONDS + 60))
+  local end=$((SECONDS + $(qvx_bound 60)))
   until [ -z "$(reg_text "$uninst_key")" ]; do
     if [ "$SECONDS" -ge "$end" ]; then
       ls -R "$(qvx_unix_path "$1")" "$(qvx_unix_path 'C:\users')"/*/AppData/Local/Temp >&2 2>/dev/null

@@ -58,7 +58,7 @@ qvx_ui_click "$QVX_STATUS" 连接 30
 log_unix=$(qvx_resolve "$log")
 now() { date +%s%N; }
 seen() { qvx__grep_gbk "$log_unix" "$1"; }
-end=$((SECONDS + 60))
+end=$((SECONDS + $(qvx_bound 60)))
 started='' chosen=''
 until [ -n "$chosen" ]; do
   [ "$SECONDS" -lt "$end" ] || qvx_fail "no node choice within 60 s"

@@ -8,7 +8,7 @@ qvx_setup
 qvx_install 'C:\回显测试' "$QVX_BUILD/ping_probe.exe"
 
 probe() {
-  (cd "$QVX_PROGRAM_UNIX" && timeout "$QVX_TIMEOUT" wine ping_probe.exe "$@" 2>>"$qvx_tmp/wine.out" |
+  (cd "$QVX_PROGRAM_UNIX" && timeout "$(qvx_bound "$QVX_TIMEOUT")" wine ping_probe.exe "$@" 2>>"$qvx_tmp/wine.out" |
     iconv -f GBK -t UTF-8 | tr -d '\r' | tr '\n' ' ' | sed 's/ $//')
 }
 # The whole output against an extended regex.

@@ -21,7 +21,7 @@ qvx_setup
 qvx_install 'C:\SystemDlls' "$probe" "$decoy=ICMP.DLL"
 # Native first, so that the decoy would win wherever the search finds it.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;icmp=n,b"
-got=$(cd "$QVX_PROGRAM_UNIX" && timeout "$QVX_TIMEOUT" wine ping_probe.exe ping 127.0.0.1 2>>"$qvx_tmp/wine.out" | tr -d '\r')
+got=$(cd "$QVX_PROGRAM_UNIX" && timeout "$(qvx_bound "$QVX_TIMEOUT")" wine ping_probe.exe ping 127.0.0.1 2>>"$qvx_tmp/wine.out" | tr -d '\r')
 [ ! -e "$QVX_PROGRAM_UNIX/iphlp_double_log.txt" ] ||
   qvx_fail "the ICMP.DLL in the program folder was loaded: $(head -n 3 "$QVX_PROGRAM_UNIX/iphlp_double_log.txt")"
 [[ $got =~ ^ok\ 127\.0\.0\.1\  ]] || qvx_fail "echo through the system's ICMP.DLL: '$got'"
