@@ -409,12 +409,13 @@ qvx_thread_count() (
 )
 # Control lines for the RAS test double beside the program, read at its next call.
 qvx_ras_control() { printf '%s\n' "$@" >>"$QVX_PROGRAM_UNIX/ras_double_control.txt"; }
-# The Windows process of the program in this test's prefix: Wine names it by its Windows path.
+# The Windows process of the program in this test's prefix: Wine names it by its Windows path,
+# its first argument (after the emulator's and the loader's own where i386 is emulated).
 qvx_program_pid() {
   local p
   for p in /proc/[0-9]*; do
     { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-    [[ $(tr '\0' '\n' <"$p/cmdline" 2>/dev/null | head -n 1) == [A-Za-z]:\\*quovix.exe ]] &&
+    [[ $(tr '\0' '\n' <"$p/cmdline" 2>/dev/null | grep -m1 '^[A-Za-z]:\\') == [A-Za-z]:\\*quovix.exe ]] &&
       echo "${p#/proc/}" && return
   done
 }
