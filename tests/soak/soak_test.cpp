@@ -182,6 +182,9 @@ TEST_F(LoginSoak, HundredLoginsEachAfterAnExitAndARestartThatReadsTheSettingsBac
         login("user" + std::to_string(login_no), "pw" + std::to_string(login_no));
     ASSERT_NE(thread, 0u);
     finish(thread);
+    // The login lets go of its worker before the worker's thread has returned; the handles are
+    // counted once it has (a thread that never ends fails here).
+    ASSERT_TRUE(ui->pump_until([&] { return live_workers == 0; }));
     ASSERT_EQ(codes.back(), progress::kLoggedIn);
     ASSERT_TRUE(f2().visible());
     const soak::Handles now = handles();
