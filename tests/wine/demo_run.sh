@@ -47,9 +47,12 @@ qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "${files[@]}"
 
 # A step that is slow or fails does not end the demo: its screen is saved instead.
 step() { # NAME COMMAND...: runs a wait; on a time-out saves NAME-slow.png and returns 1
-  local name=$1
+  local name=$1 finished
   shift
-  ("$@") && return 0
+  # In a command substitution, which a failure ends instead of the demo, and which, unlike a
+  # ( ) subshell, keeps the probe's pipes.
+  finished=$("$@" >&2 && echo ok) || true
+  [ "$finished" != ok ] || return 0
   qvx_log "step '$name' did not finish in time; saving the screen as it is"
   qvx_screenshot "$name-slow"
   return 1

@@ -462,7 +462,7 @@ qvx_ui_start() {
   qvx_stop_on_exit "${QVX_UI_PID:-}"
 }
 # One probe command, its fields as arguments; prints the answer. (The probe's pipes reach this
-# shell and its command substitutions, not a pipeline.)
+# shell and its command substitutions, not a pipeline or a ( ) subshell.)
 qvx_ui() {
   local IFS=$'\t' answer
   [ -n "${QVX_UI_PID:-}" ] || qvx_fail "qvx_ui before qvx_ui_start"

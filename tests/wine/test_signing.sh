@@ -43,7 +43,6 @@ signed_by_us "$setup" "the setup"
 why=$("$QVX_SOURCE/scripts/wine32_usable.sh" 2>&1) || qvx_fail "the signed setup cannot run: $why"
 qvx_setup
 cp "$setup" "$(qvx_unix_path 'C:\setup.exe')"
-# shellcheck disable=SC1003 # the drive's root, not an escaped quote
 QVX_CWD=$(qvx_unix_path 'C:\')
 qvx_run 'C:\setup.exe' /S || qvx_fail "the signed setup did not install"
 installed=$(qvx_unix_path 'C:\Program Files\Quovix')
