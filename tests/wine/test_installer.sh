@@ -5,8 +5,8 @@
 # The shipped setup has a 32-bit stub: the win32 pass runs it in a 32-bit prefix, the win64
 # pass in a 64-bit (WoW64) prefix, where it takes its 64-bit-Windows branch. WoW64 is the i386
 # half of Wine, which runs natively or through the emulator scripts/setup.sh registers.
-# Windows paths end in a backslash, and NSIS's own names start with a dollar sign:
-# shellcheck disable=SC1003,SC2016
+# NSIS's own names start with a dollar sign:
+# shellcheck disable=SC2016
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
 # The harness keeps Wine's menu builder out of the home folder; the shortcuts here would show it.
