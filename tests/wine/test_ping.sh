@@ -34,8 +34,8 @@ qvx_gbk "$QVX_PROGRAM_UNIX/qvxl.log" | tr -d '\r' | grep -Eq '自动判断加速
 wineserver -k 2>/dev/null || true
 wineserver -w
 printf 'nameserver 127.0.0.1\n' >"$qvx_tmp/resolv.conf"
-export -f probe
-export qvx_tmp QVX_PROGRAM_UNIX QVX_TIMEOUT
+export -f probe qvx_bound
+export qvx_tmp QVX_PROGRAM_UNIX QVX_TIMEOUT QVX_SLOW
 # shellcheck disable=SC2016 # expanded by the inner shell
 ns_out=$(unshare -n -m bash -c '
   set -e
