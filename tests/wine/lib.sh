@@ -143,6 +143,12 @@ qvx_cleanup() {
   local rc=$?
   set +e
   local pid
+  # What the screen showed when the test failed, for whoever reads the failure.
+  if [ "$rc" -ne 0 ] && [ -n "${QVX_DISPLAY:-}" ] && [ -n "$QVX_XVFB_PID" ]; then
+    mkdir -p "$QVX_SCREENSHOTS"
+    import -display "$QVX_DISPLAY" -window root "$QVX_SCREENSHOTS/at-failure.png" 2>/dev/null &&
+      qvx_log "the screen at the failure: $QVX_SCREENSHOTS/at-failure.png"
+  fi
   for pid in "${QVX_STOP_PIDS[@]}"; do
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
