@@ -7,6 +7,10 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 dir=/usr/local/src/qvx-httplib
 [ -f "$dir/httplib.h" ] && exit 0
+if [ "$(id -u)" -ne 0 ]; then
+  echo "httplib_source: no $dir/httplib.h; run scripts/setup.sh as root once to fetch it" >&2
+  exit 1
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 version=$("$here/debian_fetch.sh" bookworm source cpp-httplib "$work") || exit 1
