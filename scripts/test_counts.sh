@@ -53,9 +53,13 @@ count_ctest() {
   failed_count=$((failed_count + pass_failures))
   echo "== $preset: $ran passed, $fails failed, $notrun did not run (counted as failed)"
 }
-run() {
+# One CTest pass, its JUnit report where count_ctest reads it.
+ctest_pass() {
   echo "== ctest --preset $1"
   ctest --preset "$1" --timeout 600 --output-junit "$PWD/$counts_dir/$1.xml" "${@:2}"
+}
+run() {
+  ctest_pass "$@"
   count_ctest "$1"
   [ "$pass_failures" -eq 0 ] || failed+=("$1")
 }
@@ -65,8 +69,7 @@ run() {
 # background; count_wine then adds its counts and makes the retries.
 wine_pass() {
   rm -rf "build/$1/infra-faults"
-  echo "== ctest --preset $1"
-  ctest --preset "$1" --timeout 600 --output-junit "$PWD/$counts_dir/$1.xml" "${@:2}"
+  ctest_pass "$@"
 }
 count_wine() {
   local preset=$1 faults=build/$1/infra-faults name reason

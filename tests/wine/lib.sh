@@ -24,7 +24,10 @@ QVX_TIMEOUT=${QVX_TIMEOUT:-60}
 # Every wait below is a bound, not a delay: where the 32-bit Wine runs through the i386
 # emulator (scripts/i386_support.sh) the program is several times slower, and so are its bounds.
 QVX_SLOW=1
-if [ "$QVX_ARCH" = win32 ] && grep -qsx enabled /proc/sys/fs/binfmt_misc/qvx-i386; then QVX_SLOW=4; fi
+if [ "$QVX_ARCH" = win32 ] &&
+  [[ $("$QVX_SOURCE/scripts/host_runs_i386.sh" --how 2>/dev/null) == "i386 emulated"* ]]; then
+  QVX_SLOW=4
+fi
 qvx_bound() { echo $(($1 * QVX_SLOW)); }
 QVX_DESKTOP=${QVX_DESKTOP:-1024x768}
 QVX_SCREEN=${QVX_SCREEN:-1024x768}
