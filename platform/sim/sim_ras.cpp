@@ -1,6 +1,5 @@
 #include "platform/sim/sim_ras.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 #include "platform/sim/sim_ip_helper.h"
@@ -11,21 +10,9 @@ namespace qvx::sim {
 using platform::RasHandle;
 
 namespace {
-constexpr std::uint32_t kInvalidParameter = 87;   // ERROR_INVALID_PARAMETER
-constexpr std::uint32_t kInvalidName = 123;       // ERROR_INVALID_NAME
-constexpr std::uint32_t kPortNotAvailable = 633;  // ERROR_PORT_NOT_AVAILABLE
-
-// "RasSetEntryPropertiesA function (ras.h)", learn.microsoft.com: the caller must provide
-// dwSize, szLocalPhoneNumber, szDeviceName, szDeviceType, dwFramingProtocol, dwfOptions and
-// dwType, or the call fails with ERROR_INVALID_PARAMETER. Values as the RASENTRY structure
-// page lists them; every dwfOptions value, 0 too, is one, so that member cannot be checked.
-bool required_members_set(const platform::RasEntry& e) {
-  constexpr std::uint32_t kFramingPpp = 1, kFramingSlip = 2, kFramingRas = 4;  // RASFP_*
-  constexpr std::uint32_t kTypePhone = 1, kTypeBroadband = 5;  // RASET_Phone..Broadband
-  const std::uint32_t framing = e.framing_protocol;
-  return !e.phone_number.empty() && !e.device_name.empty() && !e.device_type.empty() &&
-         (framing == kFramingPpp || framing == kFramingSlip || framing == kFramingRas) &&
-         e.type >= kTypePhone && e.type <= kTypeBroadband;
+// The model's clock: this machine's steady clock, in its own ticks.
+std::uint64_t now() {
+  return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
 }
 }  // namespace
 
@@ -53,49 +40,13 @@ std::uint32_t SimRas::record(CallRecord r) {
   return r.result;
 }
 
-// RasHangUp (learn.microsoft.com): the call returns before the connection is fully closed;
-// until then it is still enumerated, RasGetConnectStatus still answers for its handle, and its
-// port cannot be dialled again. Once it is closed the handle is invalid.
-void SimRas::remove_taken_down() {
-  const auto now = std::chrono::steady_clock::now();
-  connections_.erase(
-      std::remove_if(connections_.begin(), connections_.end(),
-                     [&](const Connection& c) { return c.gone_at && *c.gone_at <= now; }),
-      connections_.end());
-}
-
-SimRas::Connection* SimRas::find(RasHandle handle) {
-  remove_taken_down();
-  for (auto& c : connections_) {
-    if (c.handle == handle) return &c;
-  }
-  return nullptr;
-}
-
-std::vector<SimRas::Entry>::iterator SimRas::find_entry(const std::string& name) {
-  return std::find_if(phone_book_.begin(), phone_book_.end(),
-                      [&](const Entry& e) { return e.name == name; });
-}
-
-SimRas::Connection SimRas::new_connection(const std::string& entry_name, std::uint32_t state,
-                                          const std::string& user, const std::string& password) {
-  Connection c;
-  c.handle = next_handle_++;
-  c.entry_name = entry_name;
-  c.state = state;
-  c.user = user;
-  c.password = password;
-  return c;
-}
-
 std::uint32_t SimRas::entry_size(std::uint32_t& size) {
   std::lock_guard<std::mutex> lock(mutex_);
   CallRecord r(Call::EntrySize);
   if (auto code = take_fault(Call::EntrySize, "")) {
     r.result = *code;
   } else {
-    size = entry_record_size;
-    r.result = platform::kRasBufferTooSmall;
+    r.result = model::entry_size_query(entry_record_size, size);
   }
   return record(r);
 }
@@ -109,18 +60,10 @@ std::uint32_t SimRas::set_entry(const std::string& name, const platform::RasEntr
   r.entry_size = entry_size;
   if (auto code = take_fault(Call::SetEntry, name)) {
     r.result = *code;
-  } else if (entry_size != entry_record_size) {
-    r.result = platform::kRasInvalidSize;
-  } else if (name.empty()) {
-    r.result = kInvalidName;
-  } else if (profile == WindowsProfile::VistaAndLater && !required_members_set(entry)) {
-    // The XP-like profile keeps the older model, which took any entry.
-    r.result = kInvalidParameter;
   } else {
-    auto it = find_entry(name);
-    if (it == phone_book_.end()) it = phone_book_.insert(phone_book_.end(), Entry{name, {}, 0});
-    it->fields = entry;
-    it->size = entry_size;
+    // The client's record is entry_size bytes with dwSize = entry_size (platform/ras.h).
+    r.result = model::check_entry(name, entry, entry_size, entry_size, entry_record_size, profile);
+    if (r.result == 0) phone_book_.put({name, entry, entry_size});
   }
   return record(r);
 }
@@ -132,32 +75,21 @@ std::uint32_t SimRas::dial(const std::string& entry_name, const std::string& use
   r.name = entry_name;
   r.user = user;
   r.password = password;
-  remove_taken_down();
-  const bool port_busy =
-      std::any_of(connections_.begin(), connections_.end(),
-                  [&](const Connection& c) { return c.gone_at && c.entry_name == entry_name; });
+  const Entry* entry = phone_book_.find(entry_name);
   if (auto code = take_fault(Call::Dial, entry_name)) {
-    // Like RAS, a failed dial still hands out a handle to a half-made connection that
-    // stays until it is hung up.
     r.result = *code;
-    Connection c = new_connection(entry_name, platform::kRasDisconnected, user, password);
-    c.listed = failed_dials_listed;
-    connections_.push_back(c);
-    handle = r.handle = c.handle;
-  } else if (find_entry(entry_name) == phone_book_.end()) {
-    r.result = platform::kRasEntryNotFound;
-  } else if (port_busy) {
-    r.result = kPortNotAvailable;
-  } else {
+    handle = r.handle = connections_.dial_failed(entry_name, failed_dials_listed);
+  } else if ((r.result = connections_.may_dial(entry_name, entry != nullptr, now())) == 0) {
     // The entry was read when the dial began; the line may take its time to come up.
+    const std::string phone = entry->fields.phone_number;
     dial_waiting_ = hold_dials_;
     dials_released_.wait(lock, [this] { return !hold_dials_; });
     dial_waiting_ = false;
-    Connection c = new_connection(entry_name, platform::kRasConnected, user, password);
-    handle = r.handle = c.handle;
-    if (!drop_new_connections_) {
-      c.adapter_index = bring_up_tunnel();
-      connections_.push_back(c);
+    handle = r.handle = connections_.connect(entry_name, phone, now());
+    if (drop_new_connections_) {
+      connections_.drop(handle);
+    } else {
+      tunnels_[handle] = bring_up_tunnel();
     }
   }
   return record(r);
@@ -186,17 +118,23 @@ std::uint32_t SimRas::bring_up_tunnel() {
   return index;
 }
 
+void SimRas::take_down_tunnel(RasHandle handle) {
+  const auto it = tunnels_.find(handle);
+  if (it == tunnels_.end()) return;
+  adapters_.remove_adapter(it->second);
+  tunnels_.erase(it);
+}
+
 std::uint32_t SimRas::ip_projection(RasHandle handle, std::string& address, std::string& server) {
   std::lock_guard<std::mutex> lock(mutex_);
   CallRecord r(Call::Projection);
   r.handle = handle;
   if (auto code = take_fault(Call::Projection, "")) {
     r.result = *code;
-  } else if (const Connection* c = find(handle); c && c->adapter_index != 0) {
+  } else if ((r.result = connections_.projection(handle, model::ras::kProjectionPppIp, now())) ==
+             0) {
     address = tunnel_address;
     server = tunnel_gateway;
-  } else {
-    r.result = platform::kRasInvalidHandle;
   }
   return record(r);
 }
@@ -207,17 +145,11 @@ std::uint32_t SimRas::hang_up(RasHandle handle) {
   r.handle = handle;
   if (auto code = take_fault(Call::HangUp, "")) {
     r.result = *code;
-  } else if (Connection* c = find(handle)) {
-    if (c->adapter_index != 0) adapters_.remove_adapter(c->adapter_index);
-    c->adapter_index = 0;
-    if (hang_up_linger.count() > 0) {
-      c->state = platform::kRasDisconnected;
-      if (!c->gone_at) c->gone_at = std::chrono::steady_clock::now() + hang_up_linger;
-    } else {
-      connections_.erase(connections_.begin() + (c - connections_.data()));
-    }
   } else {
-    r.result = platform::kRasInvalidHandle;
+    connections_.linger =
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(hang_up_linger).count();
+    r.result = connections_.hang_up(handle, now());
+    if (r.result == 0) take_down_tunnel(handle);
   }
   return record(r);
 }
@@ -229,10 +161,7 @@ std::uint32_t SimRas::connections(std::vector<platform::RasConnection>& out) {
   if (auto code = take_fault(Call::Connections, "")) {
     r.result = *code;
   } else {
-    remove_taken_down();
-    for (const auto& c : connections_) {
-      if (c.listed) out.push_back({c.handle, c.entry_name});
-    }
+    for (const auto& c : connections_.listing(now())) out.push_back({c.handle, c.entry_name});
   }
   return record(r);
 }
@@ -245,7 +174,7 @@ std::uint32_t SimRas::entries(bool first_call_with_buffer, std::vector<std::stri
   if (auto code = take_fault(Call::Entries, "")) {
     r.result = *code;
   } else {
-    for (const auto& e : phone_book_) out.push_back(e.name);
+    out = phone_book_.names();
   }
   return record(r);
 }
@@ -256,10 +185,8 @@ std::uint32_t SimRas::delete_entry(const std::string& name) {
   r.name = name;
   if (auto code = take_fault(Call::DeleteEntry, name)) {
     r.result = *code;
-  } else if (auto it = find_entry(name); it != phone_book_.end()) {
-    phone_book_.erase(it);
   } else {
-    r.result = platform::kRasEntryNotFound;
+    r.result = phone_book_.remove(name);
   }
   return record(r);
 }
@@ -270,10 +197,8 @@ std::uint32_t SimRas::connect_status(RasHandle handle, std::uint32_t& state) {
   r.handle = handle;
   if (auto code = take_fault(Call::ConnectStatus, "")) {
     r.result = *code;
-  } else if (const Connection* c = find(handle)) {
-    state = c->state;
   } else {
-    r.result = platform::kRasInvalidHandle;
+    r.result = connections_.connect_status(handle, now(), state);
   }
   return record(r);
 }
@@ -284,14 +209,9 @@ std::uint32_t SimRas::statistics(RasHandle handle, std::uint32_t& received, std:
   r.handle = handle;
   if (auto code = take_fault(Call::Statistics, "")) {
     r.result = *code;
-  } else if (Connection* c = find(handle)) {
-    // Traffic flows between queries; the counters wrap like the 32-bit ones of Windows.
-    c->received += received_per_query;
-    c->sent += sent_per_query;
-    received = c->received;
-    sent = c->sent;
   } else {
-    r.result = platform::kRasInvalidHandle;
+    r.result =
+        connections_.statistics(handle, now(), received_per_query, sent_per_query, received, sent);
   }
   return record(r);
 }
@@ -342,29 +262,25 @@ void SimRas::clear_failures() {
 
 void SimRas::add_entry(const std::string& name, const platform::RasEntry& fields) {
   std::lock_guard<std::mutex> lock(mutex_);
-  auto it = find_entry(name);
-  if (it == phone_book_.end()) it = phone_book_.insert(phone_book_.end(), Entry{name, {}, 0});
-  it->fields = fields;
-  it->size = entry_record_size;
+  phone_book_.put({name, fields, entry_record_size});
 }
 
 RasHandle SimRas::add_connection(const std::string& entry_name) {
   std::lock_guard<std::mutex> lock(mutex_);
-  connections_.push_back(new_connection(entry_name, platform::kRasConnected, "", ""));
-  return connections_.back().handle;
+  return connections_.add(entry_name);
 }
 
 void SimRas::drop(RasHandle handle) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (Connection* c = find(handle)) {
-    if (c->adapter_index != 0) adapters_.remove_adapter(c->adapter_index);
-    connections_.erase(connections_.begin() + (c - connections_.data()));
+  if (connections_.find(handle, now())) {
+    take_down_tunnel(handle);
+    connections_.drop(handle);
   }
 }
 
 void SimRas::set_counters(RasHandle handle, std::uint32_t received, std::uint32_t sent) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (Connection* c = find(handle)) {
+  if (Connection* c = connections_.find(handle, now())) {
     c->received = received;
     c->sent = sent;
   }
@@ -391,44 +307,31 @@ void SimRas::clear_calls() {
 
 std::vector<std::string> SimRas::entry_names() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::vector<std::string> out;
-  for (const auto& e : phone_book_) out.push_back(e.name);
-  return out;
+  return phone_book_.names();
 }
 
 std::optional<SimRas::Entry> SimRas::entry(const std::string& name) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  for (const auto& e : phone_book_) {
-    if (e.name == name) return e;
-  }
-  return std::nullopt;
+  const Entry* e = phone_book_.find(name);
+  return e ? std::optional<Entry>(*e) : std::nullopt;
 }
 
 std::vector<SimRas::Connection> SimRas::connection_list() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  const auto now = std::chrono::steady_clock::now();
-  std::vector<Connection> out;
-  for (const auto& c : connections_) {
-    if (!c.gone_at || *c.gone_at > now) out.push_back(c);
-  }
-  return out;
+  return connections_.held(now());
 }
 
 std::optional<SimRas::Connection> SimRas::connection(RasHandle handle) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  const auto now = std::chrono::steady_clock::now();
-  for (const auto& c : connections_) {
-    if (c.handle == handle && (!c.gone_at || *c.gone_at > now)) return c;
+  for (const auto& c : connections_.held(now())) {
+    if (c.handle == handle) return c;
   }
   return std::nullopt;
 }
 
 std::size_t SimRas::live_connections() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  const auto now = std::chrono::steady_clock::now();
-  return static_cast<std::size_t>(
-      std::count_if(connections_.begin(), connections_.end(),
-                    [&](const Connection& c) { return !c.gone_at || *c.gone_at > now; }));
+  return connections_.held(now()).size();
 }
 
 std::size_t SimRas::live_entries() const {

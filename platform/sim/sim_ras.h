@@ -1,12 +1,13 @@
-// The simulated Remote Access service: a default phone book and the active connections.
-// A dial brings up a PPP tunnel adapter and its default route in the simulated IP Helper, as
-// the IP Helper's Windows profile has them; hang-up takes them away. Tests can make any call fail
-// with any code, add entries and connections "of another program", make a connection vanish and
-// read every call made.
+// The simulated Remote Access service: a default phone book and the active connections, whose
+// rules are the model's (platform/sim/model/ras_*.h). A dial brings up a PPP tunnel adapter and its
+// default route in the simulated IP Helper, as the IP Helper's Windows profile has them; hang-up
+// takes them away. Tests can make any call fail with any code, add entries and connections "of
+// another program", make a connection vanish and read every call made.
 #pragma once
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include "platform/ras.h"
+#include "platform/sim/model/ras_connections.h"
+#include "platform/sim/model/ras_phonebook.h"
 #include "platform/sim/sim_profile.h"
 
 namespace qvx::sim {
@@ -53,17 +56,7 @@ class SimRas : public platform::Ras {
     std::uint32_t size = 0;
   };
 
-  struct Connection {
-    platform::RasHandle handle = 0;
-    std::string entry_name;
-    std::uint32_t state = platform::kRasConnected;
-    std::uint32_t received = 0, sent = 0;
-    std::uint32_t adapter_index = 0;  // 0: no tunnel adapter (half-made or foreign)
-    std::string user, password;
-    bool listed = true;  // reported by connections()
-    // Hung up and still being taken down (see hang_up_linger) until this moment.
-    std::optional<std::chrono::steady_clock::time_point> gone_at;
-  };
+  using Connection = model::RasConnection;
 
   explicit SimRas(SimIpHelper& adapters) : adapters_(adapters) {}
 
@@ -118,7 +111,7 @@ class SimRas : public platform::Ras {
   std::size_t live_entries() const;
 
   // What this "Windows" reports and builds; set before the calls.
-  std::uint32_t entry_record_size = 2884;
+  std::uint32_t entry_record_size = model::kRasEntryRecordSize;
   WindowsProfile profile = WindowsProfile::VistaAndLater;
   std::uint32_t received_per_query = 4096, sent_per_query = 1024;
   // Whether the half-made connection of a failed dial shows in the connection listing; some
@@ -151,12 +144,8 @@ class SimRas : public platform::Ras {
 
   std::optional<std::uint32_t> take_fault(Call call, const std::string& name);
   std::uint32_t record(CallRecord r);
-  Connection new_connection(const std::string& entry_name, std::uint32_t state,
-                            const std::string& user, const std::string& password);
-  Connection* find(platform::RasHandle handle);
   std::uint32_t bring_up_tunnel();
-  void remove_taken_down();  // connections whose linger has passed
-  std::vector<Entry>::iterator find_entry(const std::string& name);
+  void take_down_tunnel(platform::RasHandle handle);
 
   SimIpHelper& adapters_;
   mutable std::mutex mutex_;
@@ -168,11 +157,11 @@ class SimRas : public platform::Ras {
   std::optional<Periodic> periodic_;
   std::vector<std::uint32_t> injected_;
   std::vector<CallRecord> calls_;
-  std::vector<Entry> phone_book_;
-  std::vector<Connection> connections_;
-  platform::RasHandle next_handle_ = 0x10001;
-  std::uint32_t next_adapter_index_ = 65539;  // XP numbers dial-up interfaces high
-  std::uint32_t next_small_index_ = 23;       // later versions reuse small numbers
+  model::RasPhoneBook<Entry> phone_book_;
+  model::RasConnections connections_{0x10001};
+  std::map<platform::RasHandle, std::uint32_t> tunnels_;  // connection -> its adapter's index
+  std::uint32_t next_adapter_index_ = 65539;              // XP numbers dial-up interfaces high
+  std::uint32_t next_small_index_ = 23;                   // later versions reuse small numbers
 };
 
 }  // namespace qvx::sim

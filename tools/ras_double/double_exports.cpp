@@ -1,5 +1,6 @@
 // rasapi32.dll for the Wine tests: the functions the client imports, strict about
-// every record size and buffer it is handed, logging each call with its arguments.
+// every record size and buffer it is handed, logging each call with its arguments. The rules
+// of the calls are the model's (platform/sim/model/ras_*.h); this layer converts the records.
 #include <windows.h>
 
 #include <atomic>
@@ -7,6 +8,9 @@
 #include <string>
 
 #include "double_state.h"
+#include "platform/sim/model/ras_buffers.h"
+#include "platform/sim/model/ras_codes.h"
+#include "platform/sim/model/ras_phonebook.h"
 #include "platform/win32/ras_api.h"
 
 using namespace qvx::win32;
@@ -14,16 +18,10 @@ using ras_double::Call;
 
 namespace {
 
-constexpr DWORD kAccessDenied = 5;
-constexpr DWORD kInvalidHandle = 6;
-constexpr DWORD kInvalidParameter = 87;
-constexpr DWORD kInvalidName = 123;
-constexpr DWORD kBufferTooSmall = 603;
-constexpr DWORD kInvalidBuffer = 610;
-constexpr DWORD kEntryNotFound = 623;
-constexpr DWORD kInvalidSize = 632;
-constexpr DWORD kPortNotAvailable = 633;
-constexpr DWORD kConnected = 0x2000, kDisconnected = 0x2001;
+namespace ras = qvx::model::ras;
+
+// This double's traffic between two statistics queries.
+constexpr std::uint32_t kReceivedPerQuery = 2048, kSentPerQuery = 512;
 
 template <std::size_t N>
 std::string text_of(const char (&field)[N]) {
@@ -71,17 +69,20 @@ DWORD stray_bytes(const RasEntryHead* e, DWORD size) {
   return stray;
 }
 
-// "RasSetEntryPropertiesA function (ras.h)", learn.microsoft.com: the caller must provide
-// dwSize, szLocalPhoneNumber, szDeviceName, szDeviceType, dwFramingProtocol, dwfOptions and
-// dwType, or the call fails with ERROR_INVALID_PARAMETER. Values as the RASENTRY structure
-// page lists them; every dwfOptions value, 0 too, is one, so that member cannot be checked.
-bool required_members_set(const RasEntryHead* e) {
-  constexpr DWORD kFramingPpp = 1, kFramingSlip = 2, kFramingRas = 4;  // RASFP_*
-  constexpr DWORD kTypePhone = 1, kTypeBroadband = 5;                  // RASET_Phone..Broadband
-  const DWORD framing = e->dwFramingProtocol;
-  return e->szLocalPhoneNumber[0] && e->szDeviceName[0] && e->szDeviceType[0] &&
-         (framing == kFramingPpp || framing == kFramingSlip || framing == kFramingRas) &&
-         e->dwType >= kTypePhone && e->dwType <= kTypeBroadband;
+// The members of the record the rules read.
+platform::RasEntry fields_of(const RasEntryHead* rec) {
+  platform::RasEntry e;
+  e.options = rec->dwfOptions;
+  e.phone_number = text_of(rec->szLocalPhoneNumber);
+  e.net_protocols = rec->dwfNetProtocols;
+  e.framing_protocol = rec->dwFramingProtocol;
+  e.device_type = text_of(rec->szDeviceType);
+  e.device_name = text_of(rec->szDeviceName);
+  e.dial_mode = rec->dwDialMode;
+  e.type = rec->dwType;
+  e.encryption_type = rec->dwEncryptionType;
+  e.vpn_strategy = rec->dwVpnStrategy;
+  return e;
 }
 
 std::atomic<int> g_dialing{0};
@@ -115,12 +116,14 @@ DWORD WINAPI RasGetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
   c.pointer("devinfo", device_info);
   c.pointer("devsize", device_size);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  if (!entry_size) return c.finish(kInvalidParameter);
+  if (!entry_size) return c.finish(ras::kInvalidParameter);
   c.arg("cb", *entry_size);
-  if (rec) return c.finish(kInvalidParameter);  // the client only ever asks for the size
-  *entry_size = ras_double::entry_record_size();
-  c.arg("out_size", *entry_size);
-  return c.finish(kBufferTooSmall);
+  if (rec) return c.finish(ras::kInvalidParameter);  // the client only ever asks for the size
+  std::uint32_t size = 0;
+  const std::uint32_t result = qvx::model::entry_size_query(ras_double::entry_record_size(), size);
+  *entry_size = size;
+  c.arg("out_size", size);
+  return c.finish(result);
 }
 
 DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead* rec,
@@ -132,17 +135,18 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
   c.pointer("devinfo", device_info);
   c.arg("devsize", device_size);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  if (!rec) return c.finish(kInvalidBuffer);
+  if (!rec) return c.finish(ras::kInvalidBuffer);
   c.arg("dwSize", rec->dwSize);
-  if (rec->dwSize != ras_double::entry_record_size() || entry_size < rec->dwSize) {
-    return c.finish(kInvalidSize);
+  // From XP on the device information is unused and must be NULL and 0.
+  if (device_info || device_size) return c.finish(ras::kInvalidParameter);
+  const std::string name = entry ? entry : "";
+  if (const std::uint32_t refused =
+          qvx::model::check_entry(name, fields_of(rec), rec->dwSize, entry_size,
+                                  ras_double::entry_record_size(), c.state.profile())) {
+    return c.finish(refused);
   }
-  if (device_info || device_size) return c.finish(kInvalidParameter);
-  if (!entry || !*entry || std::strlen(entry) > 256) return c.finish(kInvalidName);
-  // The XP-like profile keeps the older model, which took any entry.
-  if (!c.state.xp_like && !required_members_set(rec)) return c.finish(kInvalidParameter);
 
-  ras_double::Entry e{entry, {}};
+  ras_double::Entry e{name, {}};
   auto& f = e.fields;
   char hex[16];
   std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(rec->dwfOptions));
@@ -160,11 +164,7 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
   f["size"] = std::to_string(rec->dwSize);
   f["stray"] = std::to_string(stray_bytes(rec, rec->dwSize));
   for (const auto& [k, v] : f) c.text(k.c_str(), v.c_str());
-  if (auto* old = c.state.find_entry(entry)) {
-    *old = e;
-  } else {
-    c.state.entries.push_back(e);
-  }
+  c.state.entries.put(e);
   return c.finish(0);
 }
 
@@ -180,9 +180,9 @@ DWORD WINAPI RasDialA(LPVOID extensions, LPCSTR phonebook, RasDialParams* params
   c.text("pbk", phonebook);
   c.arg("notifiertype", notifier_type);
   c.pointer("notifier", notifier);
-  if (!params || !connection) return c.finish(kInvalidParameter);
+  if (!params || !connection) return c.finish(ras::kInvalidParameter);
   c.arg("dwSize", params->dwSize);
-  if (params->dwSize != sizeof(RasDialParams)) return c.finish(kInvalidSize);
+  if (params->dwSize != sizeof(RasDialParams)) return c.finish(ras::kInvalidSize);
   const std::string name = text_of(params->szEntryName);
   c.text("entry", name.c_str());
   c.text("phone", text_of(params->szPhoneNumber).c_str());
@@ -193,86 +193,68 @@ DWORD WINAPI RasDialA(LPVOID extensions, LPCSTR phonebook, RasDialParams* params
   c.arg("subentry", params->dwSubEntry);
   c.arg("callbackid", params->dwCallbackId);
 
-  ras_double::Connection conn;
-  conn.name = name;
+  auto& conns = c.state.connections;
   auto fault = c.state.take_fault(c.function);
   if (const auto every = c.state.dial_faults.take(++c.state.dials); every && !fault) {
     fault = every;
     c.arg("injected", *every);
   }
-  if (!fault) {
-    const auto* e = c.state.find_entry(name);
-    if (!e) return c.finish(kEntryNotFound);
-    // The port of a connection still being taken down is not free yet (see RasHangUpA).
-    if (c.state.taking_down(name)) return c.finish(kPortNotAvailable);
+  std::uintptr_t handle = 0;
+  if (fault) {
+    handle = conns.dial_failed(name, true);
+  } else {
+    const ras_double::Entry* e = c.state.entries.find(name);
+    if (const std::uint32_t refused = conns.may_dial(name, e != nullptr, c.now)) {
+      return c.finish(refused);
+    }
     const auto phone = e->fields.find("phone");
-    if (phone != e->fields.end()) conn.phone = phone->second;
+    handle = conns.connect(name, phone == e->fields.end() ? "" : phone->second, c.now);
   }
-  // A failed dial still leaves a half-made connection to hang up, as RAS does.
-  conn.state = fault ? kDisconnected : kConnected;
-  conn.handle = c.state.next_handle++;
-  if (!fault) conn.made_at = GetTickCount64();
-  c.state.connections.push_back(conn);
-  *connection = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(conn.handle));
-  c.arg("out_handle", conn.handle);
+  *connection = reinterpret_cast<HANDLE>(handle);
+  c.arg("out_handle", static_cast<std::uint32_t>(handle));
   return c.finish(fault ? *fault : 0);
 }
 
-// "RasHangUpA function (ras.h)", learn.microsoft.com: the call returns before the connection
-// is fully closed; its state machine goes on, and until RasGetConnectStatus answers
-// ERROR_INVALID_HANDLE for the handle the port is not free. Meanwhile the connection is still
-// listed and reads as disconnected, and a dial on its entry fails with 633; after the linger
-// the handle is invalid. A second hang-up of it succeeds and does not restart the clock.
 DWORD WINAPI RasHangUpA(HANDLE connection) {
   Call c("RasHangUpA");
   c.arg("handle", handle_value(connection));
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  auto& list = c.state.connections;
-  for (auto it = list.begin(); it != list.end(); ++it) {
-    if (it->handle != handle_value(connection)) continue;
-    if (c.state.linger_ms == 0) {
-      list.erase(it);
-    } else if (!it->gone_at) {
-      it->state = kDisconnected;
-      it->gone_at = GetTickCount64() + c.state.linger_ms;
-    }
-    return c.finish(0);
-  }
-  return c.finish(kInvalidHandle);
+  return c.finish(c.state.connections.hang_up(handle_value(connection), c.now));
 }
 
 DWORD WINAPI RasEnumConnectionsA(RasConn* records, LPDWORD bytes, LPDWORD count) {
   Call c("RasEnumConnectionsA");
   c.pointer("buf", records);
-  if (!bytes || !count) return c.finish(kInvalidParameter);
+  if (!bytes || !count) return c.finish(ras::kInvalidParameter);
   c.arg("cb", *bytes);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  if (!records && *bytes != 0) return c.finish(kInvalidBuffer);
   if (records) {
     c.arg("dwSize", records->dwSize);
-    if (records->dwSize != sizeof(RasConn)) return c.finish(kInvalidSize);
+    if (records->dwSize != sizeof(RasConn)) return c.finish(ras::kInvalidSize);
   }
-  const auto& list = c.state.connections;
-  const DWORD needed = static_cast<DWORD>(list.size() * sizeof(RasConn));
-  *count = static_cast<DWORD>(list.size());
-  if (*bytes < needed) {
-    *bytes = needed;
-    c.arg("out_cb", *bytes);
-    c.arg("out_count", *count);
+  const auto list = c.state.connections.listing(c.now);
+  std::uint32_t cb = *bytes, n = 0;
+  const std::uint32_t result =
+      qvx::model::fit_listing(records, cb, sizeof(RasConn), list.size(), n);
+  if (result == ras::kInvalidBuffer) return c.finish(result);
+  *bytes = cb;
+  *count = n;
+  if (result == ras::kBufferTooSmall) {
+    c.arg("out_cb", cb);
+    c.arg("out_count", n);
     c.state.grow_connections();
-    return c.finish(kBufferTooSmall);
+    return c.finish(result);
   }
   for (std::size_t i = 0; i < list.size(); ++i) {
     RasConn& r = records[i];
     std::memset(&r, 0, sizeof r);
     r.dwSize = sizeof(RasConn);
     r.hrasconn = list[i].handle;
-    put(r.szEntryName, list[i].name);
+    put(r.szEntryName, list[i].entry_name);
     put(r.szDeviceType, "vpn");
     put(r.szDeviceName, "WAN Miniport (PPTP)");
     r.dwSubEntry = 1;
   }
-  *bytes = needed;
   *count += c.state.overcount;
   c.arg("out_cb", *bytes);
   c.arg("out_count", *count);
@@ -285,31 +267,32 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, RasEntryName* re
   c.pointer("reserved", reserved);
   c.text("pbk", phonebook);
   c.pointer("buf", records);
-  if (!bytes || !count || reserved) return c.finish(kInvalidParameter);
+  if (!bytes || !count || reserved) return c.finish(ras::kInvalidParameter);
   c.arg("cb", *bytes);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  if (!records && *bytes != 0) return c.finish(kInvalidBuffer);
   if (records) {
     c.arg("dwSize", records->dwSize);
-    if (records->dwSize != sizeof(RasEntryName)) return c.finish(kInvalidSize);
+    if (records->dwSize != sizeof(RasEntryName)) return c.finish(ras::kInvalidSize);
   }
-  const auto& list = c.state.entries;
-  const DWORD needed = static_cast<DWORD>(list.size() * sizeof(RasEntryName));
-  *count = static_cast<DWORD>(list.size());
-  if (*bytes < needed) {
-    *bytes = needed;
-    c.arg("out_cb", *bytes);
-    c.arg("out_count", *count);
+  const auto names = c.state.entries.names();
+  std::uint32_t cb = *bytes, n = 0;
+  const std::uint32_t result =
+      qvx::model::fit_listing(records, cb, sizeof(RasEntryName), names.size(), n);
+  if (result == ras::kInvalidBuffer) return c.finish(result);
+  *bytes = cb;
+  *count = n;
+  if (result == ras::kBufferTooSmall) {
+    c.arg("out_cb", cb);
+    c.arg("out_count", n);
     c.state.grow_entries();
-    return c.finish(kBufferTooSmall);
+    return c.finish(result);
   }
-  for (std::size_t i = 0; i < list.size(); ++i) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
     RasEntryName& r = records[i];
     std::memset(&r, 0, sizeof r);
     r.dwSize = sizeof(RasEntryName);
-    put(r.szEntryName, list[i].name);
+    put(r.szEntryName, names[i]);
   }
-  *bytes = needed;
   *count += c.state.overcount;
   c.arg("out_cb", *bytes);
   c.arg("out_count", *count);
@@ -321,79 +304,70 @@ DWORD WINAPI RasDeleteEntryA(LPCSTR phonebook, LPCSTR entry) {
   c.text("pbk", phonebook);
   c.text("entry", entry);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  if (!entry) return c.finish(kInvalidName);
-  auto& list = c.state.entries;
-  for (auto it = list.begin(); it != list.end(); ++it) {
-    if (it->name == entry) {
-      list.erase(it);
-      return c.finish(0);
-    }
-  }
-  return c.finish(kEntryNotFound);
+  return c.finish(c.state.entries.remove(entry ? entry : ""));
 }
 
 DWORD WINAPI RasGetConnectStatusA(HANDLE connection, RasConnStatus* status) {
   Call c("RasGetConnectStatusA");
-  c.arg("handle", handle_value(connection));
-  if (!status) return c.finish(kInvalidParameter);
+  const std::uint32_t handle = handle_value(connection);
+  c.arg("handle", handle);
+  if (!status) return c.finish(ras::kInvalidParameter);
   c.arg("dwSize", status->dwSize);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  const auto* conn = c.state.find_connection(handle_value(connection));
-  if (!conn) return c.finish(kInvalidHandle);
-  if (status->dwSize != sizeof(RasConnStatus)) return c.finish(kInvalidSize);
-  status->rasconnstate = conn->state;
+  if (status->dwSize != sizeof(RasConnStatus)) return c.finish(ras::kInvalidSize);
+  std::uint32_t state = 0;
+  if (const auto refused = c.state.connections.connect_status(handle, c.now, state)) {
+    return c.finish(refused);
+  }
+  status->rasconnstate = state;
   status->dwError = 0;
   put(status->szDeviceType, "vpn");
   put(status->szDeviceName, "WAN Miniport (PPTP)");
-  put(status->szPhoneNumber, conn->phone);
-  c.arg("out_state", conn->state);
+  put(status->szPhoneNumber, c.state.connections.find(handle, c.now)->phone_number);
+  c.arg("out_state", state);
   return c.finish(0);
 }
 
 DWORD WINAPI RasGetConnectionStatistics(HANDLE connection, RasStats* stats) {
   Call c("RasGetConnectionStatistics");
   c.arg("handle", handle_value(connection));
-  if (!stats) return c.finish(kInvalidParameter);
+  if (!stats) return c.finish(ras::kInvalidParameter);
   c.arg("dwSize", stats->dwSize);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  auto* conn = c.state.find_connection(handle_value(connection));
-  if (!conn) return c.finish(kInvalidHandle);
-  if (stats->dwSize != sizeof(RasStats)) return c.finish(kInvalidSize);
-  // Traffic flows between the queries.
-  conn->rx += 2048;
-  conn->tx += 512;
+  if (stats->dwSize != sizeof(RasStats)) return c.finish(ras::kInvalidSize);
+  std::uint32_t rx = 0, tx = 0;
+  if (const auto refused = c.state.connections.statistics(
+          handle_value(connection), c.now, kReceivedPerQuery, kSentPerQuery, rx, tx)) {
+    return c.finish(refused);
+  }
   std::memset(reinterpret_cast<char*>(stats) + 4, 0, sizeof(RasStats) - 4);
-  stats->dwBytesRcved = conn->rx;
-  stats->dwBytesXmited = conn->tx;
-  c.arg("out_rx", conn->rx);
-  c.arg("out_tx", conn->tx);
+  stats->dwBytesRcved = rx;
+  stats->dwBytesXmited = tx;
+  c.arg("out_rx", rx);
+  c.arg("out_tx", tx);
   return c.finish(0);
 }
 
-// RasGetProjectionInfoA (learn.microsoft.com, ras.h) with RASP_PppIp fills a RASPPPIPA whose
-// dwSize the caller sets; a buffer smaller than the record is ERROR_BUFFER_TOO_SMALL with the
-// size needed; a projection that was not negotiated is ERROR_PROTOCOL_NOT_CONFIGURED, and a
-// connection not (yet) up ERROR_PROJECTION_NOT_COMPLETE.
+// RASP_PppIp fills a RASPPPIPA whose dwSize the caller sets.
 DWORD WINAPI RasGetProjectionInfoA(HANDLE connection, DWORD projection, LPVOID info, LPDWORD size) {
-  constexpr DWORD kProjectionNotComplete = 730, kProtocolNotConfigured = 731;
   Call c("RasGetProjectionInfoA");
   c.arg("handle", handle_value(connection));
   c.hex("projection", projection);
   c.pointer("buf", info);
-  if (!size) return c.finish(kInvalidParameter);
+  if (!size) return c.finish(ras::kInvalidParameter);
   c.arg("cb", *size);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  const auto* conn = c.state.find_connection(handle_value(connection));
-  if (!conn) return c.finish(kInvalidHandle);
-  if (conn->state != kConnected) return c.finish(kProjectionNotComplete);
-  if (projection != kRaspPppIp) return c.finish(kProtocolNotConfigured);
-  if (!info || *size < sizeof(RasPppIp)) {
-    *size = sizeof(RasPppIp);
-    return c.finish(kBufferTooSmall);
+  if (const auto refused =
+          c.state.connections.projection(handle_value(connection), projection, c.now)) {
+    return c.finish(refused);
   }
+  std::uint32_t cb = *size;
+  const std::uint32_t fits = qvx::model::fit_record(info, cb, sizeof(RasPppIp));
+  *size = cb;
+  if (fits != 0) return c.finish(fits);
   auto* ip = static_cast<RasPppIp*>(info);
   c.arg("dwSize", ip->dwSize);
-  if (ip->dwSize != sizeof(RasPppIp)) return c.finish(kInvalidSize);
+  if (ip->dwSize != sizeof(RasPppIp)) return c.finish(ras::kInvalidSize);
   std::memset(reinterpret_cast<char*>(ip) + 4, 0, sizeof(RasPppIp) - 4);
   put(ip->szIpAddress, c.state.projection_ip);
   put(ip->szServerIpAddress, c.state.projection_server);

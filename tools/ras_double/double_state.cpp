@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <sstream>
@@ -37,7 +36,7 @@ bool apply_setting(State& s, const std::vector<std::string>& w) {
   } else if (w[0] == "grow") {
     s.grow = number(w[1]);
   } else if (w[0] == "linger") {
-    s.linger_ms = number(w[1]);
+    s.connections.linger = number(w[1]);
   } else if (w[0] == "drop_after") {
     s.drop_after_ms = number(w[1]);
   } else if (w[0] == "dial_ms") {
@@ -65,25 +64,25 @@ State load() {
     if (w.empty()) continue;
     if (apply_setting(s, w)) continue;
     if (w[0] == "next_handle" && w.size() > 1) {
-      s.next_handle = number(w[1]);
+      s.connections.next_handle = number(w[1]);
     } else if (w[0] == "dials" && w.size() > 1) {
       s.dials = number(w[1]);
     } else if (w[0] == "profile" && w.size() > 1) {
       s.xp_like = w[1] == "xp";
     } else if (w[0] == "entry" && w.size() > 1) {
-      s.entries.push_back({unescape(w[1]), key_values(w, 2)});
+      s.entries.put({unescape(w[1]), key_values(w, 2)});
     } else if (w[0] == "conn" && w.size() > 2) {
-      Connection c;
+      qvx::model::RasConnection c;
       c.handle = number(w[1]);
-      c.name = unescape(w[2]);
+      c.entry_name = unescape(w[2]);
       auto kv = key_values(w, 3);
       if (kv.count("state")) c.state = number(kv["state"]);
-      c.rx = number(kv["rx"]);
-      c.tx = number(kv["tx"]);
-      c.phone = kv["phone"];
+      c.received = number(kv["rx"]);
+      c.sent = number(kv["tx"]);
+      c.phone_number = kv["phone"];
       c.gone_at = std::strtoull(kv["gone"].c_str(), nullptr, 10);
       c.made_at = std::strtoull(kv["made"].c_str(), nullptr, 10);
-      s.connections.push_back(c);
+      s.connections.restore(c);
     }
   }
   return s;
@@ -91,11 +90,11 @@ State load() {
 
 std::string state_text(const State& s) {
   std::ostringstream out;
-  out << "next_handle " << s.next_handle << "\n";
+  out << "next_handle " << s.connections.next_handle << "\n";
   if (s.overcount) out << "overcount " << s.overcount << "\n";
   if (s.xp_like) out << "profile xp\n";
   if (s.grow) out << "grow " << s.grow << "\n";
-  if (s.linger_ms) out << "linger " << s.linger_ms << "\n";
+  if (s.connections.linger) out << "linger " << s.connections.linger << "\n";
   if (s.drop_after_ms) out << "drop_after " << s.drop_after_ms << "\n";
   if (s.dial_ms) out << "dial_ms " << s.dial_ms << "\n";
   out << "projection " << s.projection_ip << " " << s.projection_server << "\n";
@@ -107,14 +106,14 @@ std::string state_text(const State& s) {
     out << " " << s.dial_faults.seed << "\n";
   }
   if (s.dials) out << "dials " << s.dials << "\n";
-  for (const auto& e : s.entries) {
+  for (const auto& e : s.entries.entries()) {
     out << "entry " << escape(e.name);
     for (const auto& [k, v] : e.fields) out << " " << k << "=" << escape(v);
     out << "\n";
   }
-  for (const auto& c : s.connections) {
-    out << "conn " << c.handle << " " << escape(c.name) << " state=" << c.state << " rx=" << c.rx
-        << " tx=" << c.tx << " phone=" << escape(c.phone);
+  for (const auto& c : s.connections.all()) {
+    out << "conn " << c.handle << " " << escape(c.entry_name) << " state=" << c.state
+        << " rx=" << c.received << " tx=" << c.sent << " phone=" << escape(c.phone_number);
     if (c.gone_at) out << " gone=" << c.gone_at;
     if (c.made_at) out << " made=" << c.made_at;
     out << "\n";
@@ -129,11 +128,13 @@ void apply_control(State& s) {
     if (w.empty()) continue;
     if (apply_setting(s, w)) continue;
     if (w[0] == "drop" && w.size() > 1) {
-      const bool all = w[1] == "all";
-      const std::uint32_t h = all ? 0 : number(w[1]);
-      for (auto it = s.connections.begin(); it != s.connections.end();) {
-        it = (all || it->handle == h) ? s.connections.erase(it) : it + 1;
+      if (w[1] != "all") {
+        s.connections.drop(number(w[1]));
+        continue;
       }
+      std::vector<std::uintptr_t> all;
+      for (const auto& c : s.connections.all()) all.push_back(c.handle);
+      for (std::uintptr_t h : all) s.connections.drop(h);
     }
   }
 }
@@ -151,59 +152,30 @@ std::optional<std::uint32_t> PeriodicFault::take(std::uint32_t dial_number) cons
   return codes[z % codes.size()];
 }
 
-void State::remove_taken_down(std::uint64_t now) {
-  connections.erase(
-      std::remove_if(connections.begin(), connections.end(),
-                     [now](const Connection& c) { return c.gone_at && c.gone_at <= now; }),
-      connections.end());
+qvx::sim::WindowsProfile State::profile() const {
+  return xp_like ? qvx::sim::WindowsProfile::XpLike : qvx::sim::WindowsProfile::VistaAndLater;
 }
 
-std::vector<std::uint32_t> State::drop_expired(std::uint64_t now) {
-  std::vector<std::uint32_t> dropped;
+std::vector<std::uintptr_t> State::drop_expired(std::uint64_t now) {
+  std::vector<std::uintptr_t> dropped;
   if (drop_after_ms == 0) return dropped;
-  for (auto it = connections.begin(); it != connections.end();) {
-    if (it->made_at && !it->gone_at && it->made_at + drop_after_ms <= now) {
-      dropped.push_back(it->handle);
-      it = connections.erase(it);
-    } else {
-      ++it;
-    }
+  for (const auto& c : connections.all()) {
+    if (c.made_at && !c.gone_at && c.made_at + drop_after_ms <= now) dropped.push_back(c.handle);
   }
+  for (std::uintptr_t h : dropped) connections.drop(h);
   return dropped;
-}
-
-bool State::taking_down(const std::string& entry) const {
-  return std::any_of(connections.begin(), connections.end(),
-                     [&](const Connection& c) { return c.gone_at && c.name == entry; });
 }
 
 void State::grow_connections() {
   if (grow == 0) return;
   --grow;
-  Connection c;
-  c.handle = next_handle++;
-  c.name = "Other line " + std::to_string(c.handle);
-  connections.push_back(c);
+  connections.add("Other line " + std::to_string(connections.next_handle));
 }
 
 void State::grow_entries() {
   if (grow == 0) return;
   --grow;
-  entries.push_back({"Other entry " + std::to_string(entries.size()), {}});
-}
-
-Entry* State::find_entry(const std::string& name) {
-  for (auto& e : entries) {
-    if (e.name == name) return &e;
-  }
-  return nullptr;
-}
-
-Connection* State::find_connection(std::uint32_t handle) {
-  for (auto& c : connections) {
-    if (c.handle == handle) return &c;
-  }
-  return nullptr;
+  entries.put({"Other entry " + std::to_string(entries.size()), {}});
 }
 
 std::optional<std::uint32_t> State::take_fault(const std::string& f) {
@@ -216,12 +188,11 @@ std::optional<std::uint32_t> State::take_fault(const std::string& f) {
   return std::nullopt;
 }
 
-Call::Call(const char* f) : CallLine(f), function(f) {
+Call::Call(const char* f) : CallLine(f), function(f), now(GetTickCount64()) {
   state = load();
   apply_control(state);
-  const std::uint64_t now = GetTickCount64();
-  state.remove_taken_down(now);
-  for (std::uint32_t h : state.drop_expired(now)) {
+  state.connections.remove_taken_down(now);
+  for (std::uintptr_t h : state.drop_expired(now)) {
     double_common::append_line(double_common::path("ras_double_log.txt"),
                                "Dropped handle=" + std::to_string(h));
   }
@@ -232,7 +203,8 @@ Call::Call(const char* f) : CallLine(f), function(f) {
 std::uint32_t Call::finish(std::uint32_t result) {
   double_common::replace_file(state_path(), state_text(state));
   write(double_common::path("ras_double_log.txt"), result);
-  g_live.write({{"connections", state.connections.size()}, {"entries", state.entries.size()}});
+  g_live.write(
+      {{"connections", state.connections.all().size()}, {"entries", state.entries.size()}});
   return result;
 }
 
@@ -242,7 +214,7 @@ std::uint32_t dial_time_ms() {
 
 std::uint32_t entry_record_size() {
   const char* env = std::getenv("QVX_RAS_ENTRY_SIZE");
-  return env && *env ? number(env) : 2884;
+  return env && *env ? number(env) : qvx::model::kRasEntryRecordSize;
 }
 
 }  // namespace ras_double

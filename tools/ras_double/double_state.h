@@ -1,5 +1,6 @@
-// The test double's world: phone book, connections and pending faults, kept in a text file
-// beside the DLL so the test can seed and read it, plus the call log and the control file.
+// The test double's world: phone book, connections (the model's, platform/sim/model/ras_*.h)
+// and pending faults, kept in a text file beside the DLL so the test can seed and read it, plus
+// the call log and the control file.
 //
 // State file lines (text fields escaped, see double_common::escape()):
 //   next_handle N | overcount N | fail FUNCTION CODE COUNT | profile xp | projection IP SERVER
@@ -25,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/model/ras_connections.h"
+#include "platform/sim/model/ras_phonebook.h"
 #include "tools/double_common/call_line.h"
 #include "tools/double_common/lock.h"
 
@@ -32,17 +35,7 @@ namespace ras_double {
 
 struct Entry {
   std::string name;
-  std::map<std::string, std::string> fields;
-};
-
-struct Connection {
-  std::uint32_t handle = 0;
-  std::string name;
-  std::uint32_t state = 0x2000;
-  std::uint32_t rx = 0, tx = 0;
-  std::string phone;
-  std::uint64_t gone_at = 0;  // hung up: taken down at this GetTickCount64; 0 while it is not
-  std::uint64_t made_at = 0;  // the GetTickCount64 it came up at
+  std::map<std::string, std::string> fields;  // as journalled: key=value
 };
 
 struct Fault {
@@ -61,30 +54,24 @@ struct PeriodicFault {
 };
 
 struct State {
-  std::uint32_t next_handle = 0x1001;
   std::uint32_t overcount = 0;      // extra records a finished listing claims, to test readers
   bool xp_like = false;             // "profile xp": Windows XP's lenient rules, not Vista's
   std::uint32_t grow = 0;           // listings still to grow after answering 603
-  std::uint32_t linger_ms = 0;      // how long a hung-up connection takes to go
   std::uint32_t drop_after_ms = 0;  // how long a connection stays up; 0: for ever
   std::uint32_t dial_ms = 0;        // how long a dial takes
   // The PPP IP projection of every connection that is up: this machine's end and the server's.
   std::string projection_ip = "10.8.0.2", projection_server = "10.8.0.1";
-  std::vector<Entry> entries;
-  std::vector<Connection> connections;
+  qvx::model::RasPhoneBook<Entry> entries;
+  // On GetTickCount64's clock; linger (the control's "linger MS") in milliseconds.
+  qvx::model::RasConnections connections{0x1001};
   std::vector<Fault> faults;
   PeriodicFault dial_faults;
   std::uint32_t dials = 0;  // RasDialA calls, counted for dial_faults
 
-  Entry* find_entry(const std::string& name);
-  Connection* find_connection(std::uint32_t handle);
+  qvx::sim::WindowsProfile profile() const;
   std::optional<std::uint32_t> take_fault(const std::string& function);
-  // A hung-up connection whose take-down is over is gone; one still being taken down keeps
-  // its entry's port busy.
-  void remove_taken_down(std::uint64_t now);
-  bool taking_down(const std::string& entry) const;
   // The handles of connections whose time is up, dropped as a line failure drops them.
-  std::vector<std::uint32_t> drop_expired(std::uint64_t now);
+  std::vector<std::uintptr_t> drop_expired(std::uint64_t now);
   // After a 603: one more connection or entry of another program, while grow lasts.
   void grow_connections();
   void grow_entries();
@@ -107,6 +94,7 @@ class Call : public double_common::CallLine {
  public:
   State state;
   const std::string function;
+  const std::uint64_t now;  // GetTickCount64 when the call began
 };
 
 std::uint32_t entry_record_size();  // what the size query reports
