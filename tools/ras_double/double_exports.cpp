@@ -70,8 +70,8 @@ DWORD stray_bytes(const RasEntryHead* e, DWORD size) {
 }
 
 // The members of the record the rules read.
-platform::RasEntry fields_of(const RasEntryHead* rec) {
-  platform::RasEntry e;
+qvx::platform::RasEntry fields_of(const RasEntryHead* rec) {
+  qvx::platform::RasEntry e;
   e.options = rec->dwfOptions;
   e.phone_number = text_of(rec->szLocalPhoneNumber);
   e.net_protocols = rec->dwfNetProtocols;
