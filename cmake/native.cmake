@@ -1,4 +1,5 @@
 file(GLOB_RECURSE QVX_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp widgets/headless/*.cpp)
+list(FILTER QVX_SIM_SOURCES EXCLUDE REGEX "/sim/model/")
 add_library(quovix_sim STATIC ${QVX_SIM_SOURCES})
 # The simulated machine downloads over real HTTP (cpp-httplib, Debian libcpp-httplib-dev). Under
 # ThreadSanitizer the library is compiled from its single header with our code, instrumented
@@ -17,7 +18,7 @@ else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(CPP_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 endif()
-target_link_libraries(quovix_sim PUBLIC quovix_core PkgConfig::CPP_HTTPLIB)
+target_link_libraries(quovix_sim PUBLIC quovix_core PkgConfig::CPP_HTTPLIB windows_model)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
