@@ -12,7 +12,7 @@ qvx_install 'C:\Quovix' "$exe"
 qvx_start
 login=$(qvx_wait_window "^$QVX_LOGIN\$")
 qvx_wait_log_line qvxl.log '读取用户配置文件'
-registered=$(grep -E "[^n]RegisterSuspendResumeNotification .*, 0: stub" "$qvx_tmp/wine.out" | wc -l)
+registered=$(grep -cE "[^n]RegisterSuspendResumeNotification .*, 0: stub" "$qvx_tmp/wine.out" || true)
 [ "$registered" = 1 ] || qvx_fail "main window registered $registered times"
 grep -q "UnregisterSuspendResumeNotification" "$qvx_tmp/wine.out" &&
   qvx_fail "unregistered while the window is up"
