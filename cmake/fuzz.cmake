@@ -1,6 +1,6 @@
 # One libFuzzer program per parser, tests/fuzz/fuzz_<parser>.cpp, over the real parsing code
 # and the simulated machine. scripts/fuzz.sh builds and runs them.
-file(GLOB QVX_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp)
+file(GLOB QVX_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp platform/sim/model/*.cpp)
 add_library(quovix_sim STATIC ${QVX_SIM_SOURCES})
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CPP_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)

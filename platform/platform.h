@@ -7,6 +7,7 @@
 #include "platform/ip_helper.h"
 #include "platform/logon_tasks.h"
 #include "platform/mutex.h"
+#include "platform/power.h"
 #include "platform/process.h"
 #include "platform/ras.h"
 #include "platform/registry.h"
@@ -30,6 +31,7 @@ struct Platform {
   Clock& clock;
   Process& process;
   LogonTasks& logon_tasks;
+  Power& power;
 };
 
 }  // namespace qvx::platform

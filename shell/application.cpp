@@ -28,7 +28,7 @@ Application::Application(const platform::Platform& platform, widgets::Ui& ui, De
 // A worker blocked in a download must not hold up the end of the process: the download is
 // called off, so every worker ends soon and can be joined.
 Application::~Application() {
-  ui.shutdown();
+  close_windows();
   ui.on_failure = nullptr;
   platform.downloader.cancel();
   std::vector<std::unique_ptr<Worker>> remaining;
@@ -62,8 +62,20 @@ bool Application::start() {
        std::initializer_list<widgets::Form*>{Form1, Form2, Form3, Form4, Form5, Form9}) {
     ui.attach(*form);
   }
+  // On Modern Standby machines only a registered window hears of sleep and wake-up, which
+  // the redial acts on.
+  const platform::WindowHandle main_window = ui.window_handle(*Form1);
+  if (main_window && platform.power.register_suspend_resume(main_window)) {
+    power_registered_ = main_window;
+  }
   Form1->show();
   return true;
+}
+
+void Application::close_windows() {
+  if (power_registered_) platform.power.unregister_suspend_resume(power_registered_);
+  power_registered_ = 0;
+  ui.shutdown();
 }
 
 void Application::worker_finished(WorkerId id) {

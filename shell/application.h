@@ -41,6 +41,9 @@ class Application {
   // Process entry up to the message loop: refuses a second copy (message, false), otherwise
   // creates the six windows in order and shows the login window.
   bool start();
+  // Gives back the main window's power registration, then removes the windows and the tray
+  // icon (Ui::shutdown).
+  void close_windows();
 
   // Starts a worker; the application keeps it until it has finished. When its thread cannot
   // start, the worker is dropped and the exception goes to the caller.
@@ -118,6 +121,7 @@ class Application {
   std::condition_variable worker_done_;
   std::vector<std::unique_ptr<Worker>> workers_;
   std::atomic<WorkerId> last_worker_id_{0};
+  platform::WindowHandle power_registered_ = 0;  // the main window, while registered
 };
 
 }  // namespace qvx

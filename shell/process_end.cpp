@@ -8,7 +8,7 @@ void end_process(std::unique_ptr<Application> app) {
   platform::Process& process = app->platform.process;
   // A process ended below runs no destructor: the tray icon would stay until the mouse
   // passes over it.
-  app->ui.shutdown();
+  app->close_windows();
   app->platform.downloader.cancel();
   if (!app->wait_for_workers(kWorkerGrace)) {
     // The worker may be inside urlmon, holding the loader lock ExitProcess would wait for.

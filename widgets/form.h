@@ -10,6 +10,10 @@ namespace qvx::widgets {
 
 enum class TitleButton { SystemMenu, Minimize, Close };
 enum class PowerEvent { Suspend, Resume };
+// WM_POWERBROADCAST's events, as Windows numbers them.
+constexpr unsigned kPbtApmSuspend = 0x4;
+constexpr unsigned kPbtApmResumeSuspend = 0x7;
+constexpr unsigned kPbtApmResumeAutomatic = 0x12;
 
 struct FormStyle {
   bool minimize_box = true;
@@ -49,6 +53,8 @@ class Form : public Control {
   void power(PowerEvent e) {
     if (on_power) on_power(e);
   }
+  // A WM_POWERBROADCAST event (PBT_*) to the main window, as the power event it means.
+  void power_broadcast(unsigned event);
 
  private:
   FormStyle style_;

@@ -29,6 +29,8 @@ class Ui {
 
   // Creates the native side of a window built by the application (no-op when headless).
   virtual void attach(Form& form) = 0;
+  // The system's handle of an attached form's window (an HWND), 0 for none.
+  virtual std::uintptr_t window_handle(const Form& form) = 0;
   // Modal box; callable from any thread. owner may be null. Returns the answer.
   virtual int message_box(Form* owner, const std::string& text, const std::string& caption,
                           unsigned type) = 0;

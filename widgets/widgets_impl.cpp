@@ -105,6 +105,13 @@ void Form::end_session() {
   }
 }
 
+// PBT_APMRESUMEAUTOMATIC comes with every wake-up, PBT_APMRESUMESUSPEND after it when a user
+// is at the machine (WM_POWERBROADCAST, learn.microsoft.com); both count as resume.
+void Form::power_broadcast(unsigned event) {
+  if (event == kPbtApmSuspend) power(PowerEvent::Suspend);
+  if (event == kPbtApmResumeAutomatic || event == kPbtApmResumeSuspend) power(PowerEvent::Resume);
+}
+
 void Form::set_topmost(bool on) {
   topmost_ = on;
   notify(Change::Bounds);

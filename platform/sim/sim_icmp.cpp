@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <stdexcept>
 
 #include "platform/sim/sim_sockets.h"
@@ -11,19 +10,19 @@ namespace qvx::sim {
 
 namespace {
 
-// The 32-bit reply record; callers size their buffers by it.
+// Callers size their buffers by the 32-bit reply record.
 constexpr std::size_t kRecord = platform::kEchoReplyRecordSize;
-constexpr std::size_t kIcmpErrorBytes = 8;
+
+model::IcmpEcho echo_rules(WindowsProfile profile) {
+  return model::IcmpEcho(profile == WindowsProfile::XpLike ? model::EchoRules::XpLike
+                                                           : model::EchoRules::VistaAndLater,
+                         kRecord);
+}
 
 }  // namespace
 
-// "IcmpSendEcho function (icmpapi.h)", learn.microsoft.com: the reply buffer holds at least one
-// ICMP_ECHO_REPLY plus RequestSize bytes of data, and 8 bytes more for an ICMP error message;
-// a smaller one fails with ERROR_INSUFFICIENT_BUFFER. The Windows CE / XP-era page of the same
-// function asks only for the record and the 8 bytes.
 std::size_t SimIcmp::minimum_reply_buffer(WindowsProfile profile, std::size_t payload_size) {
-  if (profile == WindowsProfile::XpLike) return kRecord + kIcmpErrorBytes;
-  return kRecord + payload_size + kIcmpErrorBytes;
+  return echo_rules(profile).minimum_reply_size(payload_size);
 }
 
 bool SimIcmp::load_library() {
@@ -48,14 +47,12 @@ void SimIcmp::unload_library() {
 std::optional<platform::IcmpHandle> SimIcmp::open_handle() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!bound_ || invalid_handles_) return std::nullopt;
-  const platform::IcmpHandle handle = next_handle_++;
-  open_.insert(handle);
-  return handle;
+  return handles_.open();
 }
 
 void SimIcmp::close_handle(platform::IcmpHandle handle) {
   std::lock_guard<std::mutex> lock(mutex_);
-  open_.erase(handle);
+  handles_.close(static_cast<model::IcmpHandle>(handle));
 }
 
 std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t address,
@@ -63,9 +60,9 @@ std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t addr
                                  std::uint32_t timeout_ms, std::size_t reply_buffer_size,
                                  platform::EchoReply& reply) {
   std::unique_lock<std::mutex> lock(mutex_);
-  auto& last_error = last_errors_[std::this_thread::get_id()];
-  if (!bound_ || open_.count(handle) == 0) {
-    last_error = kErrorInvalidHandle;
+  const bool open = bound_ && handles_.is_open(static_cast<model::IcmpHandle>(handle));
+  if (!open) {
+    last_errors_[std::this_thread::get_id()] = kErrorInvalidHandle;
     return 0;
   }
   requests_.push_back({address, payload, ttl, timeout_ms, reply_buffer_size});
@@ -73,38 +70,32 @@ std::uint32_t SimIcmp::send_echo(platform::IcmpHandle handle, std::uint32_t addr
     throw_next_ = false;
     throw std::runtime_error("simulated ICMP fault");
   }
-  if (reply_buffer_size < minimum_reply_buffer(profile, payload.size())) {
-    // ICMP_ECHO_REPLY (ipexport.h) names IP_BUF_TOO_SMALL for the older systems.
-    last_error = profile == WindowsProfile::XpLike ? kIpBufTooSmall : kErrorInsufficientBuffer;
+  model::EchoRequest request;
+  request.payload = payload;
+  request.reply_size = reply_buffer_size;
+  request.timeout_ms = timeout_ms;
+  const model::IcmpEcho rules = echo_rules(profile);
+  if (const std::uint32_t refused = rules.refusal(open, request)) {
+    last_errors_[std::this_thread::get_id()] = refused;
     return 0;
   }
-  const Host host = take_host(address);
-  const bool answers =
-      !(host.lost || host.lost_next > 0 || host.round_trip_ms > timeout_ms || host.replies == 0);
+  const model::EchoResult result = rules.result(request, answer_of(take_host(address), payload));
   if (real_time_) {
     lock.unlock();
-    std::this_thread::sleep_for(
-        std::chrono::milliseconds(answers ? host.round_trip_ms : timeout_ms));
+    std::this_thread::sleep_for(std::chrono::milliseconds(result.elapsed_ms));
     lock.lock();
   }
-  if (!answers) {
-    last_errors_[std::this_thread::get_id()] = kIpReqTimedOut;
+  if (result.replies == 0) {
+    last_errors_[std::this_thread::get_id()] = result.last_error;
     return 0;
   }
   reply = platform::EchoReply{};
   reply.address = address;
-  reply.status = host.status;
-  reply.round_trip_ms = host.round_trip_ms;
-  if (host.status == 0) {
-    std::string echoed = payload;
-    if (host.data_size) echoed.resize(*host.data_size, payload.empty() ? 'E' : payload[0]);
-    if (host.wrong_byte && *host.wrong_byte < echoed.size()) echoed[*host.wrong_byte] ^= 0x01;
-    reply.data_size = static_cast<std::uint32_t>(echoed.size());
-    // Whatever does not fit behind the reply record is cut off.
-    echoed.resize(std::min(echoed.size(), reply_buffer_size - kRecord));
-    reply.data = echoed;
-  }
-  return host.replies;
+  reply.status = result.status;
+  reply.round_trip_ms = result.round_trip_ms;
+  reply.data_size = result.data_size;
+  reply.data = result.data;
+  return result.replies;
 }
 
 void SimIcmp::set_last_error(std::uint32_t code) {
@@ -186,7 +177,7 @@ int SimIcmp::unloads() const {
 
 int SimIcmp::open_handles() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return static_cast<int>(open_.size());
+  return static_cast<int>(handles_.size());
 }
 
 void SimIcmp::set_flag(bool& flag) {
@@ -211,6 +202,23 @@ SimIcmp::Host SimIcmp::take_host(std::uint32_t address) {
   Host unset;
   unset.lost = true;
   return unset;
+}
+
+// A host's settings as the network's answer to one request: a status other than success
+// comes back in a reply record without data.
+model::EchoAnswer SimIcmp::answer_of(const Host& host, const std::string& payload) {
+  model::EchoAnswer answer;
+  answer.comes_back = !host.lost && host.lost_next == 0;
+  answer.round_trip_ms = host.round_trip_ms;
+  answer.status = host.status;
+  answer.records = host.replies;
+  if (host.data_size || host.wrong_byte) {
+    std::string echoed = payload;
+    if (host.data_size) echoed.resize(*host.data_size, payload.empty() ? 'E' : payload[0]);
+    if (host.wrong_byte && *host.wrong_byte < echoed.size()) echoed[*host.wrong_byte] ^= 0x01;
+    answer.echoed = echoed;
+  }
+  return answer;
 }
 
 }  // namespace qvx::sim

@@ -1,26 +1,26 @@
-// A simulated ICMP library. Every host answers as a test sets it; hosts left unset never
-// answer. Library, entry points and handle can be made to fail, and every echo request is
-// recorded.
+// A simulated ICMP library over the model's echo rules (platform/sim/model/icmp_echo.h).
+// Every host answers as a test sets it; hosts left unset never answer. Library, entry points
+// and handle can be made to fail, and every echo request is recorded.
 #pragma once
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/icmp.h"
+#include "platform/sim/model/icmp_echo.h"
 #include "platform/sim/sim_profile.h"
 
 namespace qvx::sim {
 
-constexpr std::uint32_t kIpBufTooSmall = 11001;
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
-constexpr std::uint32_t kIpReqTimedOut = 11010;
-constexpr std::uint32_t kErrorInvalidHandle = 6;
+using model::kErrorInsufficientBuffer;
+using model::kErrorInvalidHandle;
+using model::kIpBufTooSmall;
+using model::kIpReqTimedOut;
 
 class SimIcmp : public platform::Icmp {
  public:
@@ -89,14 +89,14 @@ class SimIcmp : public platform::Icmp {
  private:
   void set_flag(bool& flag);
   Host take_host(std::uint32_t address);
+  static model::EchoAnswer answer_of(const Host& host, const std::string& payload);
 
   mutable std::mutex mutex_;
   std::map<std::uint32_t, Host> hosts_;
   std::map<std::uint32_t, std::deque<std::optional<std::uint32_t>>> scripts_;
   std::vector<Request> requests_;
   std::map<std::thread::id, std::uint32_t> last_errors_;
-  std::set<platform::IcmpHandle> open_;
-  platform::IcmpHandle next_handle_ = 0x100;
+  model::IcmpHandles handles_;
   bool unloadable_ = false, no_entry_points_ = false, invalid_handles_ = false, real_time_ = false,
        throw_next_ = false;
   bool loaded_ = false, bound_ = false;

@@ -9,6 +9,7 @@
 #include "platform/sim/sim_icmp.h"
 #include "platform/sim/sim_ip_helper.h"
 #include "platform/sim/sim_logon_tasks.h"
+#include "platform/sim/sim_power.h"
 #include "platform/sim/sim_process.h"
 #include "platform/sim/sim_ras.h"
 #include "platform/sim/sim_sockets.h"
@@ -35,10 +36,11 @@ class SimPlatform {
   SimClock clock;
   SimProcess process;
   SimLogonTasks logon_tasks;
+  SimPower power;
 
   platform::Platform platform() {
-    return platform::Platform{ras,   ip_helper, icmp,  sockets, downloader, shell,      registry,
-                              mutex, version,   files, clock,   process,    logon_tasks};
+    return platform::Platform{ras,   ip_helper, icmp,  sockets, downloader, shell,       registry,
+                              mutex, version,   files, clock,   process,    logon_tasks, power};
   }
 };
 

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_icmp.h"
 #include "platform/win32/win32_ip_helper.h"
 #include "platform/win32/win32_logon_tasks.h"
+#include "platform/win32/win32_power.h"
 #include "platform/win32/win32_ras.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_sockets.h"
@@ -26,6 +27,7 @@ struct Win32Platform::Services {
   win32::Win32Clock clock;
   win32::Win32Process process;
   win32::Win32LogonTasks logon_tasks;
+  Win32Power power;
 };
 
 Win32Platform::Win32Platform() : services_(std::make_unique<Services>()) {}
@@ -33,9 +35,9 @@ Win32Platform::~Win32Platform() = default;
 
 platform::Platform Win32Platform::platform() {
   Services& s = *services_;
-  return platform::Platform{s.ras,   s.ip_helper, s.icmp,       s.sockets, s.downloader,
-                            s.shell, s.registry,  s.mutex,      s.version, s.files,
-                            s.clock, s.process,   s.logon_tasks};
+  return platform::Platform{s.ras,   s.ip_helper, s.icmp,        s.sockets, s.downloader,
+                            s.shell, s.registry,  s.mutex,       s.version, s.files,
+                            s.clock, s.process,   s.logon_tasks, s.power};
 }
 
 }  // namespace qvx

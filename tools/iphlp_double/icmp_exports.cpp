@@ -1,6 +1,7 @@
 // The echo functions: Wine's ICMP.DLL forwards them to iphlpapi, so with this DLL in its place
-// every echo the program sends ends here. Answers come from the state's echo table: loopback
-// answers at once, any other address times out, unless the table says otherwise.
+// every echo the program sends ends here. The rules are the model's
+// (platform/sim/model/icmp_echo.h); answers come from the state's echo table: loopback answers
+// at once, any other address times out, unless the table says otherwise.
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
 
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "iphlp_state.h"
 
@@ -23,14 +25,14 @@ namespace {
 constexpr bool kWin64 = sizeof(void*) == 8;
 static_assert(sizeof(ICMP_ECHO_REPLY) == (kWin64 ? 40 : 28));
 constexpr UCHAR kReplyTtl = 64;
+static_assert(qvx::model::kIpReqTimedOut == IP_REQ_TIMED_OUT &&
+              qvx::model::kIpBufTooSmall == IP_BUF_TOO_SMALL &&
+              qvx::model::kErrorInvalidHandle == ERROR_INVALID_HANDLE &&
+              qvx::model::kErrorInvalidParameter == ERROR_INVALID_PARAMETER &&
+              qvx::model::kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
 
 std::uint32_t handle_value(HANDLE h) {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h));
-}
-
-bool is_open(const iphlp_double::State& s, HANDLE h) {
-  return std::find(s.icmp_handles.begin(), s.icmp_handles.end(), handle_value(h)) !=
-         s.icmp_handles.end();
 }
 
 // "45*32" for a uniform payload, its bytes in hex otherwise.
@@ -49,21 +51,18 @@ std::string payload_text(const unsigned char* data, WORD size) {
   return out;
 }
 
-iphlp_double::Echo answer_for(const iphlp_double::State& s, IPAddr dest) {
+// The echo table's line for the address as the network's answer.
+qvx::model::EchoAnswer answer_for(const iphlp_double::State& s, IPAddr dest) {
   const std::string address = iphlp_double::dotted(dest);
-  if (const auto* e = s.echo_for(address)) return *e;
   const bool loopback = (reinterpret_cast<const unsigned char*>(&dest)[0]) == 127;
-  return {address, loopback ? 0u : static_cast<std::uint32_t>(IP_REQ_TIMED_OUT), 0, false};
-}
-
-// "IcmpSendEcho function (icmpapi.h)", learn.microsoft.com: the reply buffer holds at least one
-// ICMP_ECHO_REPLY plus RequestSize bytes of data, and 8 bytes more for an ICMP error message;
-// a smaller one fails with ERROR_INSUFFICIENT_BUFFER. The XP-era page of the function asks for
-// the record and the 8 bytes only; ICMP_ECHO_REPLY (ipexport.h) names IP_BUF_TOO_SMALL.
-DWORD minimum_reply_size(const iphlp_double::State& s, WORD request_size) {
-  constexpr DWORD kIcmpErrorBytes = 8;
-  const DWORD data = s.xp ? 0 : request_size;
-  return sizeof(ICMP_ECHO_REPLY) + data + kIcmpErrorBytes;
+  iphlp_double::Echo echo{address, loopback ? 0u : std::uint32_t{IP_REQ_TIMED_OUT}, 0, false};
+  if (const auto* e = s.echo_for(address)) echo = *e;
+  qvx::model::EchoAnswer answer;
+  answer.comes_back = echo.status != IP_REQ_TIMED_OUT;
+  answer.round_trip_ms = echo.rtt;
+  answer.status = echo.status;
+  answer.status_as_record = echo.reply;
+  return answer;
 }
 
 }  // namespace
@@ -81,8 +80,7 @@ HANDLE WINAPI IcmpCreateFile() {
     SetLastError(*f);
     return INVALID_HANDLE_VALUE;
   }
-  const std::uint32_t h = c.state.next_icmp++;
-  c.state.icmp_handles.push_back(h);
+  const std::uint32_t h = c.state.icmp_handles.open();
   c.arg("out_handle", h);
   c.finish(0);
   return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(h));
@@ -91,14 +89,11 @@ HANDLE WINAPI IcmpCreateFile() {
 BOOL WINAPI IcmpCloseHandle(HANDLE handle) {
   Call c("IcmpCloseHandle");
   c.arg("handle", handle_value(handle));
-  auto& open = c.state.icmp_handles;
-  const auto it = std::find(open.begin(), open.end(), handle_value(handle));
-  if (it == open.end()) {
+  if (!c.state.icmp_handles.close(handle_value(handle))) {
     c.finish(ERROR_INVALID_HANDLE);
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  open.erase(it);
   c.finish(0);
   return TRUE;
 }
@@ -111,8 +106,9 @@ DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr dest, LPVOID request, WORD reque
   Call c("IcmpSendEcho");
   c.arg("handle", handle_value(handle));
   c.text("dest", iphlp_double::dotted(dest));
-  const auto* data = static_cast<const unsigned char*>(request);
-  c.text("payload", data ? payload_text(data, request_size) : "null");
+  const auto* data = static_cast<const char*>(request);
+  c.text("payload",
+         data ? payload_text(reinterpret_cast<const unsigned char*>(data), request_size) : "null");
   // The TTL leads both the native and the 32-bit form of the options.
   c.text("ttl", options ? std::to_string(options->Ttl) : "none");
   c.arg("replysize", reply_size);
@@ -122,39 +118,40 @@ DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr dest, LPVOID request, WORD reque
     SetLastError(code);
     return DWORD{0};
   };
-  if (!is_open(c.state, handle)) return fail(ERROR_INVALID_HANDLE);
-  if (!reply_buffer || (request_size && !data)) return fail(ERROR_INVALID_PARAMETER);
-  if (reply_size < minimum_reply_size(c.state, request_size)) {
-    return fail(c.state.xp ? IP_BUF_TOO_SMALL : ERROR_INSUFFICIENT_BUFFER);
-  }
+  qvx::model::EchoRequest echo;
+  echo.request_data = data != nullptr;
+  echo.payload = data ? std::string(data, request_size) : std::string(request_size, '\0');
+  echo.reply_buffer = reply_buffer != nullptr;
+  echo.reply_size = reply_size;
+  echo.timeout_ms = timeout;
+  const qvx::model::IcmpEcho rules(
+      c.state.xp ? qvx::model::EchoRules::XpLike : qvx::model::EchoRules::VistaAndLater,
+      sizeof(ICMP_ECHO_REPLY));
+  const bool open = c.state.icmp_handles.is_open(handle_value(handle));
+  if (const std::uint32_t refused = rules.refusal(open, echo)) return fail(refused);
   if (auto f = c.state.take_fault(c.function)) return fail(*f);
-  const auto echo = answer_for(c.state, dest);
-  const bool timed_out =
-      echo.status == IP_REQ_TIMED_OUT || (echo.status == 0 && echo.rtt > timeout);
-  Sleep(timed_out ? timeout : echo.rtt);
-  if (timed_out) return fail(IP_REQ_TIMED_OUT);
-  if (echo.status != 0 && !echo.reply) return fail(echo.status);
+  const auto result = rules.result(echo, answer_for(c.state, dest));
+  Sleep(result.elapsed_ms);
+  if (result.replies == 0) return fail(result.last_error);
 
   auto* reply = static_cast<ICMP_ECHO_REPLY*>(reply_buffer);
   std::memset(reply, 0, sizeof *reply);
   reply->Address = dest;
-  reply->Status = echo.status;
-  reply->RoundTripTime = echo.rtt;
+  reply->Status = result.status;
+  reply->RoundTripTime = result.round_trip_ms;
   reply->Options.Ttl = kReplyTtl;
-  if (echo.status == 0) {
+  if (result.status == IP_SUCCESS) {
     auto* echoed = reinterpret_cast<unsigned char*>(reply + 1);
-    // Never past the caller's buffer, which the XP-like rule lets be shorter than the data.
-    const DWORD fits = std::min<DWORD>(request_size, reply_size - sizeof *reply);
-    if (fits) std::memcpy(echoed, data, fits);
-    reply->DataSize = request_size;
+    if (!result.data.empty()) std::memcpy(echoed, result.data.data(), result.data.size());
+    reply->DataSize = static_cast<USHORT>(result.data_size);
     reply->Data = echoed;
   }
-  c.arg("out_status", echo.status);
-  c.arg("out_rtt", echo.rtt);
+  c.arg("out_status", result.status);
+  c.arg("out_rtt", result.round_trip_ms);
   c.arg("out_datasize", reply->DataSize);
-  c.arg("out_replies", 1);
+  c.arg("out_replies", result.replies);
   c.finish(0);
-  return 1;
+  return result.replies;
 }
 
 }  // extern "C"

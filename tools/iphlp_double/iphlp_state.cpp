@@ -163,7 +163,6 @@ std::optional<Route> apply_line(State& s, const std::string& line) {
   } else if (w[0] == "reset") {
     State fresh;  // the process's open ICMP handles stay open
     fresh.icmp_handles = s.icmp_handles;
-    fresh.next_icmp = s.next_icmp;
     fresh.journal = s.journal;
     fresh.writes = s.writes;
     s = fresh;

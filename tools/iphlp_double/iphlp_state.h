@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/model/icmp_echo.h"
 #include "tools/double_common/call_line.h"
 #include "tools/double_common/lock.h"
 
@@ -79,8 +80,7 @@ struct State {
   std::vector<Echo> echoes;
   std::vector<Fault> faults;
   std::vector<Fault> delays;
-  std::vector<std::uint32_t> icmp_handles;
-  std::uint32_t next_icmp = 0x100;
+  qvx::model::IcmpHandles icmp_handles;
   std::uint32_t tunnel_conn = 0;  // the brand connection the tunnel adapters belong to, or 0
   std::uint32_t write_fail_every = 0, write_fail_code = 0;
   std::uint32_t writes = 0;  // route writes of this process, counted for write_fail_every

@@ -14,6 +14,20 @@ HeadlessUi::~HeadlessUi() {
   shutdown();
 }
 
+void HeadlessUi::attach(Form& form) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!shut_down_) forms_.push_back(&form);
+}
+
+// The form's address stands for its window.
+std::uintptr_t HeadlessUi::window_handle(const Form& form) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const Form* f : forms_) {
+    if (f == &form) return reinterpret_cast<std::uintptr_t>(f);
+  }
+  return 0;
+}
+
 int HeadlessUi::message_box(Form* owner, const std::string& text, const std::string& caption,
                             unsigned type) {
   RecordedBox box{owner ? owner->name() : std::string(), text, caption, type, on_gui_thread()};
@@ -89,6 +103,7 @@ void HeadlessUi::shutdown() {
     std::lock_guard<std::mutex> lock(mutex_);
     shut_down_ = true;
     tasks_.clear();
+    forms_.clear();
   }
   cv_.notify_all();
 }
@@ -168,6 +183,24 @@ bool HeadlessUi::pump_until(const std::function<bool()>& done, unsigned real_tim
 std::size_t HeadlessUi::live_timers() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return timers_.size();
+}
+
+std::vector<std::uintptr_t> HeadlessUi::windows() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::uintptr_t> out;
+  for (const Form* f : forms_) out.push_back(reinterpret_cast<std::uintptr_t>(f));
+  return out;
+}
+
+void HeadlessUi::send_power_broadcast(std::uintptr_t window, unsigned event) {
+  Form* main = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!forms_.empty() && reinterpret_cast<std::uintptr_t>(forms_.front()) == window) {
+      main = forms_.front();
+    }
+  }
+  if (main) main->power_broadcast(event);
 }
 
 void HeadlessUi::answer_next(int answer) {

@@ -30,7 +30,8 @@ class HeadlessUi : public Ui {
   ~HeadlessUi() override;
 
   // Ui
-  void attach(Form&) override {}
+  void attach(Form& form) override;
+  std::uintptr_t window_handle(const Form& form) override;
   int message_box(Form* owner, const std::string& text, const std::string& caption,
                   unsigned type) override;
   void post(Form& target, unsigned message, std::uintptr_t wparam, std::intptr_t lparam) override;
@@ -59,6 +60,10 @@ class HeadlessUi : public Ui {
   void set_screen(Size s) { screen_ = s; }
   // Timers enabled and alive.
   std::size_t live_timers() const;
+  // The attached forms' windows until shutdown, the main window (attached first) first.
+  std::vector<std::uintptr_t> windows() const;
+  // WM_POWERBROADCAST sent to a window: the main window acts on it, as the real peer does.
+  void send_power_broadcast(std::uintptr_t window, unsigned event);
 
   // Message boxes: each answer is used once, in order; without one, the first button.
   void answer_next(int answer);
@@ -80,6 +85,7 @@ class HeadlessUi : public Ui {
   std::deque<std::function<void()>> tasks_;
   std::map<Timer*, Scheduled> timers_;
   std::vector<RecordedBox> boxes_;
+  std::vector<Form*> forms_;  // attached, the main window first
   std::deque<int> answers_;
   unsigned long long now_ms_ = 0;
   Size screen_{1280, 800};

@@ -8,6 +8,9 @@
 
 namespace qvx::widgets::win32 {
 
+static_assert(kPbtApmSuspend == PBT_APMSUSPEND && kPbtApmResumeSuspend == PBT_APMRESUMESUSPEND &&
+              kPbtApmResumeAutomatic == PBT_APMRESUMEAUTOMATIC);
+
 namespace {
 
 DWORD frame_style(const FormStyle& style) {
@@ -226,12 +229,9 @@ bool FormPeer::handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       if (wp && main_) form_.end_session();
       return true;
     case WM_POWERBROADCAST:
-      // PBT_APMRESUMEAUTOMATIC comes with every wake-up, PBT_APMRESUMESUSPEND after it when a
-      // user is at the machine (WM_POWERBROADCAST, learn.microsoft.com); both count as resume.
-      if (main_ && wp == PBT_APMSUSPEND) form_.power(PowerEvent::Suspend);
-      if (main_ && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND)) {
-        form_.power(PowerEvent::Resume);
-      }
+      // Classic sleep broadcasts it to every top-level window; on Modern Standby it comes only
+      // to the window the application registered (platform/power.h).
+      if (main_) form_.power_broadcast(static_cast<unsigned>(wp));
       result = TRUE;
       return true;
     default:

@@ -86,6 +86,11 @@ void Win32Ui::attach_tray_icon(Form& owner, TrayIcon& icon) {
                       kTrayMenuIds);
 }
 
+std::uintptr_t Win32Ui::window_handle(const Form& form) {
+  const FormPeer* peer = peer_of(form);
+  return peer ? reinterpret_cast<std::uintptr_t>(peer->hwnd()) : 0;
+}
+
 FormPeer* Win32Ui::peer_of(const Form& form) const {
   for (const auto& entry : forms_) {
     if (entry.first == &form) return entry.second.get();

@@ -35,6 +35,7 @@ class Win32Ui : public Ui {
 
   // Ui
   void attach(Form& form) override;
+  std::uintptr_t window_handle(const Form& form) override;
   int message_box(Form* owner, const std::string& text, const std::string& caption,
                   unsigned type) override;
   void post(Form& target, unsigned message, std::uintptr_t wparam, std::intptr_t lparam) override;
