@@ -12,7 +12,7 @@ std::vector<const Adapter*> IpMachine::present() const {
   return out;
 }
 
-const Adapter* IpMachine::interface(std::uint32_t index) const {
+const Adapter* IpMachine::find_interface(std::uint32_t index) const {
   for (const Adapter* a : present()) {
     if (a->index == index) return a;
   }
@@ -28,7 +28,7 @@ std::uint32_t get_ip_interface_entry(const IpMachine& m, std::uint16_t family, s
                                      std::uint32_t& metric) {
   if (m.xp()) return kProcNotFound;
   if (family != kAfInet && family != kAfInet6) return kInvalidParameter;
-  const Adapter* a = m.interface(index);
+  const Adapter* a = m.find_interface(index);
   if (!a) return kFileNotFound;
   metric = a->metric;
   return kNoError;

@@ -54,7 +54,7 @@ struct IpMachine {
   bool xp() const { return generation == Generation::Xp; }
   // The adapters that exist now, in the order GetAdaptersInfo lists them.
   std::vector<const Adapter*> present() const;
-  const Adapter* interface(std::uint32_t index) const;  // a present adapter
+  const Adapter* find_interface(std::uint32_t index) const;  // a present adapter
 };
 
 // GetAdaptersInfo (learn.microsoft.com, iphlpapi.h): ERROR_NO_DATA when there is no adapter.

@@ -50,7 +50,7 @@ bool valid_destination(const ForwardRow& row) {
 // interface's Metric is ERROR_INVALID_PARAMETER.
 std::uint32_t write_rule(const IpMachine& m, const ForwardRow& row) {
   if (row.proto != kNetMgmt) return kInvalidParameter;
-  const Adapter* a = m.interface(row.if_index);
+  const Adapter* a = m.find_interface(row.if_index);
   if (!a) return kFileNotFound;
   if (!m.xp() && row.metric1 < a->metric) return kInvalidParameter;
   return kNoError;
@@ -107,7 +107,7 @@ std::uint32_t get_forward_table(const IpMachine& m, std::vector<ForwardRow>& out
 std::uint32_t set_forward_entry2(IpMachine& m, const ForwardRow& key, std::uint32_t route_metric,
                                  ForwardRow* changed) {
   if (m.xp()) return kProcNotFound;
-  const Adapter* a = m.interface(key.if_index);
+  const Adapter* a = m.find_interface(key.if_index);
   if (!a) return kNotFound;
   const auto it = std::find_if(m.routes.begin(), m.routes.end(),
                                [&](const ForwardRow& r) { return same_name(r, key); });
@@ -120,7 +120,7 @@ std::uint32_t set_forward_entry2(IpMachine& m, const ForwardRow& key, std::uint3
 std::uint32_t get_forward_entry2(const IpMachine& m, const ForwardRow& key, ForwardRow& out,
                                  std::uint32_t& route_metric) {
   if (m.xp()) return kProcNotFound;
-  const Adapter* a = m.interface(key.if_index);
+  const Adapter* a = m.find_interface(key.if_index);
   if (!a) return kNotFound;
   const auto it = std::find_if(m.routes.begin(), m.routes.end(),
                                [&](const ForwardRow& r) { return same_name(r, key); });
