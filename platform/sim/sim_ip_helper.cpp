@@ -163,6 +163,13 @@ void SimIpHelper::add_route(const platform::ForwardRow& row) {
   machine_.routes.push_back(row);
 }
 
+void SimIpHelper::add_dial_default_route(std::uint32_t index) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const auto& a : machine_.adapters) {
+    if (a.index == index) machine_.routes.push_back(model::dial_default_route(machine_, a));
+  }
+}
+
 std::vector<platform::ForwardRow> SimIpHelper::routes() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return machine_.routes;

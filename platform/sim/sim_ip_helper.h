@@ -41,6 +41,8 @@ class SimIpHelper : public platform::IpHelper {
   void delay_addresses(std::uint32_t index, int listings);
   void set_interface_metric(std::uint32_t index, std::uint32_t metric);
   void add_route(const platform::ForwardRow& row);
+  // The default route a dial with the remote default gateway brings to the adapter.
+  void add_dial_default_route(std::uint32_t index);
   std::vector<platform::ForwardRow> routes() const;
   void fail_adapter_list(bool fail) { adapters_fail_ = fail; }
   // A machine whose SetIpForwardEntry answers NO_ERROR but keeps the row's metric1 (the page
