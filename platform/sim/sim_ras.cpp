@@ -97,9 +97,8 @@ std::uint32_t SimRas::dial(const std::string& entry_name, const std::string& use
 
 // The entry's remote default gateway option makes the tunnel the default route. From Vista on
 // a PPP interface is numbered small and reports gateway 0.0.0.0 (IP_ADAPTER_INFO,
-// learn.microsoft.com: indices are not persistent), its default route is on-link and its metric
-// is the interface metric; on XP the dial-up interface was numbered above 5000 and its default
-// route went through the gateway with metric 1.
+// learn.microsoft.com: indices are not persistent); on XP the dial-up interface was numbered
+// above 5000. Its default route is the model's (qvx::model::dial_default_route).
 std::uint32_t SimRas::bring_up_tunnel() {
   const bool vista = adapters_.profile() == WindowsProfile::VistaAndLater;
   const std::uint32_t index = vista ? next_small_index_++ : next_adapter_index_++;
@@ -107,14 +106,7 @@ std::uint32_t SimRas::bring_up_tunnel() {
   adapters_.add_adapter({index, {tunnel_address}, {gateway}, platform::kIfTypePpp},
                         vista ? tunnel_metric : 0);
   adapters_.delay_addresses(index, tunnel_address_late_listings);
-  platform::ForwardRow route;
-  route.next_hop = vista ? 0 : parse_ipv4(tunnel_gateway).value_or(0);
-  route.if_index = index;
-  route.type = vista ? 3 : 4;  // MIB_IPROUTE_TYPE_DIRECT on-link, else INDIRECT
-  route.proto = 3;
-  route.metric1 = vista ? tunnel_metric : 1;
-  route.metric2 = route.metric3 = route.metric4 = route.metric5 = 0xFFFFFFFFu;
-  adapters_.add_route(route);
+  adapters_.add_dial_default_route(index);
   return index;
 }
 

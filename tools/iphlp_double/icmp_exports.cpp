@@ -125,7 +125,7 @@ DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr dest, LPVOID request, WORD reque
   echo.reply_size = reply_size;
   echo.timeout_ms = timeout;
   const qvx::model::IcmpEcho rules(
-      c.state.xp ? qvx::model::EchoRules::XpLike : qvx::model::EchoRules::VistaAndLater,
+      c.state.xp() ? qvx::model::EchoRules::XpLike : qvx::model::EchoRules::VistaAndLater,
       sizeof(ICMP_ECHO_REPLY));
   const bool open = c.state.icmp_handles.is_open(handle_value(handle));
   if (const std::uint32_t refused = rules.refusal(open, echo)) return fail(refused);
