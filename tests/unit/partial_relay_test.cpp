@@ -176,6 +176,9 @@ TEST_F(PartialRelayTest, TableIsLeftAsFoundWhenPartialRelayCannotBeDone) {
       {"tunnel without default route", [] {}, 24, "部分中转未生效：路由表中没有加速连接的默认路由"},
       {"tunnel default refused", [&] { os_.ip_helper.fail_next(Op::Set, 87); }, 23,
        "部分中转未生效：已撤销添加的路由"},
+      // Every range would be refused while the tunnel's default still lost: no half relay.
+      {"interface metric unreadable", [&] { os_.ip_helper.fail_next(Op::Metric, 1168); }, 23,
+       "部分中转未生效：读取加速连接接口跃点数失败，错误编号：1168，保持完全中转"},
   };
   for (const Case& c : cases) {
     log_.clear();
