@@ -45,6 +45,9 @@ class IpHelper {
   virtual std::uint32_t create_forward_entry(const ForwardRow& row) = 0;
   virtual std::uint32_t set_forward_entry(const ForwardRow& row) = 0;
   virtual std::uint32_t delete_forward_entry(const ForwardRow& row) = 0;
+  // SetIpForwardEntry2 (bound at run time): sets the route's own metric; the metric1 the table
+  // shows is that plus the interface metric. kErrorProcNotFound on a system without it (XP).
+  virtual std::uint32_t set_route_metric2(const ForwardRow& row, std::uint32_t route_metric) = 0;
   // GetIpForwardTable: the whole IPv4 routing table, unsorted.
   virtual std::uint32_t forward_table(std::vector<ForwardRow>& out) = 0;
   // The IPv4 interface metric (GetIpInterfaceEntry, bound at run time): kErrorProcNotFound on

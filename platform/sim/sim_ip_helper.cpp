@@ -101,11 +101,28 @@ std::uint32_t SimIpHelper::set_forward_entry(const platform::ForwardRow& row) {
   if (it == routes_.end()) return kNotFound;
   it->type = row.type;
   it->age = row.age;
-  it->metric1 = row.metric1;
+  if (!ignore_set_metric_) it->metric1 = row.metric1;
   it->metric2 = row.metric2;
   it->metric3 = row.metric3;
   it->metric4 = row.metric4;
   it->metric5 = row.metric5;
+  return 0;
+}
+
+// SetIpForwardEntry2 (learn.microsoft.com, netioapi.h), from Vista on: InterfaceIndex,
+// DestinationPrefix and NextHop name the row, ERROR_NOT_FOUND when none matches; Metric is the
+// route's own part, the table shows it added to the interface metric.
+std::uint32_t SimIpHelper::set_route_metric2(const platform::ForwardRow& row,
+                                             std::uint32_t route_metric) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (profile_ == WindowsProfile::XpLike) return platform::kErrorProcNotFound;
+  std::uint32_t code = 0;
+  if (take_fault(Op::RouteMetric2, code)) return code;
+  if (!interface_exists(row.if_index)) return kNotFound;
+  const auto it = find_route(row);
+  if (it == routes_.end()) return kNotFound;
+  const auto m = metrics_.find(row.if_index);
+  it->metric1 = (m == metrics_.end() ? 0 : m->second) + route_metric;
   return 0;
 }
 
@@ -154,6 +171,11 @@ bool SimIpHelper::adapters(std::vector<platform::Adapter>& out) {
     if (--hidden->second <= 0) hidden_addresses_.erase(hidden);
   }
   return !out.empty();
+}
+
+void SimIpHelper::ignore_set_metric(bool on) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ignore_set_metric_ = on;
 }
 
 WindowsProfile SimIpHelper::profile() const {

@@ -14,11 +14,13 @@ namespace qvx::sim {
 
 class SimIpHelper : public platform::IpHelper {
  public:
-  enum class Op { Create, Set, Delete, Table, Metric };
+  enum class Op { Create, Set, Delete, Table, Metric, RouteMetric2 };
 
   std::uint32_t create_forward_entry(const platform::ForwardRow& row) override;
   std::uint32_t set_forward_entry(const platform::ForwardRow& row) override;
   std::uint32_t delete_forward_entry(const platform::ForwardRow& row) override;
+  std::uint32_t set_route_metric2(const platform::ForwardRow& row,
+                                  std::uint32_t route_metric) override;
   std::uint32_t forward_table(std::vector<platform::ForwardRow>& out) override;
   std::uint32_t interface_metric(std::uint32_t if_index, std::uint32_t& metric) override;
   // Like GetAdaptersInfo, an empty list is a failed call (ERROR_NO_DATA).
@@ -36,6 +38,9 @@ class SimIpHelper : public platform::IpHelper {
   void add_route(const platform::ForwardRow& row);
   std::vector<platform::ForwardRow> routes() const;
   void fail_adapter_list(bool fail) { adapters_fail_ = fail; }
+  // A machine whose SetIpForwardEntry answers NO_ERROR but keeps the row's metric1 (the page
+  // lists dwForwardMetric1 among the members the function does not currently use).
+  void ignore_set_metric(bool on);
   // The next `times` calls of op answer code, after `skip` calls that work.
   void fail_next(Op op, std::uint32_t code, int times = 1, int skip = 0);
   // Every period-th route write (create, set or delete) from now on answers code; how many did.
@@ -87,6 +92,7 @@ class SimIpHelper : public platform::IpHelper {
   bool create_waiting_ = false;
   bool throw_next_create_ = false;
   bool adapters_fail_ = false;
+  bool ignore_set_metric_ = false;
 };
 
 }  // namespace qvx::sim

@@ -46,6 +46,35 @@ std::uint32_t Win32IpHelper::delete_forward_entry(const platform::ForwardRow& r)
   return DeleteIpForwardEntry(&row);
 }
 
+// SetIpForwardEntry2 and GetIpForwardEntry2 exist from Vista on (learn.microsoft.com,
+// netioapi.h). DestinationPrefix, NextHop and InterfaceIndex name the row; it is read first so
+// that the set keeps every other property the stack gave it.
+std::uint32_t Win32IpHelper::set_route_metric2(const platform::ForwardRow& r,
+                                               std::uint32_t route_metric) {
+  using GetFn = DWORD(WINAPI*)(MIB_IPFORWARD_ROW2*);
+  using SetFn = DWORD(WINAPI*)(const MIB_IPFORWARD_ROW2*);
+  HMODULE library = GetModuleHandleA("iphlpapi.dll");
+  auto get = library ? reinterpret_cast<GetFn>(
+                           reinterpret_cast<void*>(GetProcAddress(library, "GetIpForwardEntry2")))
+                     : nullptr;
+  auto set = library ? reinterpret_cast<SetFn>(
+                           reinterpret_cast<void*>(GetProcAddress(library, "SetIpForwardEntry2")))
+                     : nullptr;
+  if (!get || !set) return platform::kErrorProcNotFound;
+  MIB_IPFORWARD_ROW2 row;
+  std::memset(&row, 0, sizeof row);
+  row.InterfaceIndex = r.if_index;
+  row.DestinationPrefix.Prefix.Ipv4.sin_family = AF_INET;
+  row.DestinationPrefix.Prefix.Ipv4.sin_addr.s_addr = r.dest;
+  row.DestinationPrefix.PrefixLength = static_cast<UINT8>(__builtin_popcount(r.mask));
+  row.NextHop.Ipv4.sin_family = AF_INET;
+  row.NextHop.Ipv4.sin_addr.s_addr = r.next_hop;
+  const DWORD found = get(&row);
+  if (found != NO_ERROR) return found;
+  row.Metric = route_metric;
+  return set(&row);
+}
+
 // GetIpForwardTable (learn.microsoft.com, iphlpapi.h): ERROR_INSUFFICIENT_BUFFER with the size
 // needed; the table may grow between two calls, so ask again until it fits, a few times.
 std::uint32_t Win32IpHelper::forward_table(std::vector<platform::ForwardRow>& out) {

@@ -81,5 +81,31 @@ TEST_F(SimIpHelperTest, XpTunnelIsHighThroughItsGatewayWithoutInterfaceMetric) {
   EXPECT_EQ(ip.routes().at(0).metric1, 100u);
 }
 
+TEST_F(SimIpHelperTest, RouteMetric2AddsTheInterfaceMetricAndIgnoredSetMetricKeepsTheRow) {
+  platform::RasHandle h = 0;
+  ForwardRow tunnel = dial(h);
+  EXPECT_EQ(ip.set_route_metric2(tunnel, 5), 0u);
+  EXPECT_EQ(ip.routes().at(0).metric1, 55u) << "interface metric 50 plus the route's 5";
+  ForwardRow other_hop = tunnel;
+  other_hop.next_hop = ipv4("10.8.0.1");
+  EXPECT_EQ(ip.set_route_metric2(other_hop, 5), 1168u) << "the next hop names the row";
+
+  ip.ignore_set_metric(true);
+  tunnel.metric1 = 200;
+  EXPECT_EQ(ip.set_forward_entry(tunnel), 0u);
+  EXPECT_EQ(ip.routes().at(0).metric1, 55u) << "answered NO_ERROR, metric1 kept";
+  ip.ignore_set_metric(false);
+  EXPECT_EQ(ip.set_forward_entry(tunnel), 0u);
+  EXPECT_EQ(ip.routes().at(0).metric1, 200u);
+}
+
+TEST_F(SimIpHelperTest, XpHasNoRouteMetric2) {
+  ip.set_profile(WindowsProfile::XpLike);
+  platform::RasHandle h = 0;
+  const ForwardRow tunnel = dial(h);
+  EXPECT_EQ(ip.set_route_metric2(tunnel, 5), platform::kErrorProcNotFound);
+  EXPECT_EQ(ip.routes().at(0).metric1, 1u);
+}
+
 }  // namespace
 }  // namespace qvx::sim
