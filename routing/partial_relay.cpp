@@ -103,17 +103,6 @@ std::vector<ForwardRow> route::range_rows(const ForwardRow& tunnel, std::uint32_
   return out;
 }
 
-bool route::set_row(const ForwardRow& row) {
-  ForwardRow request = row;
-  request.proto = kNetMgmt;
-  const std::uint32_t result = platform_.ip_helper.set_forward_entry(request);
-  if (result != 0) {
-    log("默认路由修改被拒绝：接口" + std::to_string(row.if_index) + "，跃点数" +
-        std::to_string(row.metric1) + error_text(result));
-  }
-  return result == 0;
-}
-
 // What the table holds afterwards, read back rather than assumed from the answers.
 void route::report_outcome(const std::vector<ForwardRow>& wanted, const ForwardRow& lowered) {
   std::vector<ForwardRow> table;

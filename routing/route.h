@@ -51,7 +51,12 @@ class route {
   std::optional<std::uint32_t> route_metric_base(std::uint32_t if_index);
   std::vector<platform::ForwardRow> range_rows(const platform::ForwardRow& tunnel,
                                                std::uint32_t metric) const;
+  // routing/default_metric.cpp: a default row's metric changed and read back.
   bool set_row(const platform::ForwardRow& row);
+  std::optional<platform::ForwardRow> read_row(const platform::ForwardRow& like);
+  bool shows(const platform::ForwardRow& row);
+  bool set_metric2(const platform::ForwardRow& row);
+  bool replace_row(const platform::ForwardRow& row);
   void report_outcome(const std::vector<platform::ForwardRow>& wanted,
                       const platform::ForwardRow& tunnel_default);
 
