@@ -91,5 +91,21 @@ TEST_P(LanAtDial, TunnelDefaultLosesToTheLansRoute) {
 
 INSTANTIATE_TEST_SUITE_P(Machines, LanAtDial, ::testing::ValuesIn(common_machines()), machine_name);
 
+class RelayWithoutInterfaceMetric : public ConnectionTest {};
+
+// No half-applied relay: the connection stays up, every route as it was.
+TEST_F(RelayWithoutInterfaceMetric, ConnectionStaysUpAsFullRelay) {
+  set_route_tables();
+  os.ip_helper.fail_next(Op::Metric, 1168);
+  connect();
+  EXPECT_TRUE(connected());
+  EXPECT_TRUE(os.ip_helper.created().empty());
+  EXPECT_TRUE(os.ip_helper.set_rows().empty());
+  EXPECT_NE(log().find("部分中转未生效：读取加速连接接口跃点数失败，错误编号：1168，保持完全中转"),
+            std::string::npos);
+  hang_up();
+  EXPECT_TRUE(idle());
+}
+
 }  // namespace
 }  // namespace qvx::testing
