@@ -1,4 +1,5 @@
 file(GLOB_RECURSE QVX_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp widgets/headless/*.cpp)
+list(FILTER QVX_SIM_SOURCES EXCLUDE REGEX "/sim/model/")
 add_library(quovix_sim STATIC ${QVX_SIM_SOURCES})
 # The simulated machine downloads over real HTTP (cpp-httplib, Debian libcpp-httplib-dev). Under
 # ThreadSanitizer the library is compiled from its single header with our code, instrumented
@@ -17,7 +18,7 @@ else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(CPP_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 endif()
-target_link_libraries(quovix_sim PUBLIC quovix_core PkgConfig::CPP_HTTPLIB)
+target_link_libraries(quovix_sim PUBLIC quovix_core PkgConfig::CPP_HTTPLIB windows_model)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
@@ -36,6 +37,8 @@ function(qvx_test_program name folder label main)
 endfunction()
 
 qvx_test_program(unit_tests unit unit GTest::gtest_main)
+# The machine profiles the unit tests load.
+target_compile_definitions(unit_tests PRIVATE QVX_PROFILES_DIR="${CMAKE_SOURCE_DIR}/tests/profiles")
 qvx_test_program(scenario_tests scenario scenario GTest::gtest_main)
 # The soak: thousands of cycles under the sanitizers' eyes (run in the asan pass only).
 qvx_test_program(soak_tests soak soak GTest::gtest)

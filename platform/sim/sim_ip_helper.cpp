@@ -2,20 +2,10 @@
 
 #include <stdexcept>
 
+#include "platform/sim/model/machine_profile.h"
+#include "platform/sim/model/route_table.h"
+
 namespace qvx::sim {
-
-namespace {
-
-constexpr std::uint32_t kFileNotFound = 2;
-constexpr std::uint32_t kInvalidParameter = 87;
-constexpr std::uint32_t kNotFound = 1168;
-constexpr std::uint32_t kNetMgmt = 3;  // MIB_IPPROTO_NETMGMT
-
-bool same_target(const platform::ForwardRow& a, const platform::ForwardRow& b) {
-  return a.dest == b.dest && a.mask == b.mask && a.if_index == b.if_index;
-}
-
-}  // namespace
 
 bool SimIpHelper::take_fault(Op op, std::uint32_t& code) {
   for (auto it = faults_.begin(); it != faults_.end(); ++it) {
@@ -38,35 +28,6 @@ bool SimIpHelper::take_periodic(std::uint32_t& code) {
   return true;
 }
 
-bool SimIpHelper::interface_exists(std::uint32_t index) const {
-  return std::any_of(adapters_.begin(), adapters_.end(),
-                     [index](const auto& a) { return a.index == index; });
-}
-
-// CreateIpForwardEntry and SetIpForwardEntry (learn.microsoft.com, iphlpapi.h): the caller
-// must give MIB_IPPROTO_NETMGMT; from Vista on an unknown interface is ERROR_FILE_NOT_FOUND,
-// and dwForwardMetric1 holds the interface metric plus the route's own, so a metric below the
-// interface's is refused (KB 947216).
-std::uint32_t SimIpHelper::metric_rule(const platform::ForwardRow& row) const {
-  if (row.proto != kNetMgmt) return kInvalidParameter;
-  if (!interface_exists(row.if_index)) return kFileNotFound;
-  if (profile_ == WindowsProfile::VistaAndLater) {
-    const auto m = metrics_.find(row.if_index);
-    if (m != metrics_.end() && row.metric1 < m->second) return kInvalidParameter;
-  }
-  return 0;
-}
-
-// SetIpForwardEntry names the row by dwForwardIfIndex, dwForwardDest, dwForwardMask and
-// dwForwardNextHop; the XP model left the next hop out.
-std::vector<platform::ForwardRow>::iterator SimIpHelper::find_route(
-    const platform::ForwardRow& row) {
-  const bool exact = profile_ == WindowsProfile::VistaAndLater;
-  return std::find_if(routes_.begin(), routes_.end(), [&](const platform::ForwardRow& r) {
-    return same_target(r, row) && (!exact || r.next_hop == row.next_hop);
-  });
-}
-
 std::uint32_t SimIpHelper::create_forward_entry(const platform::ForwardRow& row) {
   std::unique_lock<std::mutex> lock(mutex_);
   create_waiting_ = hold_creates_;
@@ -80,14 +41,7 @@ std::uint32_t SimIpHelper::create_forward_entry(const platform::ForwardRow& row)
   writes_.push_back({true, row});
   std::uint32_t code = 0;
   if (take_fault(Op::Create, code) || take_periodic(code)) return code;
-  if ((code = metric_rule(row)) != 0) return code;
-  if (std::any_of(routes_.begin(), routes_.end(), [&](const platform::ForwardRow& r) {
-        return same_target(r, row) && r.next_hop == row.next_hop;
-      })) {
-    return platform::kErrorObjectAlreadyExists;
-  }
-  routes_.push_back(row);
-  return 0;
+  return model::create_forward_entry(machine_, row);
 }
 
 std::uint32_t SimIpHelper::set_forward_entry(const platform::ForwardRow& row) {
@@ -96,45 +50,22 @@ std::uint32_t SimIpHelper::set_forward_entry(const platform::ForwardRow& row) {
   writes_.push_back({false, row});
   std::uint32_t code = 0;
   if (take_fault(Op::Set, code) || take_periodic(code)) return code;
-  if ((code = metric_rule(row)) != 0) return code;
-  const auto it = find_route(row);
-  if (it == routes_.end()) return kNotFound;
-  it->type = row.type;
-  it->age = row.age;
-  if (!ignore_set_metric_) it->metric1 = row.metric1;
-  it->metric2 = row.metric2;
-  it->metric3 = row.metric3;
-  it->metric4 = row.metric4;
-  it->metric5 = row.metric5;
-  return 0;
+  return model::set_forward_entry(machine_, row);
 }
 
-// SetIpForwardEntry2 (learn.microsoft.com, netioapi.h), from Vista on: InterfaceIndex,
-// DestinationPrefix and NextHop name the row, ERROR_NOT_FOUND when none matches; Metric is the
-// route's own part, the table shows it added to the interface metric.
 std::uint32_t SimIpHelper::set_route_metric2(const platform::ForwardRow& row,
                                              std::uint32_t route_metric) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (profile_ == WindowsProfile::XpLike) return platform::kErrorProcNotFound;
   std::uint32_t code = 0;
-  if (take_fault(Op::RouteMetric2, code)) return code;
-  if (!interface_exists(row.if_index)) return kNotFound;
-  const auto it = find_route(row);
-  if (it == routes_.end()) return kNotFound;
-  const auto m = metrics_.find(row.if_index);
-  it->metric1 = (m == metrics_.end() ? 0 : m->second) + route_metric;
-  return 0;
+  if (!machine_.xp() && take_fault(Op::RouteMetric2, code)) return code;
+  return model::set_forward_entry2(machine_, row, route_metric);
 }
 
-// DeleteIpForwardEntry (learn.microsoft.com): the row is named like SetIpForwardEntry's.
 std::uint32_t SimIpHelper::delete_forward_entry(const platform::ForwardRow& row) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::uint32_t code = 0;
   if (take_fault(Op::Delete, code) || take_periodic(code)) return code;
-  const auto it = find_route(row);
-  if (it == routes_.end()) return kNotFound;
-  routes_.erase(it);
-  return 0;
+  return model::delete_forward_entry(machine_, row);
 }
 
 std::uint32_t SimIpHelper::forward_table(std::vector<platform::ForwardRow>& out) {
@@ -142,67 +73,76 @@ std::uint32_t SimIpHelper::forward_table(std::vector<platform::ForwardRow>& out)
   out.clear();
   std::uint32_t code = 0;
   if (take_fault(Op::Table, code)) return code;
-  out = routes_;
-  return 0;
+  return model::get_forward_table(machine_, out);
 }
 
-// GetIpInterfaceEntry exists from Vista on (learn.microsoft.com, netioapi.h); an unknown
-// interface is ERROR_FILE_NOT_FOUND.
 std::uint32_t SimIpHelper::interface_metric(std::uint32_t if_index, std::uint32_t& metric) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (profile_ == WindowsProfile::XpLike) return platform::kErrorProcNotFound;
   std::uint32_t code = 0;
-  if (take_fault(Op::Metric, code)) return code;
-  if (!interface_exists(if_index)) return kFileNotFound;
-  const auto m = metrics_.find(if_index);
-  metric = m == metrics_.end() ? 0 : m->second;
-  return 0;
+  if (!machine_.xp() && take_fault(Op::Metric, code)) return code;
+  return model::get_ip_interface_entry(machine_, model::kAfInet, if_index, metric);
 }
 
 bool SimIpHelper::adapters(std::vector<platform::Adapter>& out) {
   std::lock_guard<std::mutex> lock(mutex_);
   out.clear();
   if (adapters_fail_) return false;
-  out = adapters_;
-  for (auto& a : out) {
-    auto hidden = hidden_addresses_.find(a.index);
-    if (hidden == hidden_addresses_.end()) continue;
-    for (auto& address : a.addresses) address = "0.0.0.0";
-    if (--hidden->second <= 0) hidden_addresses_.erase(hidden);
+  std::vector<const model::Adapter*> listed;
+  if (model::get_adapters_info(machine_, listed) != model::kNoError) return false;
+  for (const model::Adapter* a : listed) {
+    platform::Adapter shown{a->index, {}, a->gateways, a->type};
+    auto hidden = hidden_addresses_.find(a->index);
+    for (const auto& address : a->addresses) {
+      shown.addresses.push_back(hidden == hidden_addresses_.end() ? address.ip : "0.0.0.0");
+    }
+    if (hidden != hidden_addresses_.end() && --hidden->second <= 0) hidden_addresses_.erase(hidden);
+    out.push_back(shown);
   }
-  return !out.empty();
+  return true;
 }
 
 void SimIpHelper::ignore_set_metric(bool on) {
   std::lock_guard<std::mutex> lock(mutex_);
-  ignore_set_metric_ = on;
+  machine_.ignore_set_metric = on;
 }
 
 WindowsProfile SimIpHelper::profile() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return profile_;
+  return machine_.xp() ? WindowsProfile::XpLike : WindowsProfile::VistaAndLater;
 }
 
 void SimIpHelper::set_profile(WindowsProfile profile) {
   std::lock_guard<std::mutex> lock(mutex_);
-  profile_ = profile;
+  machine_.generation =
+      profile == WindowsProfile::XpLike ? model::Generation::Xp : model::Generation::VistaAndLater;
+}
+
+bool SimIpHelper::load_profile(const std::string& text, int* bad_line) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const int bad = model::load_machine(machine_, text);
+  if (bad_line) *bad_line = bad;
+  return bad == 0;
+}
+
+bool SimIpHelper::modern_standby() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return machine_.modern_standby;
 }
 
 void SimIpHelper::add_adapter(const platform::Adapter& adapter, std::uint32_t metric) {
   std::lock_guard<std::mutex> lock(mutex_);
-  adapters_.push_back(adapter);
-  metrics_[adapter.index] = metric;
+  model::Adapter a;
+  a.index = adapter.index;
+  a.type = adapter.type;
+  a.metric = metric;
+  for (const auto& address : adapter.addresses) a.addresses.push_back({address, "255.255.255.0"});
+  a.gateways = adapter.gateways;
+  machine_.adapters.push_back(a);
 }
 
 void SimIpHelper::remove_adapter(std::uint32_t index) {
   std::lock_guard<std::mutex> lock(mutex_);
-  adapters_.erase(std::remove_if(adapters_.begin(), adapters_.end(),
-                                 [index](const auto& a) { return a.index == index; }),
-                  adapters_.end());
-  routes_.erase(std::remove_if(routes_.begin(), routes_.end(),
-                               [index](const auto& r) { return r.if_index == index; }),
-                routes_.end());
-  metrics_.erase(index);
+  model::remove_adapter(machine_, index);
   hidden_addresses_.erase(index);
 }
 
@@ -213,17 +153,19 @@ void SimIpHelper::delay_addresses(std::uint32_t index, int listings) {
 
 void SimIpHelper::set_interface_metric(std::uint32_t index, std::uint32_t metric) {
   std::lock_guard<std::mutex> lock(mutex_);
-  metrics_[index] = metric;
+  for (auto& a : machine_.adapters) {
+    if (a.index == index) a.metric = metric;
+  }
 }
 
 void SimIpHelper::add_route(const platform::ForwardRow& row) {
   std::lock_guard<std::mutex> lock(mutex_);
-  routes_.push_back(row);
+  machine_.routes.push_back(row);
 }
 
 std::vector<platform::ForwardRow> SimIpHelper::routes() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return routes_;
+  return machine_.routes;
 }
 
 void SimIpHelper::fail_next(Op op, std::uint32_t code, int times, int skip) {

@@ -1,6 +1,6 @@
-// A simulated IP Helper: adapters, interface metrics and a routing table that keeps its rows,
-// with the rules of one of two Windows generations (the simulated RAS adds its tunnel adapters
-// and their default routes here).
+// A simulated IP Helper: the model's machine (platform/sim/model) behind the IP Helper
+// interface, with the tests' faults, holds and records of the writes (the simulated RAS adds
+// its tunnel adapters and their default routes here).
 #pragma once
 #include <algorithm>
 #include <condition_variable>
@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "platform/ip_helper.h"
+#include "platform/sim/model/ip_machine.h"
 #include "platform/sim/sim_profile.h"
 
 namespace qvx::sim {
@@ -29,6 +30,10 @@ class SimIpHelper : public platform::IpHelper {
   // Test side.
   WindowsProfile profile() const;
   void set_profile(WindowsProfile profile);
+  // A machine profile's lines (tests/profiles/*.txt), added to the machine; false, with the
+  // line's number in bad_line, for a line that is no machine line.
+  bool load_profile(const std::string& text, int* bad_line = nullptr);
+  bool modern_standby() const;
   void add_adapter(const platform::Adapter& adapter, std::uint32_t metric = 0);
   // The adapter and every route through it go away.
   void remove_adapter(std::uint32_t index);
@@ -71,15 +76,10 @@ class SimIpHelper : public platform::IpHelper {
   };
   bool take_fault(Op op, std::uint32_t& code);
   bool take_periodic(std::uint32_t& code);
-  bool interface_exists(std::uint32_t index) const;
-  std::uint32_t metric_rule(const platform::ForwardRow& row) const;
-  std::vector<platform::ForwardRow>::iterator find_route(const platform::ForwardRow& row);
 
   mutable std::mutex mutex_;
   std::condition_variable released_;
-  WindowsProfile profile_ = WindowsProfile::VistaAndLater;
-  std::vector<platform::Adapter> adapters_;
-  std::map<std::uint32_t, std::uint32_t> metrics_;
+  model::IpMachine machine_;
   std::map<std::uint32_t, int> hidden_addresses_;
   std::vector<platform::ForwardRow> routes_;
   std::vector<Fault> faults_;
@@ -92,7 +92,6 @@ class SimIpHelper : public platform::IpHelper {
   bool create_waiting_ = false;
   bool throw_next_create_ = false;
   bool adapters_fail_ = false;
-  bool ignore_set_metric_ = false;
 };
 
 }  // namespace qvx::sim

@@ -59,8 +59,8 @@ TEST_F(SimIpHelperTest, VistaTunnelIsSmallOnLinkAndRefusesMetricsBelowItsInterfa
 
   ASSERT_EQ(ras.hang_up(h), 0u);
   std::vector<ForwardRow> table;
-  ASSERT_EQ(ip.forward_table(table), 0u);
-  EXPECT_TRUE(table.empty()) << "the tunnel's routes go with it";
+  EXPECT_EQ(ip.forward_table(table), 232u) << "the tunnel's routes go with it: ERROR_NO_DATA";
+  EXPECT_TRUE(table.empty());
   EXPECT_EQ(ras.ip_projection(h, address, server), platform::kRasInvalidHandle);
   EXPECT_EQ(ip.interface_metric(23, metric), 2u);
 }

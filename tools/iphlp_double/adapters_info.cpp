@@ -28,7 +28,7 @@ void put(char* field, std::size_t size, const std::string& s) {
 }
 
 // Fills the inline head of a list and takes the rest from the spill area.
-void fill_list(IP_ADDR_STRING& head, const std::vector<iphlp_double::Address>& items,
+void fill_list(IP_ADDR_STRING& head, const std::vector<qvx::model::Address>& items,
                IP_ADDR_STRING*& spill) {
   IP_ADDR_STRING* at = &head;
   for (std::size_t i = 0; i < items.size(); ++i) {
@@ -42,19 +42,19 @@ void fill_list(IP_ADDR_STRING& head, const std::vector<iphlp_double::Address>& i
   }
 }
 
-std::vector<iphlp_double::Address> or_empty(std::vector<iphlp_double::Address> items) {
+std::vector<qvx::model::Address> or_empty(std::vector<qvx::model::Address> items) {
   // An adapter without an address or gateway shows 0.0.0.0 in the inline entry.
   if (items.empty()) items.push_back({"0.0.0.0", "0.0.0.0"});
   return items;
 }
 
-std::vector<iphlp_double::Address> gateways_of(const iphlp_double::Adapter& a) {
-  std::vector<iphlp_double::Address> out;
+std::vector<qvx::model::Address> gateways_of(const qvx::model::Adapter& a) {
+  std::vector<qvx::model::Address> out;
   for (const auto& g : a.gateways) out.push_back({g, "255.255.255.255"});
   return or_empty(out);
 }
 
-std::size_t spilled(const iphlp_double::Adapter& a) {
+std::size_t spilled(const qvx::model::Adapter& a) {
   return or_empty(a.addresses).size() - 1 + gateways_of(a).size() - 1;
 }
 
@@ -68,9 +68,10 @@ ULONG WINAPI GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size) {
   if (!size) return c.finish(ERROR_INVALID_PARAMETER);
   c.arg("size", *size);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  const auto adapters = c.state.visible_adapters();
+  std::vector<const qvx::model::Adapter*> adapters;
+  const DWORD listed = qvx::model::get_adapters_info(c.state.machine, adapters);
   c.arg("adapters", static_cast<std::uint32_t>(adapters.size()));
-  if (adapters.empty()) return c.finish(ERROR_NO_DATA);
+  if (listed != NO_ERROR) return c.finish(listed);
   std::size_t extra = 0;
   for (const auto* a : adapters) extra += spilled(*a);
   const ULONG needed = static_cast<ULONG>(adapters.size() * sizeof(IP_ADAPTER_INFO) +

@@ -62,7 +62,7 @@ iphlp_double::Echo answer_for(const iphlp_double::State& s, IPAddr dest) {
 // the record and the 8 bytes only; ICMP_ECHO_REPLY (ipexport.h) names IP_BUF_TOO_SMALL.
 DWORD minimum_reply_size(const iphlp_double::State& s, WORD request_size) {
   constexpr DWORD kIcmpErrorBytes = 8;
-  const DWORD data = s.xp ? 0 : request_size;
+  const DWORD data = s.xp() ? 0 : request_size;
   return sizeof(ICMP_ECHO_REPLY) + data + kIcmpErrorBytes;
 }
 
@@ -125,7 +125,7 @@ DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr dest, LPVOID request, WORD reque
   if (!is_open(c.state, handle)) return fail(ERROR_INVALID_HANDLE);
   if (!reply_buffer || (request_size && !data)) return fail(ERROR_INVALID_PARAMETER);
   if (reply_size < minimum_reply_size(c.state, request_size)) {
-    return fail(c.state.xp ? IP_BUF_TOO_SMALL : ERROR_INSUFFICIENT_BUFFER);
+    return fail(c.state.xp() ? IP_BUF_TOO_SMALL : ERROR_INSUFFICIENT_BUFFER);
   }
   if (auto f = c.state.take_fault(c.function)) return fail(*f);
   const auto echo = answer_for(c.state, dest);

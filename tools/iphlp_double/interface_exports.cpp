@@ -14,22 +14,24 @@
 
 using iphlp_double::Call;
 
+static_assert(AF_INET == qvx::model::kAfInet && AF_INET6 == qvx::model::kAfInet6);
+
 extern "C" {
 
-// GetIpInterfaceEntry (learn.microsoft.com, netioapi.h): Family must be AF_INET or AF_INET6
-// and InterfaceLuid or InterfaceIndex must name the interface; an unknown one is
-// ERROR_FILE_NOT_FOUND. Metric is the interface metric that route metrics build on.
+// InterfaceLuid or InterfaceIndex names the interface; Metric is the interface metric that
+// route metrics build on (qvx::model::get_ip_interface_entry has the rules).
 DWORD WINAPI GetIpInterfaceEntry(PMIB_IPINTERFACE_ROW row) {
   Call c("GetIpInterfaceEntry");
   if (!row) return c.finish(ERROR_INVALID_PARAMETER);
   c.arg("family", row->Family);
   c.arg("if", row->InterfaceIndex);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  if (row->Family != AF_INET && row->Family != AF_INET6) return c.finish(ERROR_INVALID_PARAMETER);
-  const auto* a = c.state.adapter(row->InterfaceIndex);
-  if (!a) return c.finish(ERROR_FILE_NOT_FOUND);
-  row->Metric = a->metric;
-  c.arg("out_metric", a->metric);
+  std::uint32_t metric = 0;
+  const DWORD result =
+      qvx::model::get_ip_interface_entry(c.state.machine, row->Family, row->InterfaceIndex, metric);
+  if (result != NO_ERROR) return c.finish(result);
+  row->Metric = metric;
+  c.arg("out_metric", metric);
   return c.finish(NO_ERROR);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "platform/sim/model/route_table.h"
 #include "tools/double_common/files.h"
 #include "tools/double_common/live_report.h"
 #include "tools/double_common/text.h"
@@ -13,6 +14,8 @@
 namespace iphlp_double {
 
 namespace {
+
+using qvx::platform::ForwardRow;
 
 using double_common::key_values;
 using double_common::number;
@@ -27,62 +30,6 @@ double_common::LiveReport g_live("iphlp_double_live.txt");
 
 std::string state_path() {
   return double_common::path("iphlp_double_state.txt");
-}
-
-bool same_name(const Route& a, const Route& b) {
-  return a.dest == b.dest && a.mask == b.mask && a.next_hop == b.next_hop &&
-         a.if_index == b.if_index;
-}
-
-std::string route_name(const Route& r) {
-  return dotted(r.dest) + " " + dotted(r.mask) + " " + dotted(r.next_hop) + " " +
-         std::to_string(r.if_index);
-}
-
-std::string route_line(const Route& r) {
-  std::ostringstream out;
-  out << "route " << route_name(r) << " type=" << r.type << " proto=" << r.proto << " age=" << r.age
-      << " policy=" << r.policy << " nexthopas=" << r.next_hop_as;
-  for (int i = 0; i < 5; ++i) out << " metric" << i + 1 << "=" << r.metric[i];
-  return out.str();
-}
-
-Route parse_route(const std::vector<std::string>& w) {
-  Route r;
-  r.dest = from_dotted(w[1]);
-  r.mask = from_dotted(w[2]);
-  r.next_hop = from_dotted(w[3]);
-  r.if_index = number(w[4]);
-  auto kv = key_values(w, 5);
-  auto field = [&kv](const char* key, std::uint32_t& out) {
-    if (kv.count(key)) out = number(kv[key]);
-  };
-  field("type", r.type);
-  field("proto", r.proto);
-  field("age", r.age);
-  field("policy", r.policy);
-  field("nexthopas", r.next_hop_as);
-  for (int i = 0; i < 5; ++i) field(("metric" + std::to_string(i + 1)).c_str(), r.metric[i]);
-  return r;
-}
-
-void put(State& s, const Route& r) {
-  for (Route& old : s.routes) {
-    if (same_name(old, r)) {
-      old = r;
-      return;
-    }
-  }
-  s.routes.push_back(r);
-}
-
-void remove(State& s, const Route& r) {
-  for (auto it = s.routes.begin(); it != s.routes.end(); ++it) {
-    if (same_name(*it, r)) {
-      s.routes.erase(it);
-      return;
-    }
-  }
 }
 
 bool has_fault(const std::vector<Fault>& list, const std::string& function) {
@@ -109,39 +56,12 @@ std::optional<std::uint32_t> take(std::vector<Fault>& list, const std::string& f
 
 // One journal or control line into the state, without journalling it; unknown lines are
 // ignored. Returns the route a route line put, so that it can be journalled in full.
-std::optional<Route> apply_line(State& s, const std::string& line) {
+std::optional<ForwardRow> apply_line(State& s, const std::string& line) {
+  std::optional<ForwardRow> route;
+  if (qvx::model::apply_machine_line(s.machine, line, &route)) return route;
   const auto w = split(line, ' ');
   if (w.empty()) return std::nullopt;
-  if (w[0] == "adapter" && w.size() > 1) {
-    Adapter a;
-    a.index = number(w[1]);
-    auto kv = key_values(w, 2);
-    for (const auto& item : split(kv["addr"], ',')) {
-      const auto slash = item.find('/');
-      a.addresses.push_back({item.substr(0, slash), slash == std::string::npos
-                                                        ? "255.255.255.0"
-                                                        : item.substr(slash + 1)});
-    }
-    a.gateways = split(kv["gw"], ',');
-    if (kv.count("type")) a.type = number(kv["type"]);
-    if (kv.count("metric")) a.metric = number(kv["metric"]);
-    a.tunnel = kv.count("tunnel") > 0;
-    a.after_query = kv["appear"] == "after_query";
-    s.adapters.push_back(a);
-  } else if (w[0] == "route" && w.size() > 4) {
-    const Route r = parse_route(w);
-    put(s, r);
-    return r;
-  } else if (w[0] == "unroute" && w.size() > 4) {
-    Route r;
-    r.dest = from_dotted(w[1]);
-    r.mask = from_dotted(w[2]);
-    r.next_hop = from_dotted(w[3]);
-    r.if_index = number(w[4]);
-    remove(s, r);
-  } else if (w[0] == "profile" && w.size() > 1) {
-    s.xp = w[1] == "xp";
-  } else if (w[0] == "echo" && w.size() > 1) {
+  if (w[0] == "echo" && w.size() > 1) {
     auto kv = key_values(w, 2);
     s.echoes.push_back({w[1], number(kv["status"]), number(kv["rtt"]), kv["reply"] == "1"});
   } else if ((w[0] == "fail" || w[0] == "slow") && w.size() > 2) {
@@ -157,9 +77,10 @@ std::optional<Route> apply_line(State& s, const std::string& line) {
   } else if (w[0] == "took" && w.size() > 2) {
     take(w[1] == "fail" ? s.faults : s.delays, w[2]);
   } else if (w[0] == "reveal") {
-    for (Adapter& a : s.adapters) a.after_query = false;
+    for (auto& a : s.machine.adapters) a.after_query = false;
   } else if (w[0] == "tunnel_conn" && w.size() > 1) {
     s.tunnel_conn = number(w[1]);
+    s.machine.tunnels_up = s.tunnel_conn != 0;
   } else if (w[0] == "reset") {
     State fresh;  // the process's open ICMP handles stay open
     fresh.icmp_handles = s.icmp_handles;
@@ -180,18 +101,7 @@ void fault_line(std::ostream& out, const char* kind, const Fault& f) {
 // The world as journal lines that rebuild it.
 std::string snapshot(const State& s) {
   std::ostringstream out;
-  if (s.xp) out << "profile xp\n";
-  for (const Adapter& a : s.adapters) {
-    out << "adapter " << a.index << " addr=";
-    for (std::size_t i = 0; i < a.addresses.size(); ++i) {
-      out << (i ? "," : "") << a.addresses[i].ip << "/" << a.addresses[i].mask;
-    }
-    out << " gw=";
-    for (std::size_t i = 0; i < a.gateways.size(); ++i) out << (i ? "," : "") << a.gateways[i];
-    out << " type=" << a.type << " metric=" << a.metric << (a.tunnel ? " tunnel" : "")
-        << (a.after_query ? " appear=after_query" : "") << "\n";
-  }
-  for (const Route& r : s.routes) out << route_line(r) << "\n";
+  out << qvx::model::machine_lines(s.machine);
   for (const Echo& e : s.echoes) {
     out << "echo " << e.address << " status=" << e.status << " rtt=" << e.rtt
         << (e.reply ? " reply=1" : "") << "\n";
@@ -218,7 +128,7 @@ void apply_control(State& s) {
   for (const auto& line :
        double_common::take_lines(double_common::path("iphlp_double_control.txt"))) {
     const auto route = apply_line(s, line);
-    s.journal += (route ? route_line(*route) : line) + "\n";
+    s.journal += (route ? qvx::model::route_line(*route) : line) + "\n";
   }
 }
 
@@ -264,31 +174,29 @@ std::uint32_t brand_connection(std::uint32_t known) {
   return known;
 }
 
-// A tunnel that went down took its routes with it; one that came up brings its default route,
-// as a dial with the remote default gateway does: from Vista on on-link with the interface
-// metric, on XP through the tunnel's gateway with metric 1.
+// A tunnel that went down took its routes with it; one that came up brings its default route
+// (qvx::model::dial_default_route).
 void follow_tunnels(State& s, std::uint32_t connection) {
   if (connection == s.tunnel_conn) return;
-  for (const Adapter& a : s.adapters) {
+  auto& m = s.machine;
+  for (const auto& a : m.adapters) {
     if (!a.tunnel) continue;
-    std::vector<Route> gone;
-    for (const Route& r : s.routes) {
+    std::vector<ForwardRow> gone;
+    for (const ForwardRow& r : m.routes) {
       if (r.if_index == a.index) gone.push_back(r);
     }
-    for (const Route& r : gone) s.remove_route(r);
+    for (const ForwardRow& r : gone) {
+      s.journal_unroute(r);
+      qvx::model::remove_route(m, r);
+    }
     if (connection) {
-      Route r;
-      r.if_index = a.index;
-      if (!s.xp) {
-        r.metric[0] = a.metric;
-      } else if (!a.gateways.empty()) {
-        r.next_hop = from_dotted(a.gateways.front());
-        r.type = 4;
-      }
-      s.put_route(r);
+      const ForwardRow r = qvx::model::dial_default_route(m, a);
+      qvx::model::put_route(m, r);
+      s.journal_route(r);
     }
   }
   s.tunnel_conn = connection;
+  m.tunnels_up = connection != 0;
   s.journal += "tunnel_conn " + std::to_string(connection) + "\n";
 }
 
@@ -296,8 +204,9 @@ void follow_tunnels(State& s, std::uint32_t connection) {
 // Windows takes them down with its adapter, when the double next looks at the RAS state.
 std::size_t lasting_routes(const State& s) {
   std::size_t n = 0;
-  for (const Route& r : s.routes) {
-    const bool on_tunnel = std::any_of(s.adapters.begin(), s.adapters.end(), [&](const Adapter& a) {
+  const auto& m = s.machine;
+  for (const ForwardRow& r : m.routes) {
+    const bool on_tunnel = std::any_of(m.adapters.begin(), m.adapters.end(), [&](const auto& a) {
       return a.tunnel && a.index == r.if_index;
     });
     if (!on_tunnel) ++n;
@@ -306,25 +215,6 @@ std::size_t lasting_routes(const State& s) {
 }
 
 }  // namespace
-
-std::vector<const Adapter*> State::visible_adapters() const {
-  std::vector<const Adapter*> out;
-  for (const Adapter& a : adapters) {
-    if ((!a.tunnel || tunnel_up()) && !a.after_query) out.push_back(&a);
-  }
-  return out;
-}
-
-bool State::interface_exists(std::uint32_t index) const {
-  return adapter(index) != nullptr;
-}
-
-const Adapter* State::adapter(std::uint32_t index) const {
-  for (const Adapter* a : visible_adapters()) {
-    if (a->index == index) return a;
-  }
-  return nullptr;
-}
 
 const Echo* State::echo_for(const std::string& address) const {
   const Echo* any = nullptr;
@@ -343,37 +233,19 @@ std::optional<std::uint32_t> State::take_fault(const std::string& f) {
 
 void State::reveal_after_query() {
   bool hidden = false;
-  for (Adapter& a : adapters) {
+  for (auto& a : machine.adapters) {
     hidden = hidden || a.after_query;
     a.after_query = false;
   }
   if (hidden) journal += "reveal\n";
 }
 
-void State::put_route(const Route& r) {
-  journal += route_line(r) + "\n";
-  put(*this, r);
+void State::journal_route(const ForwardRow& r) {
+  journal += qvx::model::route_line(r) + "\n";
 }
 
-void State::remove_route(const Route& r) {
-  journal += "unroute " + route_name(r) + "\n";
-  remove(*this, r);
-}
-
-std::string dotted(std::uint32_t v) {
-  const auto* b = reinterpret_cast<const unsigned char*>(&v);
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
-  return buf;
-}
-
-std::uint32_t from_dotted(const std::string& text) {
-  std::uint32_t v = 0;
-  auto* b = reinterpret_cast<unsigned char*>(&v);
-  const auto parts = split(text, '.');
-  for (std::size_t i = 0; i < 4 && i < parts.size(); ++i)
-    b[i] = static_cast<unsigned char>(number(parts[i]));
-  return v;
+void State::journal_unroute(const ForwardRow& r) {
+  journal += qvx::model::unroute_line(r) + "\n";
 }
 
 Call::Call(const char* f) : CallLine(f), state(g_state), function(f) {
