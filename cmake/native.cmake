@@ -37,9 +37,10 @@ function(qvx_test_program name folder label main)
 endfunction()
 
 qvx_test_program(unit_tests unit unit GTest::gtest_main)
-# The machine profiles the unit tests load.
+# The machine profiles the unit and scenario tests load.
 target_compile_definitions(unit_tests PRIVATE QVX_PROFILES_DIR="${CMAKE_SOURCE_DIR}/tests/profiles")
 qvx_test_program(scenario_tests scenario scenario GTest::gtest_main)
+target_compile_definitions(scenario_tests PRIVATE QVX_PROFILES_DIR="${CMAKE_SOURCE_DIR}/tests/profiles")
 # The soak: thousands of cycles under the sanitizers' eyes (run in the asan pass only).
 qvx_test_program(soak_tests soak soak GTest::gtest)
 

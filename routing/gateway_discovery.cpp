@@ -1,5 +1,7 @@
 #include <chrono>
 
+#include "routing/lan_choice.h"
+#include "routing/route.h"
 #include "routing/tunnel_choice.h"
 #include "shell/application.h"
 #include "shell/unit1.h"
@@ -17,9 +19,31 @@ std::string error_text(std::uint32_t code) {
 
 }  // namespace
 
-// The local adapter is the one holding local_ip; the tunnel is found by the address the
-// connection was given (see choose_tunnel). A tunnel not found leaves no interface behind:
-// an index kept from an earlier connection may name another interface by now.
+// The adapter holding local_ip and its first usable gateway.
+void TForm1::find_local_by_address(const std::vector<platform::Adapter>& adapters,
+                                   const platform::Adapter* tunnel) {
+  for (const platform::Adapter& adapter : adapters) {
+    for (const std::string& address : adapter.addresses) {
+      if (address == local_ip) {
+        local_gateway_if = static_cast<int>(adapter.index);
+        break;
+      }
+    }
+  }
+  for (const platform::Adapter& adapter : adapters) {
+    if (static_cast<int>(adapter.index) != local_gateway_if || &adapter == tunnel) continue;
+    for (const std::string& gateway : adapter.gateways) {
+      if (acceptable_gateway(gateway)) {
+        local_gateway = gateway;
+        break;
+      }
+    }
+  }
+}
+
+// The tunnel is found by the address the connection was given (see choose_tunnel). A tunnel
+// not found leaves no interface behind: an index kept from an earlier connection may name
+// another interface by now.
 void TForm1::discover_gateways() {
   std::string projected, server;
   const std::uint32_t projection =
@@ -38,22 +62,19 @@ void TForm1::discover_gateways() {
     app.platform.clock.pause(kAddressWait);
   }
 
-  for (const platform::Adapter& adapter : adapters) {
-    for (const std::string& address : adapter.addresses) {
-      if (address == local_ip) {
-        local_gateway_if = static_cast<int>(adapter.index);
-        break;
-      }
-    }
+  // The LAN is the best default route beside the tunnel. Without the tunnel (or the table)
+  // it is the adapter the login found it at.
+  std::optional<Lan> lan;
+  std::vector<platform::ForwardRow> table;
+  if (tunnel.adapter && app.platform.ip_helper.forward_table(table) == 0) {
+    lan = choose_lan(table, adapters, tunnel.adapter->index);
   }
-  for (const platform::Adapter& adapter : adapters) {
-    if (static_cast<int>(adapter.index) != local_gateway_if || &adapter == tunnel.adapter) continue;
-    for (const std::string& gateway : adapter.gateways) {
-      if (acceptable_gateway(gateway)) {
-        local_gateway = gateway;
-        break;
-      }
-    }
+  if (lan) {
+    local_gateway_if = static_cast<int>(lan->route.if_index);
+    const std::string hop = dotted_address(lan->route.next_hop);
+    local_gateway = acceptable_gateway(hop) ? hop : "";
+  } else {
+    find_local_by_address(adapters, tunnel.adapter);
   }
 
   switch (tunnel.outcome) {

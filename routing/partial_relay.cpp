@@ -45,15 +45,6 @@ std::uint32_t address_of(const RouteRow& row, int first) {
   return out;
 }
 
-std::string dotted(std::uint32_t network_order) {
-  std::string out;
-  for (int i = 0; i < 4; ++i) {
-    if (i) out += '.';
-    out += std::to_string((network_order >> (8 * i)) & 0xFF);
-  }
-  return out;
-}
-
 std::string error_text(std::uint32_t code) {
   return "，错误编号：" + std::to_string(code);
 }
@@ -75,14 +66,14 @@ RouteKey key_of(const ForwardRow& r) {
 
 }  // namespace
 
-std::uint32_t route::route_metric_base(std::uint32_t if_index) {
+// 0 where the system has no interface metric (XP); nothing when it has one that cannot be read.
+std::optional<std::uint32_t> route::route_metric_base(std::uint32_t if_index) {
   std::uint32_t metric = 0;
   const std::uint32_t result = platform_.ip_helper.interface_metric(if_index, metric);
   if (result == 0) return metric;
-  if (result != platform::kErrorProcNotFound) {
-    log("读取加速连接接口跃点数失败" + error_text(result));
-  }
-  return 0;
+  if (result == platform::kErrorProcNotFound) return 0;
+  log("部分中转未生效：读取加速连接接口跃点数失败" + error_text(result) + "，保持完全中转");
+  return std::nullopt;
 }
 
 // One row per range of the two networks the machine is not in, through the tunnel's own next
@@ -110,17 +101,6 @@ std::vector<ForwardRow> route::range_rows(const ForwardRow& tunnel, std::uint32_
     }
   }
   return out;
-}
-
-bool route::set_row(const ForwardRow& row) {
-  ForwardRow request = row;
-  request.proto = kNetMgmt;
-  const std::uint32_t result = platform_.ip_helper.set_forward_entry(request);
-  if (result != 0) {
-    log("默认路由修改被拒绝：接口" + std::to_string(row.if_index) + "，跃点数" +
-        std::to_string(row.metric1) + error_text(result));
-  }
-  return result == 0;
 }
 
 // What the table holds afterwards, read back rather than assumed from the answers.
@@ -165,7 +145,11 @@ int route::apply_partial_relay(const std::string& server_gateway, int server_gat
   }
   table.clear();
 
-  const std::uint32_t base = route_metric_base(tunnel->if_index);
+  // Without the interface metric every range route would be refused while the tunnel's default
+  // still lost: nothing would go through the tunnel's ranges. Nothing is changed instead.
+  const std::optional<std::uint32_t> metric_base = route_metric_base(tunnel->if_index);
+  if (!metric_base) return 0;
+  const std::uint32_t base = *metric_base;
   const std::vector<ForwardRow> wanted = range_rows(*tunnel, plus(base, kRangeOffset));
   std::vector<ForwardRow> added;
   for (const ForwardRow& row : wanted) {
@@ -173,7 +157,7 @@ int route::apply_partial_relay(const std::string& server_gateway, int server_gat
     if (result == 0) {
       added.push_back(row);
     } else if (result != platform::kErrorObjectAlreadyExists) {
-      log("路由被拒绝：" + dotted(row.dest) + "/" + dotted(row.mask) + "，跃点数" +
+      log("路由被拒绝：" + dotted_address(row.dest) + "/" + dotted_address(row.mask) + "，跃点数" +
           std::to_string(row.metric1) + error_text(result));
     }
   }
@@ -185,7 +169,8 @@ int route::apply_partial_relay(const std::string& server_gateway, int server_gat
     // Ranges through a tunnel that still takes everything change nothing: leave no trace.
     for (const ForwardRow& row : added) {
       if (const std::uint32_t result = platform_.ip_helper.delete_forward_entry(row)) {
-        log("路由删除失败：" + dotted(row.dest) + "/" + dotted(row.mask) + error_text(result));
+        log("路由删除失败：" + dotted_address(row.dest) + "/" + dotted_address(row.mask) +
+            error_text(result));
       }
     }
     log("部分中转未生效：已撤销添加的路由");

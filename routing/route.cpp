@@ -81,6 +81,15 @@ std::uint32_t address_from_dotted(const std::string& text) {
   return octets[0] | octets[1] << 8 | octets[2] << 16 | octets[3] << 24;
 }
 
+std::string dotted_address(std::uint32_t network_order) {
+  std::string out;
+  for (int i = 0; i < 4; ++i) {
+    if (i) out += '.';
+    out += std::to_string((network_order >> (8 * i)) & 0xFF);
+  }
+  return out;
+}
+
 std::string network_name(int index) {
   switch (index) {
     case CHINANET:

@@ -48,10 +48,15 @@ class route {
   struct Defaults {
     platform::ForwardRow tunnel, lan;
   };
-  std::uint32_t route_metric_base(std::uint32_t if_index);
+  std::optional<std::uint32_t> route_metric_base(std::uint32_t if_index);
   std::vector<platform::ForwardRow> range_rows(const platform::ForwardRow& tunnel,
                                                std::uint32_t metric) const;
+  // routing/default_metric.cpp: a default row's metric changed and read back.
   bool set_row(const platform::ForwardRow& row);
+  std::optional<platform::ForwardRow> read_row(const platform::ForwardRow& like);
+  bool shows(const platform::ForwardRow& row);
+  bool set_metric2(const platform::ForwardRow& row);
+  bool replace_row(const platform::ForwardRow& row);
   void report_outcome(const std::vector<platform::ForwardRow>& wanted,
                       const platform::ForwardRow& tunnel_default);
 
@@ -66,5 +71,7 @@ std::string network_name(int index);
 // for anything but four numbers of 0 to 255, so a row with values out of range routes nothing
 // useful but never crashes.
 std::uint32_t address_from_dotted(const std::string& text);
+// The dotted text of an address in network byte order.
+std::string dotted_address(std::uint32_t network_order);
 
 }  // namespace qvx

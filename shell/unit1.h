@@ -2,7 +2,9 @@
 // and the tray menu.
 #pragma once
 #include <string>
+#include <vector>
 
+#include "platform/ip_helper.h"
 #include "verify/client_record.h"
 #include "verify/login_progress.h"
 #include "widgets/controls.h"
@@ -61,6 +63,8 @@ class TForm1 : public widgets::Form, public ClientRecord {
 
   // Gateway discovery (routing/gateway_discovery.cpp).
   void discover_gateways();
+  void find_local_by_address(const std::vector<platform::Adapter>& adapters,
+                             const platform::Adapter* tunnel);
 
   Application& app;
   std::string skin_theme_path;

@@ -1,4 +1,5 @@
 // The login window's handling of the verification thread's progress messages.
+#include "routing/lan_choice.h"
 #include "routing/route.h"
 #include "shell/application.h"
 #include "shell/unit1.h"
@@ -99,7 +100,10 @@ void complete_login(TForm1& f) {
   f2.Label13.set_caption(network_name(f.route_tables.identify_network(f.external_ip)));
   f.write_log("本机的网络类型为:" + f2.Label13.caption());
 
-  f.local_ip = local_address_or_default(app.platform.sockets);
+  // The LAN's own address; the host name's only when the routing table cannot tell the LAN.
+  const std::optional<Lan> lan = find_lan(app.platform.ip_helper);
+  f.local_ip =
+      lan && !lan->address.empty() ? lan->address : local_address_or_default(app.platform.sockets);
   f2.Label10.set_caption(f.local_ip);
   f.write_log("本机的内网IP为：" + f.local_ip);
   f2.Label11.set_caption(locality_label(f.local_ip));

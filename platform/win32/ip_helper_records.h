@@ -71,6 +71,38 @@ std::vector<platform::ForwardRow> forward_rows(const char* begin, const char* en
   return out;
 }
 
+// GetIpForwardTable's answers (learn.microsoft.com, iphlpapi.h). ERROR_INSUFFICIENT_BUFFER and
+// ERROR_MORE_DATA both mean a bigger buffer: the size asked for if it says one, else twice the
+// last, and the table may grow between two calls, so a few rounds within a bound. ERROR_NO_DATA
+// is an empty table: success, and the buffer is left empty.
+constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+constexpr std::uint32_t kErrorNoData = 232;
+constexpr std::uint32_t kErrorMoreData = 234;
+
+// call(buffer, size) fills buffer or sets size to what it needs; Size is the API's ULONG.
+template <typename Size, typename Call>
+std::uint32_t read_table(std::vector<char>& buffer, std::size_t first_size, Call call) {
+  constexpr std::size_t kLimit = std::size_t{1} << 26;
+  constexpr int kRounds = 8;
+  std::size_t want = first_size;
+  for (int round = 0; round < kRounds; ++round) {
+    if (want > kLimit) break;
+    buffer.assign(want, 0);
+    Size size = static_cast<Size>(want);
+    const std::uint32_t r = call(buffer.data(), size);
+    if (r == 0) return 0;
+    if (r == kErrorNoData) {
+      buffer.clear();
+      return 0;
+    }
+    if (r != kErrorInsufficientBuffer && r != kErrorMoreData) return r;
+    want = static_cast<std::size_t>(size) > want ? static_cast<std::size_t>(size) : want * 2;
+  }
+  buffer.clear();
+  return want > kLimit ? kErrorNotEnoughMemory : kErrorInsufficientBuffer;
+}
+
 // True when a whole record of type T starts at p inside [begin, end). Compared as integers: a
 // link may point anywhere.
 template <typename T>

@@ -22,6 +22,10 @@ namespace {
 static_assert(sizeof(MIB_IPFORWARDROW) == 56, "MIB_IPFORWARDROW is 56 bytes");
 static_assert(offsetof(MIB_IPFORWARDROW, dwForwardIfIndex) == 16, "interface after 4 addresses");
 static_assert(offsetof(MIB_IPFORWARDROW, dwForwardMetric1) == 36, "metrics last");
+static_assert(ip_records::kErrorMoreData == ERROR_MORE_DATA &&
+              ip_records::kErrorNoData == ERROR_NO_DATA &&
+              ip_records::kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER &&
+              ip_records::kErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY);
 // The adapter list is walked by hand inside one buffer; its records hold pointers.
 constexpr bool kWin64 = sizeof(void*) == 8;
 static_assert(sizeof(IP_ADDR_STRING) == (kWin64 ? 48 : 40));
@@ -75,23 +79,17 @@ std::uint32_t Win32IpHelper::set_route_metric2(const platform::ForwardRow& r,
   return set(&row);
 }
 
-// GetIpForwardTable (learn.microsoft.com, iphlpapi.h): ERROR_INSUFFICIENT_BUFFER with the size
-// needed; the table may grow between two calls, so ask again until it fits, a few times.
 std::uint32_t Win32IpHelper::forward_table(std::vector<platform::ForwardRow>& out) {
   out.clear();
-  ULONG size = sizeof(MIB_IPFORWARDTABLE);
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    if (size > (1u << 26)) return ERROR_NOT_ENOUGH_MEMORY;
-    std::vector<char> buffer(size);
-    const DWORD r =
-        GetIpForwardTable(reinterpret_cast<MIB_IPFORWARDTABLE*>(buffer.data()), &size, FALSE);
-    if (r == ERROR_INSUFFICIENT_BUFFER) continue;
-    if (r != NO_ERROR) return r;
-    out = ip_records::forward_rows<MIB_IPFORWARDTABLE, MIB_IPFORWARDROW>(
-        buffer.data(), buffer.data() + buffer.size());
-    return NO_ERROR;
-  }
-  return ERROR_INSUFFICIENT_BUFFER;
+  std::vector<char> buffer;
+  const std::uint32_t r = ip_records::read_table<ULONG>(
+      buffer, sizeof(MIB_IPFORWARDTABLE), [](char* data, ULONG& size) -> std::uint32_t {
+        return GetIpForwardTable(reinterpret_cast<MIB_IPFORWARDTABLE*>(data), &size, FALSE);
+      });
+  if (r != NO_ERROR) return r;
+  out = ip_records::forward_rows<MIB_IPFORWARDTABLE, MIB_IPFORWARDROW>(
+      buffer.data(), buffer.data() + buffer.size());
+  return NO_ERROR;
 }
 
 // GetIpInterfaceEntry exists from Vista on (learn.microsoft.com, netioapi.h), so it is looked

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace qvx {
 namespace {
@@ -138,6 +141,52 @@ TEST(IpHelperRecords, LinksOutOfTheBufferLoopsAndUnendedTextStayInside) {
   const auto cut = ip_records::adapter_list<AdapterInfo>(
       b.begin(), reinterpret_cast<const char*>(&b.adapters[1]) + sizeof(AdapterInfo) - 1);
   EXPECT_EQ(cut.size(), 1u);
+}
+
+// GetIpForwardTable as a script of answers: each (code, size it reports).
+struct ScriptedTable {
+  std::vector<std::pair<std::uint32_t, unsigned long>> answers;
+  std::vector<std::size_t> offered;
+  std::uint32_t operator()(char* data, unsigned long& size) {
+    offered.push_back(size);
+    const auto [code, needed] = answers.at(offered.size() - 1);
+    if (code == 0) std::memset(data, 0x5A, size);
+    size = needed;
+    return code;
+  }
+};
+
+TEST(ReadTable, GrowsOnBothBufferAnswersTakesNoDataAsEmptyAndIsBounded) {
+  std::vector<char> buffer;
+  ScriptedTable t{{{ip_records::kErrorInsufficientBuffer, 100},
+                   {ip_records::kErrorMoreData, 100},  // no bigger size said: twice the last
+                   {ip_records::kErrorMoreData, 300},
+                   {0, 300}},
+                  {}};
+  EXPECT_EQ(ip_records::read_table<unsigned long>(buffer, 8, std::ref(t)), 0u);
+  EXPECT_EQ(t.offered, (std::vector<std::size_t>{8, 100, 200, 300}));
+  EXPECT_EQ(buffer.size(), 300u);
+
+  ScriptedTable empty{{{ip_records::kErrorInsufficientBuffer, 64}, {ip_records::kErrorNoData, 64}},
+                      {}};
+  EXPECT_EQ(ip_records::read_table<unsigned long>(buffer, 8, std::ref(empty)), 0u);
+  EXPECT_TRUE(buffer.empty());
+  EXPECT_TRUE((ip_records::forward_rows<Table, Row>(buffer.data(), buffer.data())).empty());
+
+  ScriptedTable growing;
+  for (unsigned long n = 1; n <= 8; ++n)
+    growing.answers.push_back({ip_records::kErrorMoreData, 8 + n});
+  EXPECT_EQ(ip_records::read_table<unsigned long>(buffer, 8, std::ref(growing)),
+            ip_records::kErrorInsufficientBuffer);
+  EXPECT_EQ(growing.offered.size(), 8u);
+
+  ScriptedTable huge{{{ip_records::kErrorMoreData, 1ul << 30}}, {}};
+  EXPECT_EQ(ip_records::read_table<unsigned long>(buffer, 8, std::ref(huge)),
+            ip_records::kErrorNotEnoughMemory);
+  EXPECT_EQ(huge.offered.size(), 1u);
+
+  ScriptedTable denied{{{5, 0}}, {}};
+  EXPECT_EQ(ip_records::read_table<unsigned long>(buffer, 8, std::ref(denied)), 5u);
 }
 
 }  // namespace

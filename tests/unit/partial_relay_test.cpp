@@ -176,6 +176,9 @@ TEST_F(PartialRelayTest, TableIsLeftAsFoundWhenPartialRelayCannotBeDone) {
       {"tunnel without default route", [] {}, 24, "部分中转未生效：路由表中没有加速连接的默认路由"},
       {"tunnel default refused", [&] { os_.ip_helper.fail_next(Op::Set, 87); }, 23,
        "部分中转未生效：已撤销添加的路由"},
+      // Every range would be refused while the tunnel's default still lost: no half relay.
+      {"interface metric unreadable", [&] { os_.ip_helper.fail_next(Op::Metric, 1168); }, 23,
+       "部分中转未生效：读取加速连接接口跃点数失败，错误编号：1168，保持完全中转"},
   };
   for (const Case& c : cases) {
     log_.clear();
@@ -205,6 +208,51 @@ TEST_F(PartialRelayTest, UnknownNetworkOnlyLowersTheTunnelAndDamagedRowsAreSkipp
   tables_.identify_network("58.1.2.3");
   tables_.apply_partial_relay("10.8.0.2", 23, kLan);
   EXPECT_EQ(os_.ip_helper.created().size(), 1u);
+}
+
+// A machine whose SetIpForwardEntry answers NO_ERROR and keeps the old metric: the change is read
+// back and made the documented other ways, each named in the log.
+TEST_F(PartialRelayTest, IgnoredMetricIsSetWithSetIpForwardEntry2OnVista) {
+  machine(WindowsProfile::VistaAndLater, 23, 50);
+  os_.ip_helper.ignore_set_metric(true);
+  tables_.apply_partial_relay("10.8.0.2", 23, kLan);
+  EXPECT_EQ(logged("默认路由跃点数未被修改（接口23，跃点数150），改用SetIpForwardEntry2"), 1);
+  EXPECT_EQ(logged("已用SetIpForwardEntry2修改默认路由：接口23，跃点数150"), 1);
+  EXPECT_EQ(logged("部分中转已生效：3/3条路由经加速连接，加速连接默认路由跃点数为150"), 1);
+  EXPECT_EQ(routes_on(23, false).size(), 3u);
+  tables_.restore_routes();
+  EXPECT_EQ(routes_on(23, true).at(0).metric1, 50u);
+  EXPECT_EQ(routes_on(kLan, true).at(0).metric1, 25u);
+  EXPECT_EQ(logged("已用SetIpForwardEntry2修改默认路由：接口23，跃点数50"), 1);
+}
+
+TEST_F(PartialRelayTest, IgnoredMetricWithoutSetIpForwardEntry2ReplacesTheRow) {
+  machine(WindowsProfile::XpLike, 65539, 0);
+  os_.ip_helper.ignore_set_metric(true);
+  tables_.apply_partial_relay("10.8.0.1", 65539, kLan);
+  EXPECT_EQ(logged("SetIpForwardEntry2失败，错误编号：127，改为删除后重建默认路由"), 1);
+  EXPECT_EQ(logged("已删除并重建默认路由：接口65539，跃点数100"), 1);
+  EXPECT_EQ(routes_on(65539, true).size(), 1u);
+  EXPECT_EQ(routes_on(65539, true).at(0).metric1, 100u);
+  EXPECT_EQ(routes_on(65539, false).size(), 3u);
+  tables_.restore_routes();
+  ASSERT_EQ(routes_on(65539, true).size(), 1u);
+  EXPECT_EQ(routes_on(65539, true).at(0).metric1, 1u);
+  EXPECT_EQ(routes_on(kLan, true).at(0).metric1, 20u);
+}
+
+TEST_F(PartialRelayTest, RefusedRecreationPutsTheTunnelDefaultBack) {
+  machine(WindowsProfile::VistaAndLater, 23, 50);
+  const auto before = os_.ip_helper.routes();
+  os_.ip_helper.ignore_set_metric(true);
+  os_.ip_helper.fail_next(Op::RouteMetric2, 1168);
+  os_.ip_helper.fail_next(Op::Create, 5, 1, 3);  // after the three ranges: the new default
+  tables_.apply_partial_relay("10.8.0.2", 23, kLan);
+  EXPECT_EQ(logged("重建默认路由失败，错误编号：5，恢复原默认路由"), 1);
+  EXPECT_EQ(logged("部分中转未生效：已撤销添加的路由"), 1);
+  EXPECT_TRUE(same_table(os_.ip_helper.routes(), {before[0], before[1]}) ||
+              same_table(os_.ip_helper.routes(), {before[1], before[0]}))
+      << "the tunnel keeps its default route as it was";
 }
 
 }  // namespace
