@@ -86,15 +86,17 @@ TEST_F(NettestMeasureTest, EachRoundProbesAllNodesAtOnce) {
   EXPECT_EQ(table_row(results->back()), "silent\t10.0.1.99\t超时\t100%");
 }
 
-TEST_F(NettestMeasureTest, AnUnusableLibraryOrAStopGivesNoResults) {
-  const std::vector<Node> nodes = {{"a", "10.0.0.1"}};
-  stop_ = true;
-  EXPECT_FALSE(measure(nodes, 3));
-  EXPECT_EQ(os_.icmp.total_probes(), 0);
-  stop_ = false;
+TEST_F(NettestMeasureTest, AnUnusableLibraryGivesNoResults) {
   os_.icmp.make_unloadable();
-  EXPECT_FALSE(measure(nodes, 3));
+  EXPECT_FALSE(measure({{"a", "10.0.0.1"}}, 3));
   EXPECT_EQ(ui_.box_texts(), std::vector<std::string>{"无法载入'ICMP.DLL'"});
+  EXPECT_TRUE(rounds_seen_.empty());
+}
+
+TEST_F(NettestMeasureTest, AStopBeforeTheFirstRoundSendsNothing) {
+  stop_ = true;
+  EXPECT_FALSE(measure({{"a", "10.0.0.1"}}, 3));
+  EXPECT_EQ(os_.icmp.total_probes(), 0);
 }
 
 TEST_F(NettestMeasureTest, AStopBetweenRoundsEndsTheMeasurement) {

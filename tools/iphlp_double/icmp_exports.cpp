@@ -66,6 +66,59 @@ DWORD minimum_reply_size(const iphlp_double::State& s, WORD request_size) {
   return sizeof(ICMP_ECHO_REPLY) + data + kIcmpErrorBytes;
 }
 
+// IcmpSendEcho under the double's lock; wait_ms is how long the answer takes.
+DWORD send_echo(HANDLE handle, IPAddr dest, LPVOID request, WORD request_size,
+                PIP_OPTION_INFORMATION options, LPVOID reply_buffer, DWORD reply_size,
+                DWORD timeout, DWORD& wait_ms) {
+  Call c("IcmpSendEcho");
+  c.arg("handle", handle_value(handle));
+  c.text("dest", iphlp_double::dotted(dest));
+  const auto* data = static_cast<const unsigned char*>(request);
+  c.text("payload", data ? payload_text(data, request_size) : "null");
+  // The TTL leads both the native and the 32-bit form of the options.
+  c.text("ttl", options ? std::to_string(options->Ttl) : "none");
+  c.arg("replysize", reply_size);
+  c.arg("timeout", timeout);
+  auto fail = [&c](DWORD code) {
+    c.finish(code);
+    SetLastError(code);
+    return DWORD{0};
+  };
+  if (!is_open(c.state, handle)) return fail(ERROR_INVALID_HANDLE);
+  if (!reply_buffer || (request_size && !data)) return fail(ERROR_INVALID_PARAMETER);
+  if (reply_size < minimum_reply_size(c.state, request_size)) {
+    return fail(c.state.xp ? IP_BUF_TOO_SMALL : ERROR_INSUFFICIENT_BUFFER);
+  }
+  if (auto f = c.state.take_fault(c.function)) return fail(*f);
+  const auto echo = answer_for(c.state, dest);
+  const bool timed_out =
+      echo.status == IP_REQ_TIMED_OUT || (echo.status == 0 && echo.rtt > timeout);
+  wait_ms = timed_out ? timeout : echo.rtt;
+  if (timed_out) return fail(IP_REQ_TIMED_OUT);
+  if (echo.status != 0 && !echo.reply) return fail(echo.status);
+
+  auto* reply = static_cast<ICMP_ECHO_REPLY*>(reply_buffer);
+  std::memset(reply, 0, sizeof *reply);
+  reply->Address = dest;
+  reply->Status = echo.status;
+  reply->RoundTripTime = echo.rtt;
+  reply->Options.Ttl = kReplyTtl;
+  if (echo.status == 0) {
+    auto* echoed = reinterpret_cast<unsigned char*>(reply + 1);
+    // Never past the caller's buffer, which the XP-like rule lets be shorter than the data.
+    const DWORD fits = std::min<DWORD>(request_size, reply_size - sizeof *reply);
+    if (fits) std::memcpy(echoed, data, fits);
+    reply->DataSize = request_size;
+    reply->Data = echoed;
+  }
+  c.arg("out_status", echo.status);
+  c.arg("out_rtt", echo.rtt);
+  c.arg("out_datasize", reply->DataSize);
+  c.arg("out_replies", 1);
+  c.finish(0);
+  return 1;
+}
+
 }  // namespace
 
 extern "C" {
@@ -104,57 +157,16 @@ BOOL WINAPI IcmpCloseHandle(HANDLE handle) {
 }
 
 // Returns the number of replies; 0 with the cause in the last error. Its log line ends in the
-// last error, 0 when a reply came.
+// last error, 0 when a reply came. The answer's time passes outside the double's lock, so the
+// echoes of several threads overlap as they do on a network.
 DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr dest, LPVOID request, WORD request_size,
                           PIP_OPTION_INFORMATION options, LPVOID reply_buffer, DWORD reply_size,
                           DWORD timeout) {
-  Call c("IcmpSendEcho");
-  c.arg("handle", handle_value(handle));
-  c.text("dest", iphlp_double::dotted(dest));
-  const auto* data = static_cast<const unsigned char*>(request);
-  c.text("payload", data ? payload_text(data, request_size) : "null");
-  // The TTL leads both the native and the 32-bit form of the options.
-  c.text("ttl", options ? std::to_string(options->Ttl) : "none");
-  c.arg("replysize", reply_size);
-  c.arg("timeout", timeout);
-  auto fail = [&c](DWORD code) {
-    c.finish(code);
-    SetLastError(code);
-    return DWORD{0};
-  };
-  if (!is_open(c.state, handle)) return fail(ERROR_INVALID_HANDLE);
-  if (!reply_buffer || (request_size && !data)) return fail(ERROR_INVALID_PARAMETER);
-  if (reply_size < minimum_reply_size(c.state, request_size)) {
-    return fail(c.state.xp ? IP_BUF_TOO_SMALL : ERROR_INSUFFICIENT_BUFFER);
-  }
-  if (auto f = c.state.take_fault(c.function)) return fail(*f);
-  const auto echo = answer_for(c.state, dest);
-  const bool timed_out =
-      echo.status == IP_REQ_TIMED_OUT || (echo.status == 0 && echo.rtt > timeout);
-  Sleep(timed_out ? timeout : echo.rtt);
-  if (timed_out) return fail(IP_REQ_TIMED_OUT);
-  if (echo.status != 0 && !echo.reply) return fail(echo.status);
-
-  auto* reply = static_cast<ICMP_ECHO_REPLY*>(reply_buffer);
-  std::memset(reply, 0, sizeof *reply);
-  reply->Address = dest;
-  reply->Status = echo.status;
-  reply->RoundTripTime = echo.rtt;
-  reply->Options.Ttl = kReplyTtl;
-  if (echo.status == 0) {
-    auto* echoed = reinterpret_cast<unsigned char*>(reply + 1);
-    // Never past the caller's buffer, which the XP-like rule lets be shorter than the data.
-    const DWORD fits = std::min<DWORD>(request_size, reply_size - sizeof *reply);
-    if (fits) std::memcpy(echoed, data, fits);
-    reply->DataSize = request_size;
-    reply->Data = echoed;
-  }
-  c.arg("out_status", echo.status);
-  c.arg("out_rtt", echo.rtt);
-  c.arg("out_datasize", reply->DataSize);
-  c.arg("out_replies", 1);
-  c.finish(0);
-  return 1;
+  DWORD wait_ms = 0;
+  const DWORD replies = send_echo(handle, dest, request, request_size, options, reply_buffer,
+                                  reply_size, timeout, wait_ms);
+  Sleep(wait_ms);
+  return replies;
 }
 
 }  // extern "C"
