@@ -4,6 +4,7 @@
 
 #include "nettest/node_list_file.h"
 #include "nettest/node_ranking.h"
+#include "widgets/dpi_scale.h"
 #include "widgets/win32/dpi.h"
 #include "widgets/win32/gbk.h"
 
