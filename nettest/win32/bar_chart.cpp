@@ -70,7 +70,8 @@ void BarChart::paint(HDC dc, const RECT& area) {
   const int margin = px(kMargin);
   const int rows = static_cast<int>(results_.size());
   // Up to 49 nodes share the height; rows too low for the text keep only their bars.
-  const int row = std::min(px(kRowMax), std::max(1, static_cast<int>(area.bottom - 2 * margin) / rows));
+  const int row =
+      std::min(px(kRowMax), std::max(1, static_cast<int>(area.bottom - 2 * margin) / rows));
   const bool with_text = row >= px(12);
   const int bar_left = with_text ? margin + px(kNameWidth) : margin;
   const int full = std::max(1, static_cast<int>(area.right) - bar_left - px(kFigureWidth) - margin);

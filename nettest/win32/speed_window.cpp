@@ -59,6 +59,8 @@ SpeedWindow::~SpeedWindow() {
 }
 
 bool SpeedWindow::show(HINSTANCE instance, int show_command) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = proc;
