@@ -32,9 +32,7 @@ got=$(qvx_gbk "$list")
 qvx_wait_window "$speed_title" >/dev/null
 
 # The client's probe has done its part; one for the speed test reads its table.
-exec {QVX_UI[1]}>&-
-wait "$QVX_UI_PID" 2>/dev/null || true
-QVX_UI_PID=
+qvx_ui_stop
 qvx_ui_start nettest.exe
 qvx_ui_shows "$speed_title" '测试完成：3个节点，按速度从快到慢排列。' 30
 rows=$(qvx_ui items "$speed_title" 1)
