@@ -24,6 +24,7 @@ constexpr int kRetestId = 101, kCloseId = IDCANCEL, kTableId = 103;
 constexpr int kClientWidth = 480, kClientHeight = 440;
 constexpr widgets::Rect kStatusRect{12, 10, 456, 16};
 constexpr widgets::Rect kProgressRect{12, 30, 456, 16};
+constexpr int kHeaderTop = 56, kHeaderHeight = 16;
 constexpr widgets::Rect kTableRect{12, 74, 456, 150};
 constexpr widgets::Rect kChartRect{12, 232, 456, 160};
 constexpr widgets::Rect kRetestRect{288, 402, 85, 27};
@@ -119,7 +120,8 @@ void SpeedWindow::apply_scale(int dpi) {
   place(status_, kStatusRect);
   place(progress_, kProgressRect);
   for (std::size_t i = 0; i < headers_.size(); ++i) {
-    place(headers_[i], {kTableRect.left + kColumns[i].left, 56, kColumns[i].width, 16});
+    place(headers_[i],
+          {kTableRect.left + kColumns[i].left, kHeaderTop, kColumns[i].width, kHeaderHeight});
   }
   place(table_, kTableRect);
   SendMessageW(table_, LB_SETITEMHEIGHT, 0, scale->scale(kRowHeight));
