@@ -98,6 +98,15 @@ TEST_F(WebLinksTest, SpeedTestGetsTheDownloadedNodesBesideIt) {
   EXPECT_TRUE(boxes().empty());
 }
 
+TEST_F(WebLinksTest, AnUnwritableNodeListIsLoggedAndTheSpeedTestStillOpens) {
+  os.files.put("C:\\Quovix\\nettest.exe", "MZ");
+  os.files.make_read_only("C:\\Quovix\\nettest_nodes.txt");
+  f2().suiButton1.click();
+  EXPECT_EQ(only_opened(), "C:\\Quovix\\nettest.exe");
+  EXPECT_NE(log().find("无法写入节点列表：C:\\Quovix\\nettest_nodes.txt"), std::string::npos);
+  EXPECT_TRUE(boxes().empty());
+}
+
 TEST_F(WebLinksTest, AMissingSpeedTestIsReportedInsteadOfOpened) {
   f2().suiButton1.click();
   EXPECT_TRUE(os.shell.opened().empty());
