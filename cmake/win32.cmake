@@ -35,6 +35,15 @@ if(QVX_APP_SOURCES)
   target_link_libraries(quovix PRIVATE quovix_win32)
 endif()
 
+# The speed test the status window opens, shipped beside the program.
+file(GLOB QVX_NETTEST_SOURCES CONFIGURE_DEPENDS nettest/win32/*.cpp)
+configure_file(${CMAKE_SOURCE_DIR}/res/nettest.manifest.in ${CMAKE_BINARY_DIR}/res/nettest.manifest @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/res/nettest.rc.in ${CMAKE_BINARY_DIR}/res/nettest.rc @ONLY)
+add_executable(nettest WIN32 ${QVX_NETTEST_SOURCES} ${CMAKE_BINARY_DIR}/res/nettest.rc)
+set_source_files_properties(${CMAKE_BINARY_DIR}/res/nettest.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/res/quovix.ico;${CMAKE_BINARY_DIR}/res/nettest.manifest")
+target_link_libraries(nettest PRIVATE quovix_win32)
+
 # Small test programs the Wine tests run; not shipped.
 file(GLOB QVX_WINE_PROBES CONFIGURE_DEPENDS tests/wine/*.cpp)
 foreach(probe IN LISTS QVX_WINE_PROBES)

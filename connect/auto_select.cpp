@@ -11,10 +11,6 @@ namespace qvx {
 
 namespace {
 
-constexpr std::uint8_t kProbeTtl = 80;
-constexpr std::uint32_t kProbeTimeoutMs = 1000;
-constexpr std::uint8_t kProbeBytes = 32;
-constexpr std::uint64_t kLostProbeScore = 1000;
 constexpr int kProbesPerNode = 2;
 
 struct NodeProbes {

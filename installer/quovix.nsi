@@ -141,13 +141,17 @@ Section "$(qvx_section_program)" SecProgram
 
   ; user.ini, softsetup.ini and qvxl.log are not part of the payload, so an upgrade keeps them.
   SetOutPath "$INSTDIR"
+  ; The speed test the status window opens goes beside the program, built alike.
 !if ${NSIS_PTR_SIZE} > 4
   File "/oname=quovix.exe" "${STAGE}/quovix64.exe"
+  File "/oname=nettest.exe" "${STAGE}/nettest64.exe"
 !else
   ${If} ${RunningX64}
     File "/oname=quovix.exe" "${STAGE}/quovix64.exe"
+    File "/oname=nettest.exe" "${STAGE}/nettest64.exe"
   ${Else}
     File "${STAGE}/quovix.exe"
+    File "${STAGE}/nettest.exe"
   ${EndIf}
 !endif
   File "${STAGE}/readme.txt"

@@ -81,6 +81,7 @@ Section "Uninstall"
   ; Program files first: if one cannot go, the entry and the uninstaller stay for another run.
   ClearErrors
   Delete "$INSTDIR\quovix.exe"
+  Delete "$INSTDIR\nettest.exe"
   Delete "$INSTDIR\readme.txt"
   Delete "$INSTDIR\route\CHINANET.dat"
   Delete "$INSTDIR\route\CNC.dat"
@@ -88,6 +89,7 @@ Section "Uninstall"
   ; What the client downloads at login, and a replacement file a crash may have left behind.
   Delete "$INSTDIR\information.txt"
   Delete "$INSTDIR\list.txt"
+  Delete "$INSTDIR\nettest_nodes.txt"
   Delete "$INSTDIR\qvx*.tmp"
   ${If} ${Errors}
     MessageBox MB_OK|MB_ICONSTOP "$(qvx_files_in_use)" /SD IDOK

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds what the demo runs (the demo service, the 32-bit client, its RAS and IP Helper test
-# doubles and the probe that presses its buttons) and runs the client under Wine against the demo verification service on this
+# Builds what the demo runs (the demo service, the 32-bit client and the speed test beside it,
+# its RAS and IP Helper test doubles and the probe that presses its buttons) and runs the client under Wine against the demo verification service on this
 # machine. The tunnel is simulated: dialling goes to our own RAS test double, not to Windows.
 # Without a display the client runs on Xvfb and screenshots are saved into demo-screenshots/.
 set -euo pipefail
@@ -11,5 +11,5 @@ cd "$(dirname "$0")/.."
 cmake --preset native >/dev/null
 cmake --build --preset native --target demo_service
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target quovix ras_double iphlp_double ui_probe
+cmake --build --preset win32 --target quovix nettest ras_double iphlp_double ui_probe
 QVX_ARCH=win32 exec bash tests/wine/demo_run.sh "$@"

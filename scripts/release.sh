@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the Windows program and packs the release: a zip with the 32-bit quovix.exe (manifest,
-# icon and version embedded), the 64-bit quovix64.exe beside it, the route files and a short
-# readme, and the setup program quovix-<version>-setup.exe made from the same folder.
+# icon and version embedded), the 64-bit quovix64.exe beside it, the speed test the status window
+# opens (nettest.exe, and nettest64.exe for the setup), the route files and a short readme, and
+# the setup program quovix-<version>-setup.exe made from the same folder.
 #   release.sh [--demo]
 # A release whose deployment values (cmake/deployment.cmake) still point at the demo service on
 # this machine is refused unless --demo asks for exactly that. With QVX_SIGN_PFX (see sign.sh)
-# both programs, the uninstaller and the setup are signed. Names the endpoints it built with
+# every program, the uninstaller and the setup are signed. Names the endpoints it built with
 # on stderr; prints the zip's full path, then the setup's. The release goes to build/release, or
 # to QVX_RELEASE_DIR (each Wine test makes its own, so that both Wine passes can run at once).
 set -euo pipefail
@@ -36,9 +37,12 @@ out=$(realpath -m "${QVX_RELEASE_DIR:-build/release}")
 rm -rf "$out/Quovix" && mkdir -p "$out/Quovix/route"
 cp build/win32/quovix.exe "$out/Quovix/quovix.exe"
 cp build/win64/quovix.exe "$out/Quovix/quovix64.exe"
+cp build/win32/nettest.exe "$out/Quovix/nettest.exe"
+cp build/win64/nettest.exe "$out/Quovix/nettest64.exe"
 if [ -n "${QVX_SIGN_PFX:-}" ]; then
-  ./scripts/sign.sh "$out/Quovix/quovix.exe"
-  ./scripts/sign.sh "$out/Quovix/quovix64.exe"
+  for program in quovix.exe quovix64.exe nettest.exe nettest64.exe; do
+    ./scripts/sign.sh "$out/Quovix/$program"
+  done
   echo "release: signed with $QVX_SIGN_PFX${QVX_SIGN_TIMESTAMP:+, timestamp from $QVX_SIGN_TIMESTAMP}" >&2
 else
   echo "release: UNSIGNED (no QVX_SIGN_PFX): Windows SmartScreen will warn about these programs" >&2

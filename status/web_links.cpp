@@ -1,3 +1,4 @@
+#include "nettest/node_list_file.h"
 #include "shell/application.h"
 #include "shell/unit1.h"
 #include "status/md5.h"
@@ -41,8 +42,22 @@ void TForm2::N5Click() {
 void TForm2::N6Click() {
   open_with_credentials(kHelpPage, "&red=hlp&u31=m");
 }
+// The speed test measures the nodes this login downloaded: they are handed over in a file
+// beside it, since the shell starts it without arguments.
 void TForm2::suiButton1Click() {
-  app.platform.shell.open(app.Form1->app_dir + "nettest.exe");
+  const std::string& dir = app.Form1->app_dir;
+  const std::string program = dir + "nettest.exe";
+  if (app.platform.files.size(program) < 0) {
+    app.ui.message_box(this,
+                       "找不到速度测试程序nettest.exe，请重新安装" + std::string(kAppTitle) + "。",
+                       kAppTitle, widgets::kMbOk);
+    return;
+  }
+  const std::string list = nettest::format_node_list(nettest::nodes_of(*app.Form1));
+  if (!app.platform.files.replace(dir + nettest::kNodeListFileName, list)) {
+    app.Form1->log_file.write("无法写入节点列表：" + dir + nettest::kNodeListFileName, 0);
+  }
+  app.platform.shell.open(program);
 }
 
 }  // namespace qvx

@@ -82,8 +82,37 @@ TEST_F(WebLinksTest, SettingsItemAndSpeedTest) {
   f2().N1.click();
   EXPECT_TRUE(app->Form5->visible());
   EXPECT_TRUE(os.shell.opened().empty());
+  os.files.put("C:\\Quovix\\nettest.exe", "MZ");
   f2().suiButton1.click();
   EXPECT_EQ(only_opened(), "C:\\Quovix\\nettest.exe");
+}
+
+TEST_F(WebLinksTest, SpeedTestGetsTheDownloadedNodesBesideIt) {
+  os.files.put("C:\\Quovix\\nettest.exe", "MZ");
+  os.files.put("C:\\Quovix\\nettest_nodes.txt", "an older list");
+  f2().suiButton1.click();
+  EXPECT_EQ(only_opened(), "C:\\Quovix\\nettest.exe");
+  EXPECT_EQ(os.files.get("C:\\Quovix\\nettest_nodes.txt"),
+            "quovix-nodes 1\r\n北京节点\t" + f1().node_addresses[1] + "\r\n上海节点\t" +
+                f1().node_addresses[2] + "\r\n");
+  EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(WebLinksTest, AnUnwritableNodeListIsLoggedAndTheSpeedTestStillOpens) {
+  os.files.put("C:\\Quovix\\nettest.exe", "MZ");
+  os.files.make_read_only("C:\\Quovix\\nettest_nodes.txt");
+  f2().suiButton1.click();
+  EXPECT_EQ(only_opened(), "C:\\Quovix\\nettest.exe");
+  EXPECT_NE(log().find("无法写入节点列表：C:\\Quovix\\nettest_nodes.txt"), std::string::npos);
+  EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(WebLinksTest, AMissingSpeedTestIsReportedInsteadOfOpened) {
+  f2().suiButton1.click();
+  EXPECT_TRUE(os.shell.opened().empty());
+  EXPECT_EQ(boxes(),
+            std::vector<std::string>{"找不到速度测试程序nettest.exe，请重新安装Quovix加速。"});
+  EXPECT_FALSE(os.files.get("C:\\Quovix\\nettest_nodes.txt"));
 }
 
 }  // namespace

@@ -43,6 +43,8 @@ if [ -f "$iphlp_double" ]; then
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;iphlpapi=n"
   qvx_log "routes go to the IP Helper test double (a simulated routing table, as Windows 7 and later keep it)"
 fi
+# The speed test the status window's 速度测试 opens.
+[ -f "$QVX_BUILD/nettest.exe" ] && files+=("$QVX_BUILD/nettest.exe")
 qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "${files[@]}"
 
 # A step that is slow or fails does not end the demo: its screen is saved instead.

@@ -470,6 +470,13 @@ qvx_ui_start() {
   coproc QVX_UI { exec wine "$probe" "${1:-quovix.exe}" 2>>"$qvx_tmp/probe.err"; }
   qvx_stop_on_exit "${QVX_UI_PID:-}"
 }
+# Ends the probe: its input closes and it exits, so that one for another program can start.
+qvx_ui_stop() {
+  local input=${QVX_UI[1]}
+  exec {input}>&-
+  wait "$QVX_UI_PID" 2>/dev/null || true
+  QVX_UI_PID=
+}
 # One probe command, its fields as arguments; prints the answer. (The probe's pipes reach this
 # shell and its command substitutions, not a pipeline or a ( ) subshell.)
 qvx_ui() {

@@ -22,7 +22,9 @@ file "$shipped" | grep -q 'PE32 executable (GUI) Intel 80386.*Nullsoft' || qvx_f
 listing=$(grep -E '^(File|SetOutPath):' "$shipped.log" | grep -v PLUGINSDIR)
 expected='SetOutPath: "$INSTDIR"
 File: "quovix64.exe"->"quovix.exe"
+File: "nettest64.exe"->"nettest.exe"
 File: "quovix.exe"
+File: "nettest.exe"
 File: "readme.txt"
 SetOutPath: "$INSTDIR\route"
 File: "CHINANET.dat"
@@ -42,10 +44,12 @@ setup=$shipped
 if [ "$QVX_ARCH" = win64 ]; then
   why=$("$QVX_SOURCE/scripts/wine32_usable.sh" 2>&1) || qvx_fail "the shipped 32-bit setup cannot run in WoW64: $why"
   program=$stage/quovix64.exe
+  speed_test=$stage/nettest64.exe
   # What the 32-bit registry view of a 64-bit prefix holds, as the 64-bit regedit sees it.
   other_view_key='HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Quovix'
 else
   program=$stage/quovix.exe
+  speed_test=$stage/nettest.exe
   other_view_key=
 fi
 run_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\run'
@@ -109,6 +113,7 @@ check_installed() {
   local dir=$1 unix
   unix=$(qvx_unix_path "$dir")
   cmp -s "$program" "$unix/quovix.exe" || qvx_fail "$dir: quovix.exe is not the expected program"
+  cmp -s "$speed_test" "$unix/nettest.exe" || qvx_fail "$dir: nettest.exe is not the expected speed test"
   for f in readme.txt route/CHINANET.dat route/CNC.dat route/CERNET.dat; do
     cmp -s "$stage/$f" "$unix/$f" || qvx_fail "$dir: $f missing or different"
   done
@@ -210,6 +215,7 @@ folder_after_restart() {
 reg_add "$run_key" quovixnet "$default_dir\\quovix.exe"
 add_task "$default_dir"
 printf x >"$install/information.txt"
+printf x >"$install/nettest_nodes.txt"
 expect_exit 0 "quiet uninstall command" run_cmdline "$quiet"
 check_removed "$default_dir"
 [ ! -e "$install/quovix.exe" ] && [ ! -e "$install/information.txt" ] || qvx_fail "the quiet uninstall returned before it was done"

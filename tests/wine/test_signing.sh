@@ -36,6 +36,8 @@ grep -q '^release: signed with' "$qvx_tmp/signed.err" || qvx_fail "the signed re
 unzip -q "$(sed -n 1p <<<"$release")" -d "$qvx_tmp/zip"
 signed_by_us "$qvx_tmp/zip/Quovix/quovix.exe" "quovix.exe in the zip"
 signed_by_us "$qvx_tmp/zip/Quovix/quovix64.exe" "quovix64.exe in the zip"
+signed_by_us "$qvx_tmp/zip/Quovix/nettest.exe" "nettest.exe in the zip"
+signed_by_us "$qvx_tmp/zip/Quovix/nettest64.exe" "nettest64.exe in the zip"
 setup=$(sed -n 2p <<<"$release")
 signed_by_us "$setup" "the setup"
 
@@ -48,4 +50,5 @@ qvx_run 'C:\setup.exe' /S || qvx_fail "the signed setup did not install"
 installed=$(qvx_unix_path 'C:\Program Files\Quovix')
 signed_by_us "$installed/uninst.exe" "the installed uninstaller"
 signed_by_us "$installed/quovix.exe" "the installed program"
+signed_by_us "$installed/nettest.exe" "the installed speed test"
 qvx_pass

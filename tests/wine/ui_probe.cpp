@@ -12,6 +12,7 @@
 //   selected WINDOW N       the item chosen in the Nth drop-down list (from 1, in window order)
 //   type WINDOW N TEXT      the Nth edit box gets TEXT
 //   edit WINDOW N           the text of the Nth edit box
+//   items WINDOW N          the items of the Nth list box, joined by '|' (tabs kept)
 //   focus WINDOW            the control with the keyboard focus: its class and number ("Edit 1")
 //   texts WINDOW            the texts of the windows and their controls, joined by '|'
 //   menu WINDOW ID          the window's menu item with that command id is chosen
@@ -155,6 +156,21 @@ std::string texts(const Windows& in) {
   return utf8(all);
 }
 
+std::string items(const Windows& in, int n) {
+  HWND w = nth_of_class(in, L"ListBox", n);
+  if (!w) return "none";
+  std::wstring all;
+  const LRESULT count = SendMessageW(w, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(w, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length == LB_ERR) return "none";
+    std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(w, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+    all += item.c_str() + std::wstring(L"|");
+  }
+  return utf8(all);
+}
+
 std::string titles(DWORD pid) {
   std::wstring all;
   for (HWND w : windows_of(pid, true).top) all += text_of(w) + L"|";
@@ -285,6 +301,7 @@ std::string answer(DWORD pid, const std::vector<std::wstring>& f) {
   if (command == L"select" && n == 3) return select(in, arg);
   if (command == L"selected" && n == 3) return selected(in, _wtoi(arg.c_str()));
   if (command == L"edit" && n == 3) return edit_text(in, _wtoi(arg.c_str()));
+  if (command == L"items" && n == 3) return items(in, _wtoi(arg.c_str()));
   if (command == L"menu" && n == 3) return menu(in, static_cast<UINT>(_wtoi(arg.c_str())));
   if (command == L"type" && n == 4) return type(in, _wtoi(arg.c_str()), f[3]);
   HWND w = control(in, arg);

@@ -65,6 +65,61 @@ qvx::model::EchoAnswer answer_for(const iphlp_double::State& s, IPAddr dest) {
   return answer;
 }
 
+// IcmpSendEcho under the double's lock; wait_ms is how long the answer takes.
+DWORD send_echo(HANDLE handle, IPAddr dest, LPVOID request, WORD request_size,
+                PIP_OPTION_INFORMATION options, LPVOID reply_buffer, DWORD reply_size,
+                DWORD timeout, DWORD& wait_ms) {
+  Call c("IcmpSendEcho");
+  c.arg("handle", handle_value(handle));
+  c.text("dest", iphlp_double::dotted(dest));
+  const auto* data = static_cast<const char*>(request);
+  c.text("payload",
+         data ? payload_text(reinterpret_cast<const unsigned char*>(data), request_size) : "null");
+  // The TTL leads both the native and the 32-bit form of the options.
+  c.text("ttl", options ? std::to_string(options->Ttl) : "none");
+  c.arg("replysize", reply_size);
+  c.arg("timeout", timeout);
+  auto fail = [&c](DWORD code) {
+    c.finish(code);
+    SetLastError(code);
+    return DWORD{0};
+  };
+  qvx::model::EchoRequest echo;
+  echo.request_data = data != nullptr;
+  echo.payload = data ? std::string(data, request_size) : std::string(request_size, '\0');
+  echo.reply_buffer = reply_buffer != nullptr;
+  echo.reply_size = reply_size;
+  echo.timeout_ms = timeout;
+  const qvx::model::IcmpEcho rules(
+      c.state.xp() ? qvx::model::EchoRules::XpLike : qvx::model::EchoRules::VistaAndLater,
+      sizeof(ICMP_ECHO_REPLY));
+  const bool open = c.state.icmp_handles.is_open(handle_value(handle));
+  if (const std::uint32_t refused = rules.refusal(open, echo)) return fail(refused);
+  if (auto f = c.state.take_fault(c.function)) return fail(*f);
+  const auto result = rules.result(echo, answer_for(c.state, dest));
+  wait_ms = result.elapsed_ms;
+  if (result.replies == 0) return fail(result.last_error);
+
+  auto* reply = static_cast<ICMP_ECHO_REPLY*>(reply_buffer);
+  std::memset(reply, 0, sizeof *reply);
+  reply->Address = dest;
+  reply->Status = result.status;
+  reply->RoundTripTime = result.round_trip_ms;
+  reply->Options.Ttl = kReplyTtl;
+  if (result.status == IP_SUCCESS) {
+    auto* echoed = reinterpret_cast<unsigned char*>(reply + 1);
+    if (!result.data.empty()) std::memcpy(echoed, result.data.data(), result.data.size());
+    reply->DataSize = static_cast<USHORT>(result.data_size);
+    reply->Data = echoed;
+  }
+  c.arg("out_status", result.status);
+  c.arg("out_rtt", result.round_trip_ms);
+  c.arg("out_datasize", reply->DataSize);
+  c.arg("out_replies", result.replies);
+  c.finish(0);
+  return result.replies;
+}
+
 }  // namespace
 
 extern "C" {
@@ -99,59 +154,16 @@ BOOL WINAPI IcmpCloseHandle(HANDLE handle) {
 }
 
 // Returns the number of replies; 0 with the cause in the last error. Its log line ends in the
-// last error, 0 when a reply came.
+// last error, 0 when a reply came. The answer's time passes outside the double's lock, so the
+// echoes of several threads overlap as they do on a network.
 DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr dest, LPVOID request, WORD request_size,
                           PIP_OPTION_INFORMATION options, LPVOID reply_buffer, DWORD reply_size,
                           DWORD timeout) {
-  Call c("IcmpSendEcho");
-  c.arg("handle", handle_value(handle));
-  c.text("dest", iphlp_double::dotted(dest));
-  const auto* data = static_cast<const char*>(request);
-  c.text("payload",
-         data ? payload_text(reinterpret_cast<const unsigned char*>(data), request_size) : "null");
-  // The TTL leads both the native and the 32-bit form of the options.
-  c.text("ttl", options ? std::to_string(options->Ttl) : "none");
-  c.arg("replysize", reply_size);
-  c.arg("timeout", timeout);
-  auto fail = [&c](DWORD code) {
-    c.finish(code);
-    SetLastError(code);
-    return DWORD{0};
-  };
-  qvx::model::EchoRequest echo;
-  echo.request_data = data != nullptr;
-  echo.payload = data ? std::string(data, request_size) : std::string(request_size, '\0');
-  echo.reply_buffer = reply_buffer != nullptr;
-  echo.reply_size = reply_size;
-  echo.timeout_ms = timeout;
-  const qvx::model::IcmpEcho rules(
-      c.state.xp() ? qvx::model::EchoRules::XpLike : qvx::model::EchoRules::VistaAndLater,
-      sizeof(ICMP_ECHO_REPLY));
-  const bool open = c.state.icmp_handles.is_open(handle_value(handle));
-  if (const std::uint32_t refused = rules.refusal(open, echo)) return fail(refused);
-  if (auto f = c.state.take_fault(c.function)) return fail(*f);
-  const auto result = rules.result(echo, answer_for(c.state, dest));
-  Sleep(result.elapsed_ms);
-  if (result.replies == 0) return fail(result.last_error);
-
-  auto* reply = static_cast<ICMP_ECHO_REPLY*>(reply_buffer);
-  std::memset(reply, 0, sizeof *reply);
-  reply->Address = dest;
-  reply->Status = result.status;
-  reply->RoundTripTime = result.round_trip_ms;
-  reply->Options.Ttl = kReplyTtl;
-  if (result.status == IP_SUCCESS) {
-    auto* echoed = reinterpret_cast<unsigned char*>(reply + 1);
-    if (!result.data.empty()) std::memcpy(echoed, result.data.data(), result.data.size());
-    reply->DataSize = static_cast<USHORT>(result.data_size);
-    reply->Data = echoed;
-  }
-  c.arg("out_status", result.status);
-  c.arg("out_rtt", result.round_trip_ms);
-  c.arg("out_datasize", reply->DataSize);
-  c.arg("out_replies", result.replies);
-  c.finish(0);
-  return result.replies;
+  DWORD wait_ms = 0;
+  const DWORD replies = send_echo(handle, dest, request, request_size, options, reply_buffer,
+                                  reply_size, timeout, wait_ms);
+  Sleep(wait_ms);
+  return replies;
 }
 
 }  // extern "C"
