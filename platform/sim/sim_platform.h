@@ -1,6 +1,7 @@
 // A whole simulated machine for the tests, over a host directory that holds its drive.
 #pragma once
 #include <filesystem>
+#include <string>
 
 #include "platform/platform.h"
 #include "platform/sim/http_downloader.h"
@@ -37,6 +38,13 @@ class SimPlatform {
   SimProcess process;
   SimLogonTasks logon_tasks;
   SimPower power;
+
+  // A machine profile (tests/profiles): the IP Helper's adapters and routes, and how it sleeps.
+  bool load_machine(const std::string& profile, int* bad_line = nullptr) {
+    if (!ip_helper.load_profile(profile, bad_line)) return false;
+    if (ip_helper.modern_standby()) power.set_machine({model::SleepKind::ModernStandby, true});
+    return true;
+  }
 
   platform::Platform platform() {
     return platform::Platform{ras,   ip_helper, icmp,  sockets, downloader, shell,       registry,

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/sim/sim_platform.h"
 
 namespace qvx::testing {
@@ -25,13 +27,17 @@ constexpr std::uint32_t kMachineLan = 12;
 constexpr char kMachineLanAddress[] = "192.168.1.100";
 constexpr char kMachineLanGateway[] = "192.168.1.1";
 
-// Loads the profile and points the host name at the first listed adapter; its address.
-inline std::string build_machine(sim::SimPlatform& os, const Machine& m) {
+inline std::string profile_text(const Machine& m) {
   std::ifstream in(std::string(QVX_PROFILES_DIR) + "/" + m.profile + ".txt");
   std::ostringstream text;
   text << in.rdbuf();
+  return text.str();
+}
+
+// Loads the profile and points the host name at the first listed adapter; its address.
+inline std::string build_machine(sim::SimPlatform& os, const Machine& m) {
   int bad_line = 0;
-  if (!os.ip_helper.load_profile(text.str(), &bad_line)) {
+  if (!os.load_machine(profile_text(m), &bad_line)) {
     ADD_FAILURE() << m.profile << ": line " << bad_line;
   }
   std::vector<platform::Adapter> adapters;

@@ -1,5 +1,6 @@
 // Sleep and wake-up as the machine tells them: a classic machine tells every top-level
 // window, a Modern Standby one only the window registered for suspend and resume.
+#include "machines.h"
 #include "redial_fixture.h"
 
 namespace qvx::testing {
@@ -18,12 +19,13 @@ class HeadlessDesktop : public sim::Desktop {
   widgets::HeadlessUi& ui_;
 };
 
-struct Machine {
+struct SleepMachine {
   const char* name;
   model::PowerMachine power;
 };
 
-class SleepNotificationTest : public RedialTest, public ::testing::WithParamInterface<Machine> {
+class SleepNotificationTest : public RedialTest,
+                              public ::testing::WithParamInterface<SleepMachine> {
  protected:
   SleepNotificationTest() { os.power.set_machine(GetParam().power); }
 
@@ -61,10 +63,50 @@ TEST_P(SleepNotificationTest, AWakeUpAfterASleepWhileConnectedIsRedialledOnce) {
 
 INSTANTIATE_TEST_SUITE_P(
     Machines, SleepNotificationTest,
-    ::testing::Values(Machine{"ClassicSleep", {model::SleepKind::S3, true}},
-                      Machine{"ModernStandby", {model::SleepKind::ModernStandby, true}},
-                      Machine{"Windows7", {model::SleepKind::S3, false}}),
-    [](const ::testing::TestParamInfo<Machine>& info) { return std::string(info.param.name); });
+    ::testing::Values(SleepMachine{"ClassicSleep", {model::SleepKind::S3, true}},
+                      SleepMachine{"ModernStandby", {model::SleepKind::ModernStandby, true}},
+                      SleepMachine{"Windows7", {model::SleepKind::S3, false}}),
+    [](const ::testing::TestParamInfo<SleepMachine>& info) {
+      return std::string(info.param.name);
+    });
+
+// The laptop of the machine profiles: its flag alone makes the machine tell only registered
+// windows, and the redial still follows the wake-up.
+class ModernStandbyProfileTest : public RedialTest {
+ protected:
+  ModernStandbyProfileTest() { EXPECT_TRUE(os.load_machine(profile_text({"modern_standby"}))); }
+};
+
+TEST_F(ModernStandbyProfileTest, TheWakeUpReachesTheRedial) {
+  f1().relay_mode = 1;
+  connect();
+  HeadlessDesktop desktop(*ui);
+  os.power.sleep(desktop);
+  os.ras.drop(f1().ras_connection);
+  os.power.wake(desktop);
+  EXPECT_EQ(pane(), "连接已断开，5 秒后第 1 次重连");
+  ui->advance(Redial::kSettleSeconds * 1000);
+  ASSERT_TRUE(ui->pump_until([&] { return app->dial_thread == nullptr; }));
+  ui->pump();
+  EXPECT_EQ(dials(), 2u);
+  stop();
+}
+
+class RefusedOnModernStandbyProfileTest : public ModernStandbyProfileTest {
+ protected:
+  RefusedOnModernStandbyProfileTest() { os.power.refuse_next_registration(); }
+};
+
+TEST_F(RefusedOnModernStandbyProfileTest, TheWakeUpGoesUnheard) {
+  f1().relay_mode = 1;
+  connect();
+  HeadlessDesktop desktop(*ui);
+  os.power.sleep(desktop);
+  os.ras.drop(f1().ras_connection);
+  os.power.wake(desktop);
+  EXPECT_FALSE(f2().redial.pending()) << "a classic machine would have told every window";
+  stop();
+}
 
 // A Modern Standby machine that refused the registration tells the program nothing: the
 // connection lost in the sleep is left to the link monitor, which finds it as a drop.
