@@ -11,6 +11,7 @@
 
 #include "iphlp_state.h"
 #include "platform/sim/model/route_table.h"
+#include "platform/win32/ip_helper_records.h"
 
 using iphlp_double::Call;
 using qvx::platform::ForwardRow;
@@ -37,39 +38,11 @@ void log_row(Call& c, const MIB_IPFORWARDROW& r) {
 }
 
 ForwardRow from_native(const MIB_IPFORWARDROW& r) {
-  ForwardRow out;
-  out.dest = r.dwForwardDest;
-  out.mask = r.dwForwardMask;
-  out.policy = r.dwForwardPolicy;
-  out.next_hop = r.dwForwardNextHop;
-  out.if_index = r.dwForwardIfIndex;
-  out.type = r.dwForwardType;
-  out.proto = r.dwForwardProto;
-  out.age = r.dwForwardAge;
-  out.next_hop_as = r.dwForwardNextHopAS;
-  out.metric1 = r.dwForwardMetric1;
-  out.metric2 = r.dwForwardMetric2;
-  out.metric3 = r.dwForwardMetric3;
-  out.metric4 = r.dwForwardMetric4;
-  out.metric5 = r.dwForwardMetric5;
-  return out;
+  return qvx::ip_records::from_native_row(r);
 }
 
 void put_row(MIB_IPFORWARDROW& out, const ForwardRow& r) {
-  out.dwForwardDest = r.dest;
-  out.dwForwardMask = r.mask;
-  out.dwForwardPolicy = r.policy;
-  out.dwForwardNextHop = r.next_hop;
-  out.dwForwardIfIndex = r.if_index;
-  out.dwForwardType = r.type;
-  out.dwForwardProto = r.proto;
-  out.dwForwardAge = r.age;
-  out.dwForwardNextHopAS = r.next_hop_as;
-  out.dwForwardMetric1 = r.metric1;
-  out.dwForwardMetric2 = r.metric2;
-  out.dwForwardMetric3 = r.metric3;
-  out.dwForwardMetric4 = r.metric4;
-  out.dwForwardMetric5 = r.metric5;
+  out = qvx::ip_records::to_native_row<MIB_IPFORWARDROW>(r);
 }
 
 }  // namespace

@@ -22,6 +22,12 @@ bool same_name(const ForwardRow& a, const ForwardRow& b) {
          a.if_index == b.if_index;
 }
 
+template <typename Routes>
+auto named(Routes& routes, const ForwardRow& key) {
+  return std::find_if(routes.begin(), routes.end(),
+                      [&](const ForwardRow& r) { return same_name(r, key); });
+}
+
 // SetIpForwardEntry and DeleteIpForwardEntry (learn.microsoft.com, iphlpapi.h): the caller
 // names the row by dwForwardIfIndex, dwForwardDest, dwForwardMask and dwForwardNextHop. The
 // XP profile finds it without the next hop.
@@ -61,9 +67,7 @@ std::uint32_t write_rule(const IpMachine& m, const ForwardRow& row) {
 std::uint32_t create_forward_entry(IpMachine& m, const ForwardRow& row) {
   if (row.proto != kNetMgmt || !valid_destination(row)) return kInvalidParameter;
   if (const std::uint32_t code = write_rule(m, row)) return code;
-  const bool exists = std::any_of(m.routes.begin(), m.routes.end(),
-                                  [&](const ForwardRow& r) { return same_name(r, row); });
-  if (exists) return kAlreadyExists;
+  if (named(m.routes, row) != m.routes.end()) return kAlreadyExists;
   m.routes.push_back(row);
   return kNoError;
 }
@@ -109,8 +113,7 @@ std::uint32_t set_forward_entry2(IpMachine& m, const ForwardRow& key, std::uint3
   if (m.xp()) return kProcNotFound;
   const Adapter* a = m.find_interface(key.if_index);
   if (!a) return kNotFound;
-  const auto it = std::find_if(m.routes.begin(), m.routes.end(),
-                               [&](const ForwardRow& r) { return same_name(r, key); });
+  const auto it = named(m.routes, key);
   if (it == m.routes.end()) return kNotFound;
   it->metric1 = a->metric + route_metric;
   if (changed) *changed = *it;
@@ -122,8 +125,7 @@ std::uint32_t get_forward_entry2(const IpMachine& m, const ForwardRow& key, Forw
   if (m.xp()) return kProcNotFound;
   const Adapter* a = m.find_interface(key.if_index);
   if (!a) return kNotFound;
-  const auto it = std::find_if(m.routes.begin(), m.routes.end(),
-                               [&](const ForwardRow& r) { return same_name(r, key); });
+  const auto it = named(m.routes, key);
   if (it == m.routes.end()) return kNotFound;
   out = *it;
   route_metric = it->metric1 > a->metric ? it->metric1 - a->metric : 0;
@@ -141,8 +143,7 @@ void put_route(IpMachine& m, const ForwardRow& row) {
 }
 
 void remove_route(IpMachine& m, const ForwardRow& row) {
-  const auto it = std::find_if(m.routes.begin(), m.routes.end(),
-                               [&](const ForwardRow& r) { return same_name(r, row); });
+  const auto it = named(m.routes, row);
   if (it != m.routes.end()) m.routes.erase(it);
 }
 
