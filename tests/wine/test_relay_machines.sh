@@ -55,6 +55,11 @@ for profile in "$QVX_SOURCE"/tests/profiles/*.txt; do
       m = 0; for (i = 6; i <= NF; i++) if ($i ~ /^metric1=/) m = substr($i, 9)
       print m + 0, $5 }' <<<"$table" | sort -n | head -n 1)
   [ "${best#* }" = "$lan_if" ] || qvx_fail "$name: the best default route is on interface ${best#* } (metric ${best% *}), not the LAN's $lan_if: $(grep '^route 0.0.0.0 0.0.0.0 ' <<<"$table")"
+  if grep -qx 'ignore_set_metric 1' "$profile"; then
+    qvx_runlog | grep -q '^默认路由跃点数未被修改（接口'"$tun"'，' &&
+      qvx_runlog | grep -q '^已用SetIpForwardEntry2修改默认路由：接口'"$tun"'，' ||
+      qvx_fail "$name: the run log does not name the way the metric was changed: $(qvx_runlog | grep -E 'SetIpForwardEntry2|默认路由' | tail -n 3)"
+  fi
   qvx_log "$name: $rows ranges through the tunnel, the LAN's default route (interface $lan_if) wins"
   n=$(($(qvx_log_count '^成功挂断连接$') + 1))
   qvx_ui_click "$QVX_STATUS" 挂断 120
