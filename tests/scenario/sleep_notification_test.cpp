@@ -24,11 +24,8 @@ struct SleepMachine {
   model::PowerMachine power;
 };
 
-class SleepNotificationTest : public RedialTest,
-                              public ::testing::WithParamInterface<SleepMachine> {
+class SleepTest : public RedialTest {
  protected:
-  SleepNotificationTest() { os.power.set_machine(GetParam().power); }
-
   // The tunnel does not survive the sleep; the user wakes the machine.
   void sleep_through_and_wake() {
     HeadlessDesktop desktop(*ui);
@@ -36,6 +33,17 @@ class SleepNotificationTest : public RedialTest,
     os.ras.drop(f1().ras_connection);
     os.power.wake(desktop);
   }
+  // The settle delay runs out and the redial's dial thread finishes.
+  void run_resume_redial() {
+    ui->advance(Redial::kSettleSeconds * 1000);
+    ASSERT_TRUE(ui->pump_until([&] { return app->dial_thread == nullptr; }));
+    ui->pump();
+  }
+};
+
+class SleepNotificationTest : public SleepTest, public ::testing::WithParamInterface<SleepMachine> {
+ protected:
+  SleepNotificationTest() { os.power.set_machine(GetParam().power); }
 };
 
 TEST_P(SleepNotificationTest, AWakeUpAfterASleepWhileConnectedIsRedialledOnce) {
@@ -47,9 +55,7 @@ TEST_P(SleepNotificationTest, AWakeUpAfterASleepWhileConnectedIsRedialledOnce) {
   sleep_through_and_wake();
   EXPECT_EQ(pane(), "连接已断开，5 秒后第 1 次重连");
   EXPECT_FALSE(f2().Timer4.enabled()) << "the monitor does not report the sleep as a drop";
-  ui->advance(Redial::kSettleSeconds * 1000);
-  ASSERT_TRUE(ui->pump_until([&] { return app->dial_thread == nullptr; }));
-  ui->pump();
+  run_resume_redial();
   EXPECT_EQ(pane(), "连接状态： 已连接");
   EXPECT_EQ(dials(), 2u) << "automatic and by-user resume redial once";
   ui->advance(60000);
@@ -72,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The laptop of the machine profiles: its flag alone makes the machine tell only registered
 // windows, and the redial still follows the wake-up.
-class ModernStandbyProfileTest : public RedialTest {
+class ModernStandbyProfileTest : public SleepTest {
  protected:
   ModernStandbyProfileTest() { EXPECT_TRUE(os.load_machine(profile_text({"modern_standby"}))); }
 };
@@ -80,14 +86,9 @@ class ModernStandbyProfileTest : public RedialTest {
 TEST_F(ModernStandbyProfileTest, TheWakeUpReachesTheRedial) {
   f1().relay_mode = 1;
   connect();
-  HeadlessDesktop desktop(*ui);
-  os.power.sleep(desktop);
-  os.ras.drop(f1().ras_connection);
-  os.power.wake(desktop);
+  sleep_through_and_wake();
   EXPECT_EQ(pane(), "连接已断开，5 秒后第 1 次重连");
-  ui->advance(Redial::kSettleSeconds * 1000);
-  ASSERT_TRUE(ui->pump_until([&] { return app->dial_thread == nullptr; }));
-  ui->pump();
+  run_resume_redial();
   EXPECT_EQ(dials(), 2u);
   stop();
 }
@@ -100,17 +101,14 @@ class RefusedOnModernStandbyProfileTest : public ModernStandbyProfileTest {
 TEST_F(RefusedOnModernStandbyProfileTest, TheWakeUpGoesUnheard) {
   f1().relay_mode = 1;
   connect();
-  HeadlessDesktop desktop(*ui);
-  os.power.sleep(desktop);
-  os.ras.drop(f1().ras_connection);
-  os.power.wake(desktop);
+  sleep_through_and_wake();
   EXPECT_FALSE(f2().redial.pending()) << "a classic machine would have told every window";
   stop();
 }
 
 // A Modern Standby machine that refused the registration tells the program nothing: the
 // connection lost in the sleep is left to the link monitor, which finds it as a drop.
-class RefusedRegistrationTest : public RedialTest {
+class RefusedRegistrationTest : public SleepTest {
  protected:
   RefusedRegistrationTest() {
     os.power.set_machine({model::SleepKind::ModernStandby, true});
@@ -123,10 +121,7 @@ TEST_F(RefusedRegistrationTest, TheWakeUpGoesUnheardOnModernStandby) {
   connect();
   EXPECT_EQ(os.power.register_calls(), 1);
   EXPECT_EQ(os.power.registrations(), 0u);
-  HeadlessDesktop desktop(*ui);
-  os.power.sleep(desktop);
-  os.ras.drop(f1().ras_connection);
-  os.power.wake(desktop);
+  sleep_through_and_wake();
   EXPECT_FALSE(f2().redial.pending());
   EXPECT_TRUE(f2().Timer4.enabled()) << "the monitor still watches the link";
   stop();

@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
+#include "platform/sim/model/line_text.h"
 #include "tools/double_common/files.h"
-#include "tools/double_common/text.h"
 
 namespace double_common {
+
+using qvx::model::escape;
 
 void CallLine::arg(const char* key, std::uint32_t value) {
   line_ += std::string(" ") + key + "=" + std::to_string(value);

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <sstream>
 
+#include "platform/sim/model/line_text.h"
 #include "platform/sim/model/route_table.h"
 #include "tools/double_common/files.h"
 #include "tools/double_common/live_report.h"
-#include "tools/double_common/text.h"
 
 namespace iphlp_double {
 
@@ -17,9 +17,9 @@ namespace {
 
 using qvx::platform::ForwardRow;
 
-using double_common::key_values;
-using double_common::number;
-using double_common::split;
+using qvx::model::key_values;
+using qvx::model::number;
+using qvx::model::split;
 
 // Every RAS entry the client writes carries this name prefix (GBK at run time).
 const std::string kBrand = "Quovix加速";

@@ -6,19 +6,19 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "platform/sim/model/line_text.h"
 #include "tools/double_common/files.h"
 #include "tools/double_common/live_report.h"
-#include "tools/double_common/text.h"
 
 namespace ras_double {
 
 namespace {
 
-using double_common::escape;
-using double_common::key_values;
-using double_common::number;
-using double_common::unescape;
-using double_common::words;
+using qvx::model::escape;
+using qvx::model::key_values;
+using qvx::model::number;
+using qvx::model::unescape;
+using qvx::model::words;
 
 std::atomic<std::uint32_t> g_dial_ms{0};
 double_common::LiveReport g_live("ras_double_live.txt");

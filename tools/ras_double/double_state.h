@@ -2,7 +2,7 @@
 // and pending faults, kept in a text file beside the DLL so the test can seed and read it, plus
 // the call log and the control file.
 //
-// State file lines (text fields escaped, see double_common::escape()):
+// State file lines (text fields escaped, see qvx::model::escape()):
 //   next_handle N | overcount N | fail FUNCTION CODE COUNT | profile xp | projection IP SERVER
 //   linger MS | entry NAME key=value... | conn HANDLE NAME state=N rx=N tx=N phone=TEXT [gone=T]
 //   (gone=T: hung up, taken down when GetTickCount64 reaches T) | made=T (when it came up)

@@ -1,37 +1,14 @@
 #include "platform/sim/model/machine_profile.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <sstream>
 #include <vector>
 
+#include "platform/sim/model/line_text.h"
 #include "platform/sim/model/route_table.h"
 
 namespace qvx::model {
 namespace {
-
-std::uint32_t number(const std::string& text) {
-  return static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 0));
-}
-
-std::vector<std::string> split(const std::string& text, char by) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string part; std::getline(in, part, by);) {
-    if (!part.empty()) out.push_back(part);
-  }
-  return out;
-}
-
-std::map<std::string, std::string> key_values(const std::vector<std::string>& w, std::size_t from) {
-  std::map<std::string, std::string> out;
-  for (std::size_t i = from; i < w.size(); ++i) {
-    const auto eq = w[i].find('=');
-    out[w[i].substr(0, eq)] = eq == std::string::npos ? "" : w[i].substr(eq + 1);
-  }
-  return out;
-}
 
 std::string route_name(const platform::ForwardRow& r) {
   return dotted(r.dest) + " " + dotted(r.mask) + " " + dotted(r.next_hop) + " " +

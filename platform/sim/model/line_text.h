@@ -1,12 +1,12 @@
-// The text rules of the doubles' state, control and log lines: words split on blanks,
-// key=value words whose values are escaped, numbers in C notation.
+// The text rules of machine profiles and the doubles' state, control and log lines: words
+// split on blanks, key=value words whose values are escaped, numbers in C notation.
 #pragma once
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
-namespace double_common {
+namespace qvx::model {
 
 std::uint32_t number(const std::string& text);  // decimal, 0x hex; junk reads as 0
 std::vector<std::string> words(const std::string& line);
@@ -19,4 +19,4 @@ std::map<std::string, std::string> key_values(const std::vector<std::string>& wo
 std::string escape(const std::string& text);
 std::string unescape(const std::string& text);
 
-}  // namespace double_common
+}  // namespace qvx::model

@@ -1,10 +1,10 @@
-#include "tools/double_common/text.h"
+#include "platform/sim/model/line_text.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
-namespace double_common {
+namespace qvx::model {
 
 std::uint32_t number(const std::string& text) {
   return static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 0));
@@ -62,4 +62,4 @@ std::string unescape(const std::string& text) {
   return out;
 }
 
-}  // namespace double_common
+}  // namespace qvx::model
