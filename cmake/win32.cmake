@@ -11,7 +11,8 @@ else()
   set(QVX_RELEASE_EXE quovix.exe)
 endif()
 target_compile_definitions(quovix_core PUBLIC UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601)
-add_link_options(-static -static-libgcc -static-libstdc++)
+# No link time in the PE header: a release built twice from one commit is the same bytes.
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
 
 file(GLOB_RECURSE QVX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp widgets/win32/*.cpp)
 add_library(quovix_win32 STATIC ${QVX_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/platform/text_mode.cpp)
