@@ -22,10 +22,10 @@ case ${1:-} in
   *) echo "release: unknown option '$1' (only --demo)" >&2; exit 2 ;;
 esac
 if [ "$demo" = 0 ]; then
-  [ -n "${QVX_SIGN_PFX:-}" ] && [ -r "$QVX_SIGN_PFX" ] || {
+  if [ -z "${QVX_SIGN_PFX:-}" ] || [ ! -r "$QVX_SIGN_PFX" ]; then
     echo "release: REFUSED: no certificate: set QVX_SIGN_PFX to a readable PKCS#12 file (and QVX_SIGN_PASSWORD); only --demo may be unsigned" >&2
     exit 1
-  }
+  fi
   export QVX_SIGN_TIMESTAMP=${QVX_SIGN_TIMESTAMP-http://timestamp.digicert.com http://timestamp.sectigo.com}
   [ -n "${QVX_SIGN_TIMESTAMP// /}" ] || {
     echo "release: REFUSED: QVX_SIGN_TIMESTAMP lists no time-stamp server; a release must be time-stamped" >&2
@@ -55,7 +55,13 @@ out=$(realpath -m "${QVX_RELEASE_DIR:-build/release}")
 zip=$out/quovix-$QVX_VERSION.zip
 setup=$out/quovix-$QVX_VERSION-setup.exe
 # A release that fails on the way leaves nothing that looks finished.
-trap 'status=$?; [ $status = 0 ] || { rm -rf "$out/Quovix" "$zip" "$zip.part" "$setup" "$setup.part"; echo "release: FAILED: no release made" >&2; }' EXIT
+unfinished() {
+  local status=$?
+  [ "$status" = 0 ] && return
+  rm -rf "$out/Quovix" "$zip" "$zip.part" "$setup" "$setup.part"
+  echo "release: FAILED: no release made" >&2
+}
+trap unfinished EXIT
 rm -rf "$out/Quovix" "$zip" "$setup" && mkdir -p "$out/Quovix/route"
 cp build/win32/quovix.exe "$out/Quovix/quovix.exe"
 cp build/win64/quovix.exe "$out/Quovix/quovix64.exe"
@@ -71,8 +77,9 @@ else
 fi
 cp route/*.dat "$out/Quovix/route/"
 sed 's/$/\r/' build/win32/res/README-Windows.txt | iconv -f UTF-8 -t GBK >"$out/Quovix/readme.txt"
-# Every file and folder dated at the commit, in UTC (zip keeps local DOS times), listed in one
-# order, without the extra fields that hold owners and access times.
+# Every file and folder with one mode and dated at the commit, in UTC (zip keeps local DOS
+# times), listed in one order, without the extra fields that hold owners and access times.
+chmod -R u=rwX,go=rX "$out/Quovix"
 find "$out/Quovix" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 (cd "$out" && find Quovix | LC_ALL=C sort | TZ=UTC zip -qX "$zip.part" -@ && mv "$zip.part" "$zip")
 ./scripts/installer.sh "$out/Quovix" "$setup.part" >/dev/null

@@ -43,6 +43,7 @@ fi
 report=$(osslsigncode verify -in "$file.signed" 2>&1 || true)
 current=$(sed -n 's/^Current message digest *: *//p' <<<"$report")
 calculated=$(sed -n 's/^Calculated message digest *: *//p' <<<"$report")
-[ -n "$current" ] && [ "$current" = "$calculated" ] || fail "the signature on $file does not verify"
+[ -n "$current" ] && [ "$current" = "$calculated" ] ||
+  fail "the signature on $file does not verify"
 [ ${#servers[@]} = 0 ] || grep -q 'Timestamp time:' <<<"$report" || fail "the signature on $file has no time stamp"
 mv -f "$file.signed" "$file"

@@ -24,7 +24,30 @@ signed_by_us() {
     qvx_fail "no valid signature of the test certificate on $2: $(head -n 5 <<<"$out")"
 }
 
-# Without a certificate the release says so.
+# A release that is not a demo refuses to be unsigned, or signed without a time stamp. Port 9
+# on loopback stands in for a time-stamp server that is down: nothing listens there.
+# shellcheck source=/dev/null
+source "$QVX_BUILD/version.env"
+refused() { # WHAT EXPECTED-MESSAGE RELEASE-ARGUMENTS...
+  local what=$1 message=$2 rc=0
+  shift 2
+  mkdir -p "$QVX_RELEASE_DIR" && touch "$QVX_RELEASE_DIR/quovix-$QVX_VERSION.zip"
+  "$QVX_SOURCE/scripts/release.sh" "$@" >"$qvx_tmp/refused.out" 2>"$qvx_tmp/refused.err" || rc=$?
+  [ "$rc" = 1 ] && grep -q "$message" "$qvx_tmp/refused.err" ||
+    qvx_fail "$what was not refused (exit $rc): $(tail -n 3 "$qvx_tmp/refused.err")"
+  [ ! -s "$qvx_tmp/refused.out" ] && [ -z "$(find "$QVX_RELEASE_DIR" -name 'quovix*' -o -name Quovix)" ] ||
+    qvx_fail "$what left release files: $(ls "$QVX_RELEASE_DIR")"
+}
+QVX_SIGN_PFX='' refused "a release without a certificate" '^release: REFUSED: no certificate'
+QVX_SIGN_PFX=$cert/cert.pfx QVX_SIGN_PASSWORD=throwaway QVX_SIGN_TIMESTAMP='' \
+  refused "a release without a time-stamp server" '^release: REFUSED: QVX_SIGN_TIMESTAMP lists no'
+QVX_SIGN_PFX=$cert/cert.pfx QVX_SIGN_PASSWORD=throwaway \
+  QVX_SIGN_TIMESTAMP='http://127.0.0.1:9/first http://127.0.0.1:9/second' \
+  refused "a release whose time-stamp servers are down" '^sign: no time-stamp server answered (http://127.0.0.1:9/first http://127.0.0.1:9/second)' --demo
+grep -q '^sign: time-stamp server http://127.0.0.1:9/first did not answer' "$qvx_tmp/refused.err" ||
+  qvx_fail "the time-stamp servers were not tried in order: $(head -n 3 "$qvx_tmp/refused.err")"
+
+# Without a certificate a demo release says so.
 "$QVX_SOURCE/scripts/release.sh" --demo >/dev/null 2>"$qvx_tmp/unsigned.err" || qvx_fail "unsigned release failed"
 grep -q '^release: UNSIGNED' "$qvx_tmp/unsigned.err" || qvx_fail "an unsigned release does not say so"
 ! osslsigncode verify -in "$QVX_RELEASE_DIR/Quovix/quovix.exe" >/dev/null 2>&1 ||
