@@ -43,7 +43,8 @@ fi
 report=$(osslsigncode verify -in "$file.signed" 2>&1 || true)
 current=$(sed -n 's/^Current message digest *: *//p' <<<"$report")
 calculated=$(sed -n 's/^Calculated message digest *: *//p' <<<"$report")
-[ -n "$current" ] && [ "$current" = "$calculated" ] ||
+if [ -z "$current" ] || [ "$current" != "$calculated" ]; then
   fail "the signature on $file does not verify"
+fi
 [ ${#servers[@]} = 0 ] || grep -q 'Timestamp time:' <<<"$report" || fail "the signature on $file has no time stamp"
 mv -f "$file.signed" "$file"

@@ -26,8 +26,6 @@ signed_by_us() {
 
 # A release that is not a demo refuses to be unsigned, or signed without a time stamp. Port 9
 # on loopback stands in for a time-stamp server that is down: nothing listens there.
-# shellcheck source=/dev/null
-source "$QVX_BUILD/version.env"
 refused() { # WHAT EXPECTED-MESSAGE RELEASE-ARGUMENTS...
   local what=$1 message=$2 rc=0
   shift 2
