@@ -63,3 +63,7 @@ set_tests_properties(test_counts PROPERTIES LABELS harness)
 add_test(NAME version_mapping COMMAND ${CMAKE_COMMAND} -DQVX_SOURCE=${CMAKE_SOURCE_DIR}
   -P ${CMAKE_SOURCE_DIR}/tests/harness/version_mapping.cmake)
 set_tests_properties(version_mapping PROPERTIES LABELS harness)
+
+# The signing script against time-stamp servers on loopback.
+add_test(NAME sign_script COMMAND bash ${CMAKE_SOURCE_DIR}/tests/harness/sign_test.sh)
+set_tests_properties(sign_script PROPERTIES LABELS harness)
