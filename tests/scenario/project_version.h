@@ -6,7 +6,9 @@
 
 namespace qvx::testing {
 
-inline std::string project_title() { return std::string("Quovix加速") + QVX_PROJECT_VERSION; }
+inline std::string project_title() {
+  return std::string("Quovix加速") + QVX_PROJECT_VERSION;
+}
 
 // MAJOR.MM[.P] read as its digits, the patch 0 when absent: 2.43 is 2430.
 inline std::string project_service_number() {
