@@ -36,7 +36,9 @@ fi
 # shellcheck source=/dev/null
 source build/win32/version.env
 export QVX_VERSION QVX_FILEVERSION
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || true)}
+[ -n "$SOURCE_DATE_EPOCH" ] || { echo "release: no commit to date the files by: set SOURCE_DATE_EPOCH" >&2; exit 1; }
+export SOURCE_DATE_EPOCH
 
 # The values each build was made with, from its CMake cache.
 endpoints=()
