@@ -41,6 +41,8 @@ qvx_test_program(unit_tests unit unit GTest::gtest_main)
 target_compile_definitions(unit_tests PRIVATE QVX_PROFILES_DIR="${CMAKE_SOURCE_DIR}/tests/profiles")
 qvx_test_program(scenario_tests scenario scenario GTest::gtest_main)
 target_compile_definitions(scenario_tests PRIVATE QVX_PROFILES_DIR="${CMAKE_SOURCE_DIR}/tests/profiles")
+# The title and the number compared with the service follow the project version.
+target_compile_definitions(scenario_tests PRIVATE QVX_PROJECT_VERSION="${PROJECT_VERSION}")
 # The soak: thousands of cycles under the sanitizers' eyes (run in the asan pass only).
 qvx_test_program(soak_tests soak soak GTest::gtest)
 
@@ -56,3 +58,12 @@ endif()
 # The count line of scripts/test.sh, over a CTest project of its own; once, in the plain pass.
 add_test(NAME test_counts COMMAND bash ${CMAKE_SOURCE_DIR}/tests/harness/test_counts.sh)
 set_tests_properties(test_counts PROPERTIES LABELS harness)
+
+# The project version's mapping to the shown version, the service's number and the file version.
+add_test(NAME version_mapping COMMAND ${CMAKE_COMMAND} -DQVX_SOURCE=${CMAKE_SOURCE_DIR}
+  -P ${CMAKE_SOURCE_DIR}/tests/harness/version_mapping.cmake)
+set_tests_properties(version_mapping PROPERTIES LABELS harness)
+
+# The signing script against time-stamp servers on loopback.
+add_test(NAME sign_script COMMAND bash ${CMAKE_SOURCE_DIR}/tests/harness/sign_test.sh)
+set_tests_properties(sign_script PROPERTIES LABELS harness)

@@ -11,7 +11,8 @@ else()
   set(QVX_RELEASE_EXE quovix.exe)
 endif()
 target_compile_definitions(quovix_core PUBLIC UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601)
-add_link_options(-static -static-libgcc -static-libstdc++)
+# No link time in the PE header: a release built twice from one commit is the same bytes.
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
 
 file(GLOB_RECURSE QVX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp widgets/win32/*.cpp)
 add_library(quovix_win32 STATIC ${QVX_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/platform/text_mode.cpp)
@@ -19,12 +20,12 @@ target_link_libraries(quovix_win32 PUBLIC quovix_core
   comctl32 ws2_32 iphlpapi urlmon ole32 oleaut32 uuid taskschd secur32 shell32 advapi32 gdi32 user32 rasapi32)
 
 enable_language(RC)
-# The version resource from the project version, the one source the setup and the zip also read:
-# 2.43 is file version 2.4.3.0.
-math(EXPR QVX_VERSION_TENS "${PROJECT_VERSION_MINOR} / 10")
-math(EXPR QVX_VERSION_UNITS "${PROJECT_VERSION_MINOR} % 10")
-set(QVX_FILEVERSION "${PROJECT_VERSION_MAJOR}, ${QVX_VERSION_TENS}, ${QVX_VERSION_UNITS}, 0")
-set(QVX_FILEVERSION_TEXT "${PROJECT_VERSION_MAJOR}.${QVX_VERSION_TENS}.${QVX_VERSION_UNITS}.0")
+# The version resources, the manifest, the readme and the setup take the version from
+# cmake/version.cmake; release.sh and installer.sh read it from version.env.
+set(QVX_COMPANY "Quovix")
+configure_file(${CMAKE_SOURCE_DIR}/res/README-Windows.txt.in ${CMAKE_BINARY_DIR}/res/README-Windows.txt @ONLY)
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/version.env CONTENT
+  "QVX_VERSION=${QVX_VERSION_DISPLAY}\nQVX_FILEVERSION=${QVX_VERSION_FILEVERSION_TEXT}\n")
 file(GLOB QVX_APP_SOURCES CONFIGURE_DEPENDS app/*.cpp)
 if(QVX_APP_SOURCES)
   configure_file(${CMAKE_SOURCE_DIR}/res/quovix.manifest.in ${CMAKE_BINARY_DIR}/res/quovix.manifest @ONLY)

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "quovix_version.h"
 #include "shell/deployment.h"
 #include "verify/client_record.h"
 
@@ -20,7 +21,7 @@ struct SiteConfigField {
 inline constexpr SiteConfigField kSiteConfigFields[] = {
     // Title of the login and status windows; a login's settings reply may replace it.
     {1, "app_title", &ClientRecord::app_title,
-     [](const Deployment&) { return std::string("Quovix加速2.43"); }},
+     [](const Deployment&) { return std::string("Quovix加速") + kDisplayVersion; }},
     // The login window's browser pane.
     {2, "login_page_url", &ClientRecord::login_page_url,
      [](const Deployment& d) { return d.vendor_base_url + "/dl/"; }},

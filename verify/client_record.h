@@ -12,6 +12,7 @@
 #include "connect/dial_class.h"
 #include "platform/ras.h"
 #include "platform/version.h"
+#include "quovix_version.h"
 #include "routing/route.h"
 #include "shell/run_log.h"
 
@@ -58,7 +59,7 @@ struct ClientRecord {
   int relay_mode;
   int minimize_on_connect;
   int auto_redial;
-  std::string client_version = "2430";
+  std::string client_version = kServiceVersion;
   std::string min_version;
   std::string latest_version;
   std::string server_time;

@@ -1,6 +1,7 @@
 #include <thread>
 
 #include "login_fixture.h"
+#include "project_version.h"
 #include "shell/process_end.h"
 
 namespace qvx::testing {
@@ -50,7 +51,7 @@ TEST_F(LoginFlow, GoodLoginFillsTheStatusWindowAndHidesTheLoginWindow) {
   EXPECT_EQ(s.suiComboBox2.item_index(), 0);
   EXPECT_EQ(s.suiComboBox3.items(), (std::vector<std::string>{"部分中转", "完全中转"}));
   EXPECT_EQ(s.suiComboBox3.item_index(), 0);
-  EXPECT_EQ(s.caption(), "Quovix加速2.43");
+  EXPECT_EQ(s.caption(), project_title());
   EXPECT_EQ(s.Label23.caption(), "滚动一");
   EXPECT_TRUE(s.Timer5.enabled());
   EXPECT_TRUE(s.Timer1.enabled());   // the list's notice flag is 1
@@ -256,7 +257,7 @@ TEST_F(LoginFlow, FailedSettingsDownloadIsSilent) {
   EXPECT_EQ(codes.back(), progress::kLoggedIn);
   EXPECT_TRUE(boxes().empty());
   EXPECT_EQ(f1().notice_text, "公告");
-  EXPECT_EQ(f2().caption(), "Quovix加速2.43");
+  EXPECT_EQ(f2().caption(), project_title());
 }
 
 TEST_F(LoginFlow, UnknownLevelLeavesTheLabelAlone) {

@@ -2,6 +2,7 @@
 #include <thread>
 
 #include "login_fixture.h"
+#include "project_version.h"
 
 namespace qvx::testing {
 namespace {
@@ -26,7 +27,7 @@ TEST_F(LoginUpdate, TooOldVersionRunsTheUpdaterAndEnds) {
                    progress::kAccountAccepted, progress::kVersionTooOld}));
   EXPECT_EQ(boxes(), std::vector<std::string>{"版本过低,点击确定执行自动更新程序"});
   EXPECT_EQ(f1().RzStatusPane1.caption(), "版本过低");
-  EXPECT_NE(log().find("当前版本过低，版本号为：2430"), std::string::npos);
+  EXPECT_NE(log().find("当前版本过低，版本号为：" + project_service_number()), std::string::npos);
   EXPECT_TRUE(updater_started());
   EXPECT_TRUE(f1().is_closed());
   EXPECT_TRUE(ui->quit_requested());

@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include "app_fixture.h"
+#include "project_version.h"
 #include "shell/password.h"
 
 namespace qvx::testing {
@@ -159,7 +160,7 @@ TEST_F(SettingsFilesTest, GarbageSettingsFilesGiveDefaultsAndNoCrash) {
   os.files.put(kUserIni, std::string("\x01\x02\xff\xfe 77 -9 \x80\x80\x80\x80", 14));
   os.files.put(kSiteIni, std::string(5000, '\xa1'));
   ASSERT_TRUE(start());
-  EXPECT_EQ(f1().app_title, "Quovix加速2.43");
+  EXPECT_EQ(f1().app_title, project_title());
   EXPECT_EQ(f1().verify_server, 1);
   exit_client();
   EXPECT_EQ(plain(kUserIni), "0\n\n0\n\n0\n0\n0\n1\n0\n0\n0\n0\n0\n0\n");

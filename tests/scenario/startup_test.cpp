@@ -1,4 +1,5 @@
 #include "app_fixture.h"
+#include "project_version.h"
 
 namespace qvx::testing {
 namespace {
@@ -13,7 +14,7 @@ TEST_F(StartupTest, CreatesSixWindowsAndShowsOnlyTheLoginWindow) {
     EXPECT_FALSE(hidden->visible()) << hidden->name();
   }
   EXPECT_EQ(f1().app_dir, "C:\\Quovix\\");
-  EXPECT_EQ(f1().caption(), "Quovix加速2.43");
+  EXPECT_EQ(f1().caption(), project_title());
   EXPECT_FALSE(f1().RzStatusPane1.visible());
   EXPECT_EQ(f1().CppWebBrowser1.location(), f1().login_page_url);
 }

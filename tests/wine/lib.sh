@@ -454,7 +454,9 @@ qvx_type_to() { xdotool windowfocus --sync "$1" type --delay 30 -- "$2"; }
 # The program's window titles: the login window, the status window, which takes the login
 # window's title and shows once that one has gone (its 连接 button tells it), and the exit
 # confirmation and message boxes.
-QVX_LOGIN='Quovix加速2.43'
+# The version the build was made with (cmake/version.cmake), as the windows and the setup show it.
+QVX_VERSION=$(sed -n 's/^QVX_VERSION=//p' "$QVX_BUILD/version.env")
+QVX_LOGIN="Quovix加速$QVX_VERSION"
 QVX_STATUS=$QVX_LOGIN
 QVX_BOX='Quovix加速'
 # The command id of 设置, the second item of the status window's menu bar (its ids start at

@@ -34,7 +34,7 @@ SetOutPath: "$INSTDIR"'
 [ "$(sed -E 's/ [0-9/]+ bytes$//' <<<"$listing")" = "$expected" ] || qvx_fail "the shipped setup packs: $listing"
 # UTF-16LE text in the version resource.
 has_utf16() { od -An -tx1 -v "$1" | tr -d ' \n' | grep -q "$(printf '%s' "$2" | iconv -t UTF-16LE | od -An -tx1 -v | tr -d ' \n')"; }
-has_utf16 "$shipped" 'Quovix加速 2.43 安装程序' || qvx_fail "no version information in the shipped setup"
+has_utf16 "$shipped" "Quovix加速 $QVX_VERSION 安装程序" || qvx_fail "no version information in the shipped setup"
 # zh-CN, code page 936: the block NSIS writes for the Simplified Chinese language.
 has_utf16 "$shipped" '080403a8' || qvx_fail "the shipped setup's version information is not Simplified Chinese"
 
@@ -124,7 +124,7 @@ check_installed() {
   local entry
   entry=$(reg_text "$uninst_key")
   [ "$(reg_field "$entry" DisplayName)" = Quovix加速 ] || qvx_fail "DisplayName: $entry"
-  [ "$(reg_field "$entry" DisplayVersion)" = 2.43 ] || qvx_fail "DisplayVersion: $entry"
+  [ "$(reg_field "$entry" DisplayVersion)" = "$QVX_VERSION" ] || qvx_fail "DisplayVersion: $entry"
   [ "$(reg_field "$entry" Publisher)" = Quovix ] || qvx_fail "Publisher: $entry"
   [ "$(reg_field "$entry" DisplayIcon)" = "$dir\\quovix.exe,0" ] || qvx_fail "DisplayIcon: $entry"
   [ "$(reg_field "$entry" UninstallString)" = "\"$dir\\uninst.exe\"" ] || qvx_fail "UninstallString: $entry"
@@ -161,7 +161,7 @@ reg_add "$run_key" other 'C:\other\other.exe'
 # --- two at once; the first page -------------------------------------------------------------
 qvx_ui_start setup.exe
 qvx_start 'C:\setup.exe'
-qvx_wait_window '^Quovix加速 2.43 安装$' >/dev/null
+qvx_wait_window "^Quovix加速 $QVX_VERSION 安装\$" >/dev/null
 qvx_screenshot installer-welcome
 expect_exit 4 "a second setup" qvx_run 'C:\setup.exe' /S
 [ -z "$(reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$default_dir")" ] || qvx_fail "the second setup installed"
@@ -174,7 +174,7 @@ install=$(qvx_unix_path "$default_dir")
 QVX_PROGRAM_DIR=$default_dir
 QVX_PROGRAM_UNIX=$install
 QVX_CWD=$(qvx_unix_path 'C:\users\Public') qvx_start "$default_dir\\quovix.exe"
-qvx_wait_window '^Quovix加速2.43$' >/dev/null
+qvx_wait_window "^$QVX_LOGIN\$" >/dev/null
 qvx_wait_log_line qvxl.log '读取用户配置文件'
 qvx_gbk "$install/qvxl.log" | grep -qF "获取程序运行目录为：$default_dir\\" || qvx_fail "the log does not name the install folder"
 qvx_screenshot installed-login
@@ -237,7 +237,7 @@ check_installed "$cn_dir"
 QVX_PROGRAM_DIR=$cn_dir
 QVX_PROGRAM_UNIX=$cn_unix
 qvx_start "$cn_dir\\quovix.exe"
-qvx_wait_window '^Quovix加速2.43$' >/dev/null
+qvx_wait_window "^$QVX_LOGIN\$" >/dev/null
 qvx_wait_log_line qvxl.log '获取程序运行目录为：C:\\程序 文件\\Quovix 加速\\'
 qvx_stop_all
 echo mine >"$cn_unix/mine.txt"

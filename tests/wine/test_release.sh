@@ -2,9 +2,12 @@
 # The release zip unpacked into a fresh prefix starts and shows the login window.
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
-# The test builds point at the demo service: a release of them is refused unless asked for.
+# The test builds point at the demo service: a release of them is refused unless asked for, even
+# with a certificate (never read: the refusal comes first; nothing listens on the port).
+touch "$qvx_tmp/cert.pfx"
 rc=0
-"$QVX_SOURCE/scripts/release.sh" >/dev/null 2>"$qvx_tmp/release.err" || rc=$?
+QVX_SIGN_PFX=$qvx_tmp/cert.pfx QVX_SIGN_TIMESTAMP=http://127.0.0.1:9 \
+  "$QVX_SOURCE/scripts/release.sh" >/dev/null 2>"$qvx_tmp/release.err" || rc=$?
 [ "$rc" = 1 ] && grep -q '^release: REFUSED: the deployment values point at the demo service' "$qvx_tmp/release.err" ||
   qvx_fail "a release with the demo deployment values was not refused (exit $rc): $(tail -n 3 "$qvx_tmp/release.err")"
 zip=$("$QVX_SOURCE/scripts/release.sh" --demo 2>"$qvx_tmp/release.err" | sed -n 1p)

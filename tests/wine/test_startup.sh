@@ -44,7 +44,7 @@ qvx_screenshot second-copy
 qvx_key_to "$box" Return
 qvx_wait_exit 20
 [ "$QVX_EXIT_CODE" = 0 ] || qvx_fail "second copy exited with $QVX_EXIT_CODE"
-[ "$(qvx_windows '^Quovix加速2.43$' | wc -l)" = 1 ] || qvx_fail "not exactly one login window"
+[ "$(qvx_windows "^$QVX_LOGIN\$" | wc -l)" = 1 ] || qvx_fail "not exactly one login window"
 [ "$(wc -l <"$log")" = "$lines_before" ] || qvx_fail "the second copy wrote to the log"
 QVX_WINE_PID=$first_pid
 qvx_running || qvx_fail "the first copy ended"
