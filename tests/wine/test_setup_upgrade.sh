@@ -20,7 +20,6 @@ cp "$setup" "$(qvx_unix_path 'C:\setup.exe')"
 QVX_CWD=$(qvx_unix_path 'C:\')
 default_dir='C:\Program Files\Quovix'
 install=$(qvx_unix_path "$default_dir")
-QVX_PROGRAM_DIR=$default_dir
 QVX_PROGRAM_UNIX=$install
 
 expect_exit() {
