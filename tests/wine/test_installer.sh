@@ -1,7 +1,8 @@
 #!/bin/bash
 # The setup program in a fresh prefix: silent install, the installed client, an upgrade that
-# keeps the user's files, the uninstaller, and the refusals (the uninstaller while the client runs, a second setup, a
-# folder that cannot be written or is not ours to use, a folder deleted by hand).
+# keeps the user's files, the uninstaller, and the refusals (the uninstaller while the client
+# runs, a second setup, a folder that cannot be written or is not ours to use, a folder deleted
+# by hand).
 # The setup's upgrades over a running client, the zip's files and a newer program are in
 # test_setup_upgrade.sh.
 # The shipped setup has a 32-bit stub: the win32 pass runs it in a 32-bit prefix, the win64
