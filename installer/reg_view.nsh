@@ -18,7 +18,7 @@ Var qvx_x64
   ${If} ${IsNativeAMD64}
     StrCpy $qvx_x64 1
   ${ElseIf} ${IsNativeARM64}
-    System::Call 'kernel32::GetMachineTypeAttributes(i 0x8664, *i 0 r1) i .r0'
+    System::Call 'kernel32::GetMachineTypeAttributes(i 0x8664, *i .r1) i .r0'
     ${If} $0 S== "0"
       IntOp $1 $1 & 1
       ${IfThen} $1 <> 0 ${|} StrCpy $qvx_x64 1 ${|}

@@ -14,7 +14,7 @@ class SetupExitRequest : public ConnectionTest {
   // The registered message as the main window's peer hands it to the form.
   void request_exit() { f1().widgets::Form::exit_request(); }
   // The table as rows of destination, mask, interface and metric.
-  std::vector<std::string> routes() const {
+  std::vector<std::string> routes() {
     std::vector<std::string> rows;
     for (const auto& r : os.ip_helper.routes()) {
       rows.push_back(std::to_string(r.dest) + "/" + std::to_string(r.mask) + " if " +
