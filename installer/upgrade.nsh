@@ -57,21 +57,27 @@ Function qvx_refuse_downgrade
   Quit
 FunctionEnd
 
-; Sets the error flag when $R7 exists and cannot be opened for writing.
+; Pushes 1 when $R7 exists and cannot be opened for writing, else 0.
 Function qvx_file_busy
-  ${If} ${FileExists} $R7
-    ClearErrors
-    FileOpen $0 $R7 a
-    ${IfNot} ${Errors}
-      FileClose $0
-    ${EndIf}
+  ${IfNot} ${FileExists} $R7
+    Push 0
+    Return
+  ${EndIf}
+  ClearErrors
+  FileOpen $0 $R7 a
+  ${If} ${Errors}
+    Push 1
+  ${Else}
+    FileClose $0
+    Push 0
   ${EndIf}
 FunctionEnd
 
 !macro QVX_CHECK_FREE name
   StrCpy $R7 "$INSTDIR\${name}"
   Call qvx_file_busy
-  ${IfThen} ${Errors} ${|} Goto busy ${|}
+  Pop $0
+  ${IfThen} $0 = 1 ${|} Goto busy ${|}
 !macroend
 
 ; Checked before the first file is written, so a file in use (a program of another session,
