@@ -23,6 +23,7 @@ class SetupExitRequest : public ConnectionTest {
     return rows;
   }
   void expect_ended() {
+    EXPECT_NE(log().find("安装程序要求退出"), std::string::npos) << "the log names who ended it";
     EXPECT_TRUE(boxes().empty());
     EXPECT_FALSE(app->Form9->visible());
     EXPECT_TRUE(os.ras.connection_list().empty());
@@ -53,9 +54,7 @@ TEST_F(SetupExitRequest, StuckDialGetsABoundedWaitThenTheTeardownRuns) {
   request_exit();
   EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(4));
   EXPECT_TRUE(boxes().empty()) << "the tray exit's refusal would hold the setup up";
-  EXPECT_TRUE(os.ras.entry_names().empty());
-  EXPECT_EQ(last_log_line(), "成功退出");
-  EXPECT_TRUE(ui->quit_requested());
+  expect_ended();
   os.ras.hold_dials(false);
 }
 
