@@ -1,8 +1,9 @@
 ; Setup program of the Quovix client, built by scripts/installer.sh, which defines STAGE (the
 ; release folder), OUTFILE, VERSION (as shown) and FILEVERSION (four numbers).
-; A 32-bit stub (the shipped setup) installs the 64-bit program on 64-bit Windows, where 64-bit
-; programs go (the 64-bit program files folder and registry view); an amd64 stub (for hosts that
-; run only 64-bit programs) carries the 64-bit program alone.
+; A 32-bit stub (the shipped setup) installs the 64-bit program where Windows runs x64 programs,
+; where 64-bit programs go (the 64-bit program files folder and registry view), and the 32-bit
+; one elsewhere, Windows 10 on ARM among them (reg_view.nsh); an amd64 stub (for hosts that run
+; only 64-bit programs) carries the 64-bit program alone.
 Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin
