@@ -35,7 +35,7 @@ check_upgraded() {
     cmp -s "$stage/$f" "$install/$f" || qvx_fail "$1: $f missing or different"
   done
   [ -f "$install/uninst.exe" ] || qvx_fail "$1: no uninstaller"
-  [ "$(cat "$install/user.ini")" = 'user settings' ] || qvx_fail "$1: user.ini changed"
+  [ -f "$install/user.ini" ] || qvx_fail "$1: user.ini removed"
 }
 # A refused or failed setup leaves the folder as it was: the mark in a route file is kept.
 mark_old() { printf old >"$install/route/CNC.dat"; }
@@ -50,6 +50,7 @@ unzip -q "$zip" -d "$(qvx_unix_path 'C:\Program Files')"
 printf 'user settings' >"$install/user.ini"
 expect_exit 0 "setup over the zip's files" qvx_run 'C:\setup.exe' /S
 check_upgraded "the upgrade of the zip's files"
+[ "$(cat "$install/user.ini")" = 'user settings' ] || qvx_fail "the upgrade of the zip's files changed user.ini"
 [ ! -e "$install/quovix64.exe" ] && [ ! -e "$install/nettest64.exe" ] || qvx_fail "the zip's other builds are left: $(ls "$install")"
 
 # --- a running client is asked to end; the upgrade completes; the new one runs ---------------
