@@ -38,16 +38,6 @@ Function ${un}qvx_client_running
   ${EndIf}
 FunctionEnd
 
-Function ${un}qvx_refuse_while_client_runs
-  Call ${un}qvx_client_running
-  Pop $0
-  ${If} $0 = 1
-    MessageBox MB_OK|MB_ICONSTOP "$(qvx_client_running)" /SD IDOK
-    SetErrorLevel ${EXIT_CLIENT_RUNNING}
-    Quit
-  ${EndIf}
-FunctionEnd
-
 ; The handle stays open until the process ends, so a second setup or uninstaller sees it.
 Function ${un}qvx_refuse_second_setup
   System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${SETUP_MUTEX}") p .r0 ?e'
@@ -62,6 +52,17 @@ FunctionEnd
 
 !insertmacro QVX_GUARDS ""
 !insertmacro QVX_GUARDS "un."
+
+; The uninstaller refuses; the setup asks the client to end (upgrade.nsh).
+Function un.qvx_refuse_while_client_runs
+  Call un.qvx_client_running
+  Pop $0
+  ${If} $0 = 1
+    MessageBox MB_OK|MB_ICONSTOP "$(qvx_client_running)" /SD IDOK
+    SetErrorLevel ${EXIT_CLIENT_RUNNING}
+    Quit
+  ${EndIf}
+FunctionEnd
 
 ; Pushes 1 when a file can be created in $INSTDIR (created if missing), else 0.
 Function qvx_install_dir_writable

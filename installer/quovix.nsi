@@ -1,17 +1,21 @@
 ; Setup program of the Quovix client, built by scripts/installer.sh, which defines STAGE (the
 ; release folder), OUTFILE, VERSION (as shown) and FILEVERSION (four numbers).
-; A 32-bit stub (the shipped setup) installs the 64-bit program on 64-bit Windows, where 64-bit
-; programs go (the 64-bit program files folder and registry view); an amd64 stub (for hosts that
-; run only 64-bit programs) carries the 64-bit program alone.
+; A 32-bit stub (the shipped setup) installs the 64-bit program where Windows runs x64 programs,
+; where 64-bit programs go (the 64-bit program files folder and registry view), and the 32-bit
+; one elsewhere, Windows 10 on ARM among them (reg_view.nsh); an amd64 stub (for hosts that run
+; only 64-bit programs) carries the 64-bit program alone.
 Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; A file that cannot be replaced fails the setup with its exit code, never leaves the old one.
+AllowSkipFiles off
 
 !include MUI2.nsh
 !include LogicLib.nsh
 !include x64.nsh
 !include FileFunc.nsh
+!include WordFunc.nsh
 
 !define PRODUCT "Quovix加速"
 !define PUBLISHER "Quovix"
@@ -55,6 +59,7 @@ BrandingText "${PRODUCT} ${VERSION}"
 !include "${SOURCE}/installer/target_dir.nsh"
 !include "${SOURCE}/installer/safe_dir.nsh"
 !include "${SOURCE}/installer/reg_view.nsh"
+!include "${SOURCE}/installer/upgrade.nsh"
 
 VIProductVersion "${FILEVERSION}"
 VIFileVersion "${FILEVERSION}"
@@ -68,9 +73,11 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${PUBLISHER}"
 Function .onInit
   SetShellVarContext all
   Call qvx_refuse_without_admin
+  !insertmacro QVX_CHOOSE_PROGRAM
   !insertmacro QVX_OWN_REG_VIEW
   Call qvx_refuse_second_setup
-  Call qvx_refuse_while_client_runs
+  ; The 32-bit program belongs in the 32-bit folder (the same as the other on 32-bit Windows).
+  ${IfThen} $qvx_x64 = 0 ${|} StrCpy $INSTDIR "$PROGRAMFILES32\Quovix" ${|}
   Call qvx_requested_dir
   Pop $0
   ${If} $0 != ""
@@ -88,6 +95,7 @@ Function .onInit
     Quit
   ${EndIf}
   StrCpy $INSTDIR $R8
+  Call qvx_refuse_downgrade
 FunctionEnd
 
 ; Without /D=, an upgrade goes where the last installation went: ours in our view, or one an
@@ -100,7 +108,7 @@ Function qvx_find_installation
     StrCpy $INSTDIR $0
     Return
   ${EndIf}
-  ${If} ${RunningX64}
+  ${If} $qvx_x64 = 1
     SetRegView 32
     ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
     !insertmacro QVX_OWN_REG_VIEW
@@ -129,8 +137,8 @@ FunctionEnd
 
 Section "$(qvx_section_program)" SecProgram
   SectionIn RO
-  ; The client may have been started while the pages were shown.
-  Call qvx_refuse_while_client_runs
+  ; Asked here, not before the pages: the user may still cancel.
+  Call qvx_ask_client_to_exit
   Call qvx_install_dir_writable
   Pop $0
   ${If} $0 = 0
@@ -139,14 +147,20 @@ Section "$(qvx_section_program)" SecProgram
     Quit
   ${EndIf}
 
+  Call qvx_refuse_busy_files
+
   ; user.ini, softsetup.ini and qvxl.log are not part of the payload, so an upgrade keeps them.
+  ; A file that cannot be written after all (taken between the check and here) sets the error
+  ; flag instead of asking.
+  SetOverwrite try
+  ClearErrors
   SetOutPath "$INSTDIR"
   ; The speed test the status window opens goes beside the program, built alike.
 !if ${NSIS_PTR_SIZE} > 4
   File "/oname=quovix.exe" "${STAGE}/quovix64.exe"
   File "/oname=nettest.exe" "${STAGE}/nettest64.exe"
 !else
-  ${If} ${RunningX64}
+  ${If} $qvx_x64 = 1
     File "/oname=quovix.exe" "${STAGE}/quovix64.exe"
     File "/oname=nettest.exe" "${STAGE}/nettest64.exe"
   ${Else}
@@ -160,6 +174,14 @@ Section "$(qvx_section_program)" SecProgram
   File "${STAGE}/route/CNC.dat"
   File "${STAGE}/route/CERNET.dat"
   SetOutPath "$INSTDIR"
+  ${If} ${Errors}
+    StrCpy $R7 "$INSTDIR"
+    Call qvx_file_locked
+  ${EndIf}
+  SetOverwrite on
+  ; The zip's other builds, where its layout was taken over.
+  Delete "$INSTDIR\quovix64.exe"
+  Delete "$INSTDIR\nettest64.exe"
 
   WriteUninstaller "$INSTDIR\uninst.exe"
   CreateDirectory "${MENU_DIR}"
@@ -187,7 +209,7 @@ SectionEnd
 
 ; An entry an earlier setup left in the 32-bit view for this folder is replaced by ours.
 Function qvx_retire_32bit_entry
-  ${If} ${RunningX64}
+  ${If} $qvx_x64 = 1
     SetRegView 32
     ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
     ${If} $0 == $INSTDIR

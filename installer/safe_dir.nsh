@@ -174,16 +174,21 @@ FunctionEnd
 !insertmacro QVX_SAFE_DIR "un."
 
 ; Pushes "" when the setup may install into $R8 (made as above), else why not. Besides a safe
-; location, the folder must be missing, hold an installation made by a setup of ours, or hold
-; nothing but the user's files an uninstall kept: the uninstaller later deletes files by name,
+; location, the folder must be missing, hold an installation made by a setup of ours or the
+; zip's layout unpacked by hand, or hold nothing but the user's files an uninstall kept: the uninstaller later deletes files by name,
 ; which must not be someone else's.
 Function qvx_check_install_dir
   Call qvx_check_location
   Pop $R9
   ${If} $R9 == ""
   ${AndIf} ${FileExists} "$R8\*"
-    ${IfNot} ${FileExists} "$R8\quovix.exe"
-    ${OrIfNot} ${FileExists} "$R8\uninst.exe"
+    Call qvx_zip_layout
+    Pop $0
+    ${If} ${FileExists} "$R8\quovix.exe"
+    ${AndIf} ${FileExists} "$R8\uninst.exe"
+      StrCpy $0 1
+    ${EndIf}
+    ${If} $0 = 0
       FindFirst $0 $1 "$R8\*"
       ${DoWhile} $1 != ""
         ${Select} $1

@@ -10,6 +10,7 @@ Var qvx_owns_entry
 Function un.onInit
   SetShellVarContext all
   Call un.qvx_refuse_without_admin
+  !insertmacro QVX_CHOOSE_PROGRAM
   !insertmacro QVX_OWN_REG_VIEW
   Call un.qvx_refuse_second_setup
   Call un.qvx_refuse_while_client_runs

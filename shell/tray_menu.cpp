@@ -87,6 +87,13 @@ void TForm1::end_session() {
   app.Form2->close();
 }
 
+// The setup asks before it replaces the program: the exit's teardown without its refusal, since
+// nobody is at the tray to try again; a dial or hang-up under way gets the session end's wait.
+void TForm1::exit_request() {
+  write_log("安装程序要求退出");
+  end_session();
+}
+
 // Every step runs whatever the one before it threw: the process must end with the settings
 // saved, the log closed and the message loop left. A failure is only logged; a box would
 // hold up the end.

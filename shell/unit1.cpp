@@ -76,6 +76,7 @@ void TForm1::wire_events() {
   on_close = [this] { FormClose(); };
   on_query_end_session = [this] { return FormQueryEndSession(); };
   on_end_session = [this] { end_session(); };
+  on_exit_request = [this] { exit_request(); };
   on_power = [this](widgets::PowerEvent event) { app.Form2->redial.power(event); };
   on_message = [this](unsigned message, std::uintptr_t wparam, std::intptr_t lparam) {
     if (message == WM_LOGIN_PROGRESS) {

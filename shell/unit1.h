@@ -52,6 +52,7 @@ class TForm1 : public widgets::Form, public ClientRecord {
   void FormClose();
   bool FormQueryEndSession();
   void end_session();
+  void exit_request();
 
   // Login result (verify/login_result.cpp).
   void on_login_progress(LoginProgress progress);

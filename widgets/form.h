@@ -34,12 +34,15 @@ class Form : public Control {
   bool query_end_session() { return on_query_end_session ? on_query_end_session() : true; }
   // The user's session ends (log-off, shut-down): on_end_session, or a plain close without one.
   void end_session();
+  // Another program (the setup, before it replaces ours) asks the program to end as its exit
+  // does, without a question: on_exit_request, or a plain close without one.
+  void exit_request();
   bool topmost() const { return topmost_; }
   void set_topmost(bool on);
   void set_position(int left, int top);
   bool is_closed() const { return closed_; }
 
-  Handler on_show, on_hide, on_close, on_end_session;
+  Handler on_show, on_hide, on_close, on_end_session, on_exit_request;
   std::function<bool()> on_query_end_session;
   // Title-bar buttons (close and minimise) as the frame reports them.
   std::function<void(TitleButton)> on_title_button;

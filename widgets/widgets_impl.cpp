@@ -105,6 +105,14 @@ void Form::end_session() {
   }
 }
 
+void Form::exit_request() {
+  if (on_exit_request) {
+    on_exit_request();
+  } else {
+    close();
+  }
+}
+
 // PBT_APMRESUMEAUTOMATIC comes with every wake-up, PBT_APMRESUMESUSPEND after it when a user
 // is at the machine (WM_POWERBROADCAST, learn.microsoft.com); both count as resume.
 void Form::power_broadcast(unsigned event) {

@@ -24,6 +24,14 @@ RECT work_area() {
   return work;
 }
 
+// The setup broadcasts this message to every top-level window of its desktop before it
+// replaces the program (installer/guards.nsh names it too). A registered message, since a
+// WM_APP number could mean something else to another program's window.
+UINT exit_request_message() {
+  static const UINT message = RegisterWindowMessageW(L"QuovixExitRequest");
+  return message;
+}
+
 }  // namespace
 
 FormPeer::FormPeer(Win32Ui& ui, Form& form, HWND owner)
@@ -236,6 +244,10 @@ bool FormPeer::handle(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       return true;
     default:
       break;
+  }
+  if (main_ && msg == exit_request_message()) {
+    form_.exit_request();
+    return true;
   }
   if (msg >= WM_APP && msg <= 0xBFFF) {
     if (form_.on_message) form_.on_message(msg, wp, lp);
