@@ -13,9 +13,9 @@ packages=(g++ cmake ninja-build pkg-config libgtest-dev libcpp-httplib-dev g++-m
   wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei x11-utils procps iproute2
   curl xz-utils gpgv debian-archive-keyring)
 # The tests: the 64-bit build, benchmarks, sanitizers and fuzzers, the setup and its signing,
-# the lint (over the files git tracks).
+# the lint (over the files git tracks), the loopback time-stamp server (python3).
 [ "${1:-}" = demo ] || packages+=(g++-mingw-w64-x86-64-posix libbenchmark-dev clang
-  libclang-rt-14-dev file zip unzip nsis osslsigncode openssl shellcheck clang-format patch git)
+  libclang-rt-14-dev file zip unzip nsis osslsigncode openssl python3 shellcheck clang-format patch git)
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
