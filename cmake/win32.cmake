@@ -17,7 +17,7 @@ add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timest
 file(GLOB_RECURSE QVX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp widgets/win32/*.cpp)
 add_library(quovix_win32 STATIC ${QVX_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/platform/text_mode.cpp)
 target_link_libraries(quovix_win32 PUBLIC quovix_core
-  comctl32 ws2_32 iphlpapi urlmon ole32 oleaut32 uuid taskschd secur32 shell32 advapi32 gdi32 user32 rasapi32)
+  comctl32 ws2_32 iphlpapi urlmon ole32 oleaut32 uuid taskschd secur32 shell32 advapi32 gdi32 user32 rasapi32 wintrust crypt32)
 
 enable_language(RC)
 # The version resources, the manifest, the readme and the setup take the version from
@@ -44,6 +44,15 @@ add_executable(nettest WIN32 ${QVX_NETTEST_SOURCES} ${CMAKE_BINARY_DIR}/res/nett
 set_source_files_properties(${CMAKE_BINARY_DIR}/res/nettest.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/res/quovix.ico;${CMAKE_BINARY_DIR}/res/nettest.manifest")
 target_link_libraries(nettest PRIVATE quovix_win32)
+
+# The updater the client starts for a newer version, shipped beside the program.
+file(GLOB QVX_UPDATE_SOURCES CONFIGURE_DEPENDS update/win32/*.cpp)
+configure_file(${CMAKE_SOURCE_DIR}/res/update.manifest.in ${CMAKE_BINARY_DIR}/res/update.manifest @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/res/update.rc.in ${CMAKE_BINARY_DIR}/res/update.rc @ONLY)
+add_executable(update WIN32 ${QVX_UPDATE_SOURCES} ${CMAKE_BINARY_DIR}/res/update.rc)
+set_source_files_properties(${CMAKE_BINARY_DIR}/res/update.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/res/quovix.ico;${CMAKE_BINARY_DIR}/res/update.manifest")
+target_link_libraries(update PRIVATE quovix_win32)
 
 # Small test programs the Wine tests run; not shipped.
 file(GLOB QVX_WINE_PROBES CONFIGURE_DEPENDS tests/wine/*.cpp)

@@ -1,5 +1,5 @@
 // The binding callback of a URL download: the reply's status, a fresh copy instead of the
-// cache's, and the cancel.
+// cache's, the progress and the cancel.
 #pragma once
 // clang-format off
 #include <windows.h>
@@ -7,6 +7,7 @@
 // clang-format on
 
 #include <atomic>
+#include <functional>
 
 namespace qvx::win32 {
 
@@ -14,7 +15,11 @@ namespace qvx::win32 {
 // Once the downloader is cancelled, the next progress report aborts the transfer.
 class BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
  public:
-  explicit BindCallback(const std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
+  // Bytes received so far and the reply's length (0 when it names none).
+  using Progress = std::function<void(unsigned long done, unsigned long total)>;
+
+  BindCallback(const std::atomic<bool>& cancelled, Progress progress = {})
+      : cancelled_(cancelled), progress_(std::move(progress)) {}
   DWORD status() const { return status_; }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
@@ -39,8 +44,11 @@ class BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
   STDMETHODIMP OnStartBinding(DWORD, IBinding*) override { return S_OK; }
   STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
   STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
-  STDMETHODIMP OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override {
-    return cancelled_ ? E_ABORT : S_OK;
+  STDMETHODIMP OnProgress(ULONG done, ULONG total, ULONG code, LPCWSTR) override {
+    if (cancelled_) return E_ABORT;
+    if (progress_ && (code == BINDSTATUS_DOWNLOADINGDATA || code == BINDSTATUS_ENDDOWNLOADDATA))
+      progress_(done, total);
+    return S_OK;
   }
   STDMETHODIMP OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
   // "IBindStatusCallback::GetBindInfo", learn.microsoft.com: grfBINDF is an out parameter;
@@ -67,6 +75,7 @@ class BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
 
  private:
   const std::atomic<bool>& cancelled_;
+  const Progress progress_;
   LONG refs_ = 1;
   DWORD status_ = 0;
 };

@@ -25,7 +25,7 @@ long Win32Downloader::download(const std::string& url, const std::string& path) 
   // The caller may be any thread; urlmon needs COM on it.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const std::wstring wide_path = widen(path);
-  auto* callback = new win32::BindCallback(cancelled_);
+  auto* callback = new win32::BindCallback(cancelled_, progress_);
   HRESULT hr = URLDownloadToFileW(nullptr, widen(url).c_str(), wide_path.c_str(), 0, callback);
   const DWORD status = callback->status();
   callback->Release();
