@@ -128,6 +128,15 @@ void DemoServer::route() {
              [this](const Request& req, Response& res) { node_list(req, res); });
   http_->Get("/ClientComm/set.asp",
              [this](const Request& req, Response& res) { settings(req, res); });
+  http_->Get("/ClientComm/update.asp",
+             [this](const Request& req, Response& res) { update_manifest(req, res); });
+  http_->Get(R"(/dl/(.+))", [this](const Request& req, Response& res) {
+    if (update_ && req.matches[1] == update_->file_name) {
+      setup_file(res);
+    } else {
+      page(req, res);
+    }
+  });
   http_->Get("/control", [this](const Request& req, Response& res) { control(req, res); });
   http_->Get(".*", [this](const Request& req, Response& res) { page(req, res); });
 }
@@ -196,6 +205,43 @@ void DemoServer::settings(const httplib::Request& req, httplib::Response& res) {
     return;
   }
   res.set_content(settings_reply(s, Site{authority(req)}), kText);
+}
+
+void DemoServer::update_manifest(const httplib::Request& req, httplib::Response& res) {
+  if (!update_) {
+    res.status = 404;
+    res.set_content("<html><body>404 Not Found</body></html>", kHtml);
+    return;
+  }
+  res.set_content(update_->manifest(authority(req)), "text/plain");
+}
+
+// The manifest always describes the true file; the switches spoil only what is sent.
+void DemoServer::setup_file(httplib::Response& res) {
+  const SetupDownload mode = scenario().download;
+  std::string body = update_->bytes;
+  if (mode == SetupDownload::missing) {
+    res.status = 404;
+    res.set_content("<html><body>404 Not Found</body></html>", kHtml);
+    return;
+  }
+  if (mode == SetupDownload::corrupt) body[body.size() / 2] ^= 0x5a;
+  if (mode == SetupDownload::truncated) body.resize(body.size() / 2);
+  if (mode != SetupDownload::slow) {
+    res.set_content(body, "application/octet-stream");
+    return;
+  }
+  // 8 KiB every 100 ms, so that a test can cancel while it runs; stop() cuts it short.
+  auto shared = std::make_shared<std::string>(std::move(body));
+  res.set_content_provider(
+      shared->size(), "application/octet-stream",
+      [this, shared](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return stopping_; }))
+          return false;
+        lock.unlock();
+        return sink.write(shared->data() + offset, std::min<std::size_t>(length, 8192));
+      });
 }
 
 // GET /control?scenario=a,b=1 applies switches; GET /control shows the scenario.

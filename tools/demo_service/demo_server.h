@@ -1,16 +1,19 @@
 // The demo verification service on 127.0.0.1: verification, node list, service settings,
-// login notice, vendor pages and a control endpoint, served from a thread of its own.
+// login notice, the update manifest and setup, vendor pages and a control endpoint, served
+// from a thread of its own.
 #pragma once
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "accounts.h"
 #include "scenario.h"
+#include "update_release.h"
 
 namespace httplib {
 class Server;
@@ -37,6 +40,8 @@ class DemoServer {
   Scenario scenario() const;
   void set_scenario(const Scenario& scenario);
   bool apply(const std::string& switches, std::string* error);
+  // The release update.asp offers at /dl/<its file name>; set before start().
+  void set_update(UpdateRelease release) { update_ = std::move(release); }
 
   // "GET <request target as received>", in order of arrival, control requests included.
   std::vector<std::string> requests() const;
@@ -50,6 +55,8 @@ class DemoServer {
   void verification(const httplib::Request& req, httplib::Response& res);
   void node_list(const httplib::Request& req, httplib::Response& res);
   void settings(const httplib::Request& req, httplib::Response& res);
+  void update_manifest(const httplib::Request& req, httplib::Response& res);
+  void setup_file(httplib::Response& res);
   void control(const httplib::Request& req, httplib::Response& res);
   void page(const httplib::Request& req, httplib::Response& res);
   std::string authority(const httplib::Request& req) const;
@@ -63,6 +70,7 @@ class DemoServer {
   std::condition_variable wake_;  // cuts slow replies short at stop()
   bool stopping_ = false;
   Scenario scenario_;
+  std::optional<UpdateRelease> update_;
   std::vector<std::string> requests_;
   std::function<void(const std::string&)> sink_;
 };

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "demo_server.h"
@@ -18,7 +19,8 @@ namespace {
 int usage(const char* why) {
   std::cerr << "demo_service: " << why << "\n"
             << "usage: demo_service [--port N] [--accounts FILE] [--port-file FILE]\n"
-            << "                        [--log FILE] [--scenario SWITCH[,SWITCH...]]...\n";
+            << "                        [--log FILE] [--scenario SWITCH[,SWITCH...]]...\n"
+            << "                        [--update-setup FILE --update-version V]\n";
   return 2;
 }
 
@@ -37,7 +39,7 @@ bool write_port_file(const std::string& path, int port) {
 int main(int argc, char** argv) {
   int port = QVX_DEMO_DEFAULT_PORT;
   std::string accounts_path = QVX_DEMO_ACCOUNTS;
-  std::string port_file, log_path;
+  std::string port_file, log_path, update_setup, update_version;
   qvx::demo::Scenario scenario;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -55,11 +57,24 @@ int main(int argc, char** argv) {
       port_file = value;
     } else if (arg == "--log") {
       log_path = value;
+    } else if (arg == "--update-setup") {
+      update_setup = value;
+    } else if (arg == "--update-version") {
+      update_version = value;
     } else if (arg == "--scenario") {
       if (!scenario.apply_list(value, &error)) return usage(error.c_str());
     } else {
       return usage(("unknown option " + arg).c_str());
     }
+  }
+
+  if (update_setup.empty() != update_version.empty())
+    return usage("--update-setup and --update-version go together");
+  std::optional<qvx::demo::UpdateRelease> release;
+  if (!update_setup.empty()) {
+    std::string error;
+    release = qvx::demo::UpdateRelease::load(update_setup, update_version, &error);
+    if (!release) return usage(error.c_str());
   }
 
   auto accounts = qvx::demo::AccountBook::load(accounts_path);
@@ -79,6 +94,7 @@ int main(int argc, char** argv) {
   }
   std::mutex log_mutex;
   qvx::demo::DemoServer server(std::move(accounts), scenario);
+  if (release) server.set_update(std::move(*release));
   server.on_request([&](const std::string& line) {
     std::lock_guard<std::mutex> lock(log_mutex);
     std::cout << line << std::endl;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <utility>
 
 namespace qvx::demo {
 namespace {
@@ -66,6 +67,20 @@ bool Scenario::apply(const std::string& key, const std::string& value, std::stri
     } else {
       ok = false;
     }
+  } else if (key == "download") {
+    static const std::pair<const char*, SetupDownload> kModes[] = {
+        {"ok", SetupDownload::ok},
+        {"corrupt", SetupDownload::corrupt},
+        {"truncated", SetupDownload::truncated},
+        {"404", SetupDownload::missing},
+        {"slow", SetupDownload::slow}};
+    ok = false;
+    for (const auto& [name, mode] : kModes) {
+      if (value == name) {
+        next.download = mode;
+        ok = true;
+      }
+    }
   } else if (key == "nodes") {
     ok = to_int(value, 0, 250, &next.node_count);
   } else if (key == "node_net") {
@@ -122,7 +137,13 @@ std::string Scenario::describe() const {
                                    : "no")
       << " nodes=" << node_count << " node_net=" << node_net << " notice=" << notice_enabled
       << " notice_delay=" << notice_delay << " tips=" << tips_enabled
-      << " tips_delay=" << tips_delay << "\n";
+      << " tips_delay=" << tips_delay << " download="
+      << (download == SetupDownload::corrupt     ? "corrupt"
+          : download == SetupDownload::truncated ? "truncated"
+          : download == SetupDownload::missing   ? "404"
+          : download == SetupDownload::slow      ? "slow"
+                                                 : "ok")
+      << "\n";
   return out.str();
 }
 

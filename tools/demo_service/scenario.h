@@ -5,6 +5,8 @@
 namespace qvx::demo {
 
 enum class Dead { no, close, error500 };
+// How /dl/<setup> answers update.exe.
+enum class SetupDownload { ok, corrupt, truncated, missing, slow };
 
 struct Scenario {
   std::string min_version = "2430";
@@ -20,11 +22,13 @@ struct Scenario {
   int notice_delay = 10;
   int tips_enabled = 1;
   int tips_delay = 60;
+  SetupDownload download = SetupDownload::ok;
 
   // Applies one switch, "name" or "name=value" split into key and value. Names:
   //   reset, wrong_password, old_version, new_version, min_version=V, latest_version=V,
   //   no_list, no_settings, slow=MS, dead=close|500|no, nodes=N, node_net=A.B.C, empty_list,
-  //   huge_list, short_delays, notice=0|1, tips=0|1, notice_delay=N, tips_delay=N.
+  //   huge_list, short_delays, notice=0|1, tips=0|1, notice_delay=N, tips_delay=N,
+  //   download=ok|corrupt|truncated|404|slow.
   // False (with a reason) for an unknown name or a bad value; the scenario is then unchanged.
   bool apply(const std::string& key, const std::string& value, std::string* error);
   // "a=b,c" applied left to right; stops at the first bad switch.
