@@ -149,7 +149,7 @@ Section "$(qvx_section_program)" SecProgram
 
   Call qvx_refuse_busy_files
 
-  ; user.ini, softsetup.ini and qvxl.log are not part of the payload, so an upgrade keeps them.
+  ; user.ini, softsetup.ini, qvxl.log and update.log are not part of the payload, so an upgrade keeps them.
   ; A file that cannot be written after all (taken between the check and here) sets the error
   ; flag instead of asking.
   SetOverwrite try
@@ -168,6 +168,8 @@ Section "$(qvx_section_program)" SecProgram
     File "${STAGE}/nettest.exe"
   ${EndIf}
 !endif
+  ; The updater is 32-bit only: it runs on both.
+  File "${STAGE}/update.exe"
   File "${STAGE}/readme.txt"
   SetOutPath "$INSTDIR\route"
   File "${STAGE}/route/CHINANET.dat"

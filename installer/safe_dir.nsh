@@ -193,6 +193,7 @@ Function qvx_check_install_dir
       ${DoWhile} $1 != ""
         ${Select} $1
         ${Case5} "." ".." "user.ini" "softsetup.ini" "qvxl.log"
+        ${Case} "update.log"
         ${CaseElse}
           StrCpy $R9 "$(qvx_dir_not_empty)"
           ${ExitDo}

@@ -55,6 +55,7 @@ Function un.qvx_remove_user_data
   Delete "$INSTDIR\user.ini"
   Delete "$INSTDIR\softsetup.ini"
   Delete "$INSTDIR\qvxl.log"
+  Delete "$INSTDIR\update.log"
 FunctionEnd
 
 ; Run in place (_?=, as the quiet uninstall command does, so that it waits and returns the exit
@@ -83,6 +84,7 @@ Section "Uninstall"
   ClearErrors
   Delete "$INSTDIR\quovix.exe"
   Delete "$INSTDIR\nettest.exe"
+  Delete "$INSTDIR\update.exe"
   Delete "$INSTDIR\readme.txt"
   Delete "$INSTDIR\route\CHINANET.dat"
   Delete "$INSTDIR\route\CNC.dat"

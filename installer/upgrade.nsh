@@ -89,6 +89,7 @@ retry:
   !insertmacro QVX_CHECK_FREE "nettest.exe"
   !insertmacro QVX_CHECK_FREE "quovix64.exe"
   !insertmacro QVX_CHECK_FREE "nettest64.exe"
+  !insertmacro QVX_CHECK_FREE "update.exe"
   !insertmacro QVX_CHECK_FREE "readme.txt"
   !insertmacro QVX_CHECK_FREE "uninst.exe"
   !insertmacro QVX_CHECK_FREE "route\CHINANET.dat"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows program and packs the release: a zip with the 32-bit quovix.exe (manifest,
 # icon and version embedded), the 64-bit quovix64.exe beside it, the speed test the status window
-# opens (nettest.exe, and nettest64.exe for the setup), the route files and a short readme, and
+# opens (nettest.exe, and nettest64.exe for the setup), the updater the client starts (update.exe,
+# 32-bit only), the route files and a short readme, and
 # the setup program quovix-<version>-setup.exe made from the same folder.
 #   release.sh [--demo]
 # A release whose deployment values (cmake/deployment.cmake) still point at the demo service on
@@ -69,8 +70,9 @@ cp build/win32/quovix.exe "$out/Quovix/quovix.exe"
 cp build/win64/quovix.exe "$out/Quovix/quovix64.exe"
 cp build/win32/nettest.exe "$out/Quovix/nettest.exe"
 cp build/win64/nettest.exe "$out/Quovix/nettest64.exe"
+cp build/win32/update.exe "$out/Quovix/update.exe"
 if [ -n "${QVX_SIGN_PFX:-}" ]; then
-  for program in quovix.exe quovix64.exe nettest.exe nettest64.exe; do
+  for program in quovix.exe quovix64.exe nettest.exe nettest64.exe update.exe; do
     ./scripts/sign.sh "$out/Quovix/$program"
   done
   echo "release: signed with $QVX_SIGN_PFX${QVX_SIGN_TIMESTAMP:+, time-stamped by the first of: $QVX_SIGN_TIMESTAMP}" >&2

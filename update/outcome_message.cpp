@@ -56,7 +56,7 @@ std::string outcome_message(const Result& result) {
     case Outcome::wrong_digest:
       return "下载的更新文件已损坏（校验值不符），已删除，请重试。" + kept;
     case Outcome::self_unsigned:
-      return "更新程序本身没有数字签名，无法确认更新文件的来源，拒绝安装。" + kept;
+      return "更新程序本身没有有效的数字签名，无法确认更新文件的来源，拒绝安装。" + kept;
     case Outcome::untrusted:
       return "更新文件的数字签名无效，拒绝安装。" + kept;
     case Outcome::other_signer:

@@ -28,6 +28,7 @@ File: "quovix64.exe"->"quovix.exe"
 File: "nettest64.exe"->"nettest.exe"
 File: "quovix.exe"
 File: "nettest.exe"
+File: "update.exe"
 File: "readme.txt"
 SetOutPath: "$INSTDIR\route"
 File: "CHINANET.dat"
@@ -117,6 +118,7 @@ check_installed() {
   unix=$(qvx_unix_path "$dir")
   cmp -s "$program" "$unix/quovix.exe" || qvx_fail "$dir: quovix.exe is not the expected program"
   cmp -s "$speed_test" "$unix/nettest.exe" || qvx_fail "$dir: nettest.exe is not the expected speed test"
+  cmp -s "$stage/update.exe" "$unix/update.exe" || qvx_fail "$dir: update.exe is not the shipped updater"
   for f in readme.txt route/CHINANET.dat route/CNC.dat route/CERNET.dat; do
     cmp -s "$stage/$f" "$unix/$f" || qvx_fail "$dir: $f missing or different"
   done
@@ -192,11 +194,12 @@ qvx_stop_all
 # --- upgrade ---------------------------------------------------------------------------------
 printf 'user settings\r\n' >"$install/user.ini"
 printf 'site settings\r\n' >"$install/softsetup.ini"
-keep_user_files() { for f in user.ini softsetup.ini qvxl.log; do cp "$1/$f" "$qvx_tmp/$f"; done; }
-# The folder holds exactly the user's three files as kept, and what else is named.
+printf 'update log\r\n' >"$install/update.log"
+keep_user_files() { for f in user.ini softsetup.ini qvxl.log update.log; do cp "$1/$f" "$qvx_tmp/$f"; done; }
+# The folder holds exactly the user's four files as kept, and what else is named.
 check_user_files_kept() {
   local f
-  for f in user.ini softsetup.ini qvxl.log; do
+  for f in user.ini softsetup.ini qvxl.log update.log; do
     cmp -s "$qvx_tmp/$f" "$1/$f" || qvx_fail "$2 changed or removed $f"
   done
 }
@@ -222,7 +225,7 @@ expect_exit 0 "quiet uninstall command" run_cmdline "$quiet"
 check_removed "$default_dir"
 [ ! -e "$install/quovix.exe" ] && [ ! -e "$install/information.txt" ] || qvx_fail "the quiet uninstall returned before it was done"
 check_user_files_kept "$install" "the silent uninstall"
-[ "$(folder_after_restart "$install")" = "./qvxl.log ./softsetup.ini ./user.ini " ] || qvx_fail "after the silent uninstall: $(ls -R "$install")"
+[ "$(folder_after_restart "$install")" = "./qvxl.log ./softsetup.ini ./update.log ./user.ini " ] || qvx_fail "after the silent uninstall: $(ls -R "$install")"
 # The next installation picks them up; /PURGE takes them with it.
 expect_exit 0 "silent install over the user's files" qvx_run 'C:\setup.exe' /S
 check_user_files_kept "$install" "the reinstall"

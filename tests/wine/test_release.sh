@@ -14,7 +14,7 @@ zip=$("$QVX_SOURCE/scripts/release.sh" --demo 2>"$qvx_tmp/release.err" | sed -n 
 grep -q '^release: built with win32 QVX_SERVER1=127.0.0.1' "$qvx_tmp/release.err" || qvx_fail "release does not name its endpoints"
 [ -f "$zip" ] || qvx_fail "no release zip"
 listing=$(unzip -Z1 "$zip")
-for f in Quovix/quovix.exe Quovix/quovix64.exe Quovix/nettest.exe Quovix/nettest64.exe Quovix/readme.txt Quovix/route/CHINANET.dat Quovix/route/CNC.dat \
+for f in Quovix/quovix.exe Quovix/quovix64.exe Quovix/nettest.exe Quovix/nettest64.exe Quovix/update.exe Quovix/readme.txt Quovix/route/CHINANET.dat Quovix/route/CNC.dat \
   Quovix/route/CERNET.dat; do
   grep -qx "$f" <<<"$listing" || qvx_fail "$f missing from the zip"
 done
@@ -30,6 +30,7 @@ file "$target/Quovix/quovix.exe" | grep -q 'PE32 executable (GUI) Intel 80386' |
 file "$target/Quovix/quovix64.exe" | grep -q 'PE32+ executable (GUI) x86-64' || qvx_fail "quovix64.exe is not PE32+"
 file "$target/Quovix/nettest.exe" | grep -q 'PE32 executable (GUI) Intel 80386' || qvx_fail "nettest.exe is not PE32"
 file "$target/Quovix/nettest64.exe" | grep -q 'PE32+ executable (GUI) x86-64' || qvx_fail "nettest64.exe is not PE32+"
+file "$target/Quovix/update.exe" | grep -q 'PE32 executable (GUI) Intel 80386' || qvx_fail "update.exe is not PE32"
 QVX_PROGRAM_EXE="C:\\Program Files\\Quovix\\$exe"
 qvx_ui_start "$exe"
 qvx_start

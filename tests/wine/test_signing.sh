@@ -68,6 +68,7 @@ signed_by_us "$qvx_tmp/zip/Quovix/quovix.exe" "quovix.exe in the zip"
 signed_by_us "$qvx_tmp/zip/Quovix/quovix64.exe" "quovix64.exe in the zip"
 signed_by_us "$qvx_tmp/zip/Quovix/nettest.exe" "nettest.exe in the zip"
 signed_by_us "$qvx_tmp/zip/Quovix/nettest64.exe" "nettest64.exe in the zip"
+signed_by_us "$qvx_tmp/zip/Quovix/update.exe" "update.exe in the zip"
 setup=$(sed -n 2p <<<"$release")
 signed_by_us "$setup" "the setup"
 
@@ -81,4 +82,5 @@ installed=$(qvx_unix_path 'C:\Program Files\Quovix')
 signed_by_us "$installed/uninst.exe" "the installed uninstaller"
 signed_by_us "$installed/quovix.exe" "the installed program"
 signed_by_us "$installed/nettest.exe" "the installed speed test"
+signed_by_us "$installed/update.exe" "the installed updater"
 qvx_pass

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
 #include "quovix_version.h"
 #include "shell/deployment.h"
 #include "update/update_flow.h"
@@ -16,6 +17,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   qvx::Win32Platform os;
   const std::string program = os.platform().files.program_path();
   const std::string dir = program.substr(0, program.find_last_of('\\') + 1);
+  DeleteFileW(qvx::win32::wide_from_gbk(dir + qvx::update::win32::kSetAsideName).c_str());
 
   qvx::Win32Downloader downloader;
   qvx::update::win32::ProgressWindow window([&downloader] { downloader.cancel(); });

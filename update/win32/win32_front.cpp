@@ -140,12 +140,23 @@ std::optional<int> Win32Front::run_setup(const std::string& path) {
   window_.set_status("正在安装新版本……", false);
   const std::string folder = dir_.substr(0, dir_.size() - 1);
   std::wstring command = wide_from_gbk("\"" + path + "\" /S /D=" + folder);
+  // The setup replaces update.exe too, and a running program's file cannot be written, only
+  // renamed: this one steps aside, and comes back if the setup installs nothing.
+  const std::wstring self = wide_from_gbk(program_);
+  const std::wstring aside = wide_from_gbk(dir_ + kSetAsideName);
+  if (!MoveFileExW(self.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING))
+    log("无法移开更新程序自身，错误码：" + std::to_string(GetLastError()));
+  const auto restore_self = [&] {
+    if (GetFileAttributesW(self.c_str()) == INVALID_FILE_ATTRIBUTES)
+      MoveFileExW(aside.c_str(), self.c_str(), 0);
+  };
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process)) {
     log("无法运行安装程序，错误码：" + std::to_string(GetLastError()));
+    restore_self();
     return {};
   }
   CloseHandle(process.hThread);
@@ -153,6 +164,7 @@ std::optional<int> Win32Front::run_setup(const std::string& path) {
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hProcess);
+  restore_self();
   log("安装程序结束，退出码：" + std::to_string(code));
   return static_cast<int>(code);
 }

@@ -10,6 +10,10 @@
 
 namespace qvx::update::win32 {
 
+// Where update.exe moves itself while the setup runs; the next run and the uninstaller
+// (qvx*.tmp) delete it.
+inline constexpr char kSetAsideName[] = "qvxupdate.tmp";
+
 class Win32Front : public Front {
  public:
   // dir: update.exe's folder with its final backslash; program: update.exe's full path.
