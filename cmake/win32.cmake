@@ -72,6 +72,12 @@ foreach(probe IN LISTS QVX_WINE_PROBES)
   add_executable(${name} ${probe})
   target_link_libraries(${name} PRIVATE quovix_win32)
 endforeach()
+# The Authenticode probes: the certificate store and the trust provider.
+foreach(probe IN ITEMS trust_cert trust_probe)
+  if(TARGET ${probe})
+    target_link_libraries(${probe} PRIVATE wintrust crypt32)
+  endif()
+endforeach()
 
 # Loaded into the program by dpi_probe's window hook, to measure and re-scale its windows from
 # inside; exported undecorated so the probe finds it by name on both architectures.
