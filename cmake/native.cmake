@@ -63,6 +63,10 @@ set_tests_properties(test_counts PROPERTIES LABELS harness)
 add_test(NAME version_mapping COMMAND ${CMAKE_COMMAND} -DQVX_SOURCE=${CMAKE_SOURCE_DIR}
   -P ${CMAKE_SOURCE_DIR}/tests/harness/version_mapping.cmake)
 set_tests_properties(version_mapping PROPERTIES LABELS harness)
+# The release after a project version, which the updater's tests install.
+add_test(NAME version_next COMMAND ${CMAKE_COMMAND} -DQVX_SOURCE=${CMAKE_SOURCE_DIR}
+  -P ${CMAKE_SOURCE_DIR}/tests/harness/version_next.cmake)
+set_tests_properties(version_next PROPERTIES LABELS harness)
 
 # The signing script against time-stamp servers on loopback.
 add_test(NAME sign_script COMMAND bash ${CMAKE_SOURCE_DIR}/tests/harness/sign_test.sh)

@@ -24,16 +24,36 @@ enable_language(RC)
 # cmake/version.cmake; release.sh and installer.sh read it from version.env.
 set(QVX_COMPANY "Quovix")
 configure_file(${CMAKE_SOURCE_DIR}/res/README-Windows.txt.in ${CMAKE_BINARY_DIR}/res/README-Windows.txt @ONLY)
+# The QVX_NEXT_ values are the release after this one, which the updater's tests install.
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/version.env CONTENT
-  "QVX_VERSION=${QVX_VERSION_DISPLAY}\nQVX_FILEVERSION=${QVX_VERSION_FILEVERSION_TEXT}\n")
+  "QVX_VERSION=${QVX_VERSION_DISPLAY}\nQVX_FILEVERSION=${QVX_VERSION_FILEVERSION_TEXT}\nQVX_NEXT_VERSION=${QVX_NEXT_VERSION_DISPLAY}\nQVX_NEXT_NUMBER=${QVX_NEXT_VERSION_NUMBER}\nQVX_NEXT_FILEVERSION=${QVX_NEXT_VERSION_FILEVERSION_TEXT}\n")
 file(GLOB QVX_APP_SOURCES CONFIGURE_DEPENDS app/*.cpp)
+# The program NAME of the version whose qvx_version_fields are under prefix: its manifest and
+# version resource, and EXTRA sources.
+function(qvx_client name prefix)
+  foreach(field DISPLAY FILEVERSION FILEVERSION_TEXT)
+    set(QVX_VERSION_${field} "${${prefix}_${field}}")
+  endforeach()
+  set(QVX_MANIFEST_FILE ${CMAKE_BINARY_DIR}/res/${name}.manifest)
+  configure_file(${CMAKE_SOURCE_DIR}/res/quovix.manifest.in ${QVX_MANIFEST_FILE} @ONLY)
+  configure_file(${CMAKE_SOURCE_DIR}/res/quovix.rc.in ${CMAKE_BINARY_DIR}/res/${name}.rc @ONLY)
+  add_executable(${name} WIN32 ${QVX_APP_SOURCES} ${CMAKE_BINARY_DIR}/res/${name}.rc ${ARGN})
+  set_source_files_properties(${CMAKE_BINARY_DIR}/res/${name}.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/res/quovix.ico;${QVX_MANIFEST_FILE}")
+  target_link_libraries(${name} PRIVATE quovix_win32)
+endfunction()
 if(QVX_APP_SOURCES)
-  configure_file(${CMAKE_SOURCE_DIR}/res/quovix.manifest.in ${CMAKE_BINARY_DIR}/res/quovix.manifest @ONLY)
-  configure_file(${CMAKE_SOURCE_DIR}/res/quovix.rc.in ${CMAKE_BINARY_DIR}/res/quovix.rc @ONLY)
-  add_executable(quovix WIN32 ${QVX_APP_SOURCES} ${CMAKE_BINARY_DIR}/res/quovix.rc)
-  set_source_files_properties(${CMAKE_BINARY_DIR}/res/quovix.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_SOURCE_DIR}/res/quovix.ico;${CMAKE_BINARY_DIR}/res/quovix.manifest")
-  target_link_libraries(quovix PRIVATE quovix_win32)
+  qvx_client(quovix QVX_VERSION)
+  # Test only, never shipped: the same program as the release after this one, for the updater's
+  # tests. Its own version object is linked before the libraries, so the linker never takes
+  # quovix_version's from them.
+  block()
+    set(QVX_VERSION_DISPLAY ${QVX_NEXT_VERSION_DISPLAY})
+    set(QVX_VERSION_NUMBER ${QVX_NEXT_VERSION_NUMBER})
+    configure_file(${CMAKE_SOURCE_DIR}/cmake/quovix_version.cpp.in
+      ${CMAKE_BINARY_DIR}/generated/quovix_version_next.cpp @ONLY)
+  endblock()
+  qvx_client(quovix_next QVX_NEXT_VERSION ${CMAKE_BINARY_DIR}/generated/quovix_version_next.cpp)
 endif()
 
 # The speed test the status window opens, shipped beside the program.
@@ -60,6 +80,12 @@ foreach(probe IN LISTS QVX_WINE_PROBES)
   get_filename_component(name ${probe} NAME_WE)
   add_executable(${name} ${probe})
   target_link_libraries(${name} PRIVATE quovix_win32)
+endforeach()
+# The Authenticode probes: the certificate store and the trust provider.
+foreach(probe IN ITEMS trust_cert trust_probe)
+  if(TARGET ${probe})
+    target_link_libraries(${probe} PRIVATE wintrust crypt32)
+  endif()
 endforeach()
 
 # Loaded into the program by dpi_probe's window hook, to measure and re-scale its windows from

@@ -5,9 +5,9 @@
 #include <iterator>
 #include <string>
 
-#include "quovix_version.h"
 #include "shell/deployment.h"
 #include "verify/client_record.h"
+#include "version/quovix_version.h"
 
 namespace qvx {
 

@@ -12,9 +12,9 @@
 #include "connect/dial_class.h"
 #include "platform/ras.h"
 #include "platform/version.h"
-#include "quovix_version.h"
 #include "routing/route.h"
 #include "shell/run_log.h"
+#include "version/quovix_version.h"
 
 namespace qvx {
 

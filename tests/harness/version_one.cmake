@@ -1,3 +1,8 @@
-# Maps one VERSION, for version_mapping.cmake's refusals (FATAL_ERROR stops a whole script).
+# Maps one VERSION, or with NEXT its next one, for the refusals of version_mapping.cmake and
+# version_next.cmake (FATAL_ERROR stops a whole script).
 include(${QVX_SOURCE}/cmake/version.cmake)
-qvx_version_fields("${VERSION}" v)
+if(NEXT)
+  qvx_next_version("${VERSION}" v)
+else()
+  qvx_version_fields("${VERSION}" v)
+endif()

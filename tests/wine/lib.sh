@@ -456,6 +456,9 @@ qvx_type_to() { xdotool windowfocus --sync "$1" type --delay 30 -- "$2"; }
 # confirmation and message boxes.
 # The version the build was made with (cmake/version.cmake), as the windows and the setup show it.
 QVX_VERSION=$(sed -n 's/^QVX_VERSION=//p' "$QVX_BUILD/version.env")
+# The release after it (quovix_next, the updater's target): as shown, and its file version.
+QVX_NEXT_VERSION=$(sed -n 's/^QVX_NEXT_VERSION=//p' "$QVX_BUILD/version.env")
+QVX_NEXT_FILEVERSION=$(sed -n 's/^QVX_NEXT_FILEVERSION=//p' "$QVX_BUILD/version.env")
 QVX_LOGIN="Quovix加速$QVX_VERSION"
 QVX_STATUS=$QVX_LOGIN
 QVX_BOX='Quovix加速'
@@ -568,6 +571,62 @@ qvx_turn_on_redial() {
   qvx_ui_until 10 0 checked 设置 断线自动重连
   qvx_ui_click 设置 断线自动重连
   qvx_ui_until 10 1 checked 设置 断线自动重连
+}
+
+# qvx_file_version EXE: the file version in EXE's version resource (VS_FIXEDFILEINFO), as 2.4.3.1.
+qvx_file_version() {
+  local at
+  at=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$1" | head -n 1 | cut -d: -f1)
+  [ -n "$at" ] || return 1
+  od -An -tu2 -j $((at + 8)) -N 8 "$1" | awk '{ print $2 "." $1 "." $4 "." $3 }'
+}
+
+# --- code signing ------------------------------------------------------------------------------
+# The password of every certificate qvx_make_cert makes.
+QVX_CERT_PASSWORD=throwaway
+# qvx_make_cert NAME: a self-signed code-signing certificate in $qvx_tmp/certs: NAME.pfx, NAME.der, NAME.sha256 (its thumbprint, hex).
+qvx_make_cert() {
+  local dir=$qvx_tmp/certs name=$1
+  mkdir -p "$dir"
+  openssl req -x509 -newkey rsa:2048 -nodes -keyout "$dir/$name.key" -out "$dir/$name.pem" -days 2 \
+    -subj "/CN=Quovix test signer $name" -addext "extendedKeyUsage=codeSigning" \
+    -addext "keyUsage=critical,digitalSignature" -addext "basicConstraints=critical,CA:FALSE" \
+    >/dev/null 2>&1 || qvx_fail "openssl req for certificate $name"
+  openssl pkcs12 -export -inkey "$dir/$name.key" -in "$dir/$name.pem" -out "$dir/$name.pfx" \
+    -passout "pass:$QVX_CERT_PASSWORD" || qvx_fail "openssl pkcs12 for certificate $name"
+  openssl x509 -in "$dir/$name.pem" -outform der -out "$dir/$name.der"
+  sha256sum <"$dir/$name.der" | cut -d' ' -f1 >"$dir/$name.sha256"
+}
+# qvx_trust_cert DER: adds the certificate to the prefix's trusted roots (HKLM Root) through trust_cert.exe; after qvx_setup.
+qvx_trust_cert() {
+  local der
+  der=$(realpath "$1")
+  QVX_CWD=$qvx_tmp qvx_run "$QVX_BUILD/trust_cert.exe" "Z:${der//\//\\}" >/dev/null ||
+    qvx_fail "the prefix did not take $1 as a trusted root"
+}
+# qvx_sign FILE PFX: signs FILE in place with scripts/sign.sh, without a time stamp.
+qvx_sign() {
+  QVX_SIGN_PFX=$2 QVX_SIGN_PASSWORD=$QVX_CERT_PASSWORD QVX_SIGN_TIMESTAMP='' \
+    "$QVX_SOURCE/scripts/sign.sh" "$1" || qvx_fail "could not sign $1 with $2"
+}
+# qvx_next_setup PFX: a silent setup of version QVX_NEXT_VERSION (quovix_next as both clients) signed with PFX; prints its path.
+qvx_next_setup() {
+  local pfx=$1 stage=$QVX_RELEASE_DIR/Quovix name out
+  [ -d "$stage" ] || "$QVX_SOURCE/scripts/release.sh" --demo >/dev/null || qvx_fail "release.sh --demo failed"
+  name=$(basename "$pfx" .pfx)
+  out=$qvx_tmp/next-$name
+  rm -rf "$out" && mkdir -p "$out" && cp -a "$stage" "$out/Quovix"
+  # The clients as release.sh takes them: the 32-bit build's and the 64-bit build's.
+  cp "$QVX_SOURCE/build/win32/quovix_next.exe" "$out/Quovix/quovix.exe"
+  cp "$QVX_SOURCE/build/win64/quovix_next.exe" "$out/Quovix/quovix64.exe"
+  local program
+  for program in quovix.exe quovix64.exe nettest.exe nettest64.exe; do
+    qvx_sign "$out/Quovix/$program" "$pfx"
+  done
+  QVX_SIGN_PFX=$pfx QVX_SIGN_PASSWORD=$QVX_CERT_PASSWORD QVX_SIGN_TIMESTAMP='' \
+    QVX_VERSION=$QVX_NEXT_VERSION QVX_FILEVERSION=$QVX_NEXT_FILEVERSION \
+    "$QVX_SOURCE/scripts/installer.sh" "$out/Quovix" "$out/quovix-$QVX_NEXT_VERSION-setup.exe" ||
+    qvx_fail "the setup of $QVX_NEXT_VERSION could not be made"
 }
 
 qvx_pass() { qvx_log "PASS"; }
