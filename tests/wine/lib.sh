@@ -620,7 +620,7 @@ qvx_next_setup() {
   cp "$QVX_SOURCE/build/win32/quovix_next.exe" "$out/Quovix/quovix.exe"
   cp "$QVX_SOURCE/build/win64/quovix_next.exe" "$out/Quovix/quovix64.exe"
   local program
-  for program in quovix.exe quovix64.exe nettest.exe nettest64.exe; do
+  for program in quovix.exe quovix64.exe nettest.exe nettest64.exe update.exe; do
     qvx_sign "$out/Quovix/$program" "$pfx"
   done
   QVX_SIGN_PFX=$pfx QVX_SIGN_PASSWORD=$QVX_CERT_PASSWORD QVX_SIGN_TIMESTAMP='' \

@@ -7,11 +7,11 @@
 
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
-#include "quovix_version.h"
 #include "shell/deployment.h"
 #include "update/update_flow.h"
 #include "update/win32/progress_window.h"
 #include "update/win32/win32_front.h"
+#include "version/quovix_version.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   qvx::Win32Platform os;
