@@ -537,12 +537,14 @@ qvx_screenshot() {
   qvx_log "screenshot $out"
 }
 
-# Starts the demo service with the given scenario, stopped on exit, and waits until it answers.
+# Starts the demo service with the given scenario and further options, stopped on exit, and
+# waits until it answers; QVX_DEMO_PID is its process.
 qvx_start_demo_service() {
   local service=$QVX_NATIVE_BUILD/tools/demo_service/demo_service
   [ -x "$service" ] || qvx_fail "no demo service at $service"
-  "$service" --port "$QVX_DEMO_PORT" --scenario "$1" >"$qvx_tmp/service.out" 2>&1 &
-  qvx_stop_on_exit $!
+  "$service" --port "$QVX_DEMO_PORT" --scenario "$1" "${@:2}" >>"$qvx_tmp/service.out" 2>&1 &
+  QVX_DEMO_PID=$!
+  qvx_stop_on_exit $QVX_DEMO_PID
   qvx_poll 10 "demo service" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
 }
 
