@@ -25,6 +25,9 @@ QVX_CWD=$(qvx_unix_path 'C:\') qvx_run 'C:\setup.exe' /S || qvx_fail "the setup 
 default_dir='C:\Program Files\Quovix'
 QVX_PROGRAM_UNIX=$(qvx_unix_path "$default_dir")
 install=$QVX_PROGRAM_UNIX
+# The shipped update.exe is the 32-bit build's, which asks the 32-bit pass's demo port; the
+# 64-bit pass, on a port of its own, runs its own build of the same program in its place.
+[ "$QVX_ARCH" = win32 ] || cp "$QVX_BUILD/update.exe" "$install/update.exe"
 qvx_sign "$install/update.exe" "$certs/A.pfx"
 
 # The installation of N as it must stay after every failure.
