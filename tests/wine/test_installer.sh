@@ -305,6 +305,7 @@ if [ -n "$other_view_key" ]; then
   printf 'user\r\n' >"$old/user.ini"
   printf 'site\r\n' >"$old/softsetup.ini"
   printf 'log\r\n' >"$old/qvxl.log"
+  printf 'update log\r\n' >"$old/update.log"
   keep_user_files "$old"
   reg_add "$other_view_key" DisplayName Quovix加速
   reg_add "$other_view_key" InstallLocation "$old_dir"
