@@ -36,16 +36,13 @@ SignerCheck check_signer(const std::string& path) {
   GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
   SignerCheck result;
   result.status = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
-  if (result.status == TRUST_E_NOSIGNATURE || result.status == TRUST_E_SUBJECT_FORM_UNKNOWN ||
-      result.status == TRUST_E_PROVIDER_UNKNOWN) {
-    result.trust = Trust::unsigned_;
-  } else if (result.status == ERROR_SUCCESS) {
+  if (result.status == ERROR_SUCCESS) {
     CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data.hWVTStateData);
     CRYPT_PROVIDER_SGNR* signer =
         provider ? WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
     if (signer && signer->csCertChain > 0 && signer->pasCertChain[0].pCert) {
       const CERT_CONTEXT* cert = signer->pasCertChain[0].pCert;
-      result.trust = Trust::trusted;
+      result.trusted = true;
       result.signer.assign(cert->pbCertEncoded, cert->pbCertEncoded + cert->cbCertEncoded);
     }
   }

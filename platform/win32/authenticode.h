@@ -5,14 +5,8 @@
 
 namespace qvx::win32 {
 
-enum class Trust {
-  trusted,    // a valid signature chaining to a trusted root
-  unsigned_,  // no signature at all
-  untrusted,  // a signature, but not valid or not trusted
-};
-
 struct SignerCheck {
-  Trust trust = Trust::untrusted;
+  bool trusted = false;               // a valid signature, trusted by the policy
   std::vector<unsigned char> signer;  // the signer's encoded certificate, when trusted
   long status = 0;                    // WinVerifyTrust's result, for the log
 };

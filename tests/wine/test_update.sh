@@ -28,12 +28,13 @@ install=$QVX_PROGRAM_UNIX
 # The shipped update.exe is the 32-bit build's, which asks the 32-bit pass's demo port; the
 # 64-bit pass, on a port of its own, runs its own build of the same program in its place.
 [ "$QVX_ARCH" = win32 ] || cp "$QVX_BUILD/update.exe" "$install/update.exe"
-qvx_sign "$install/update.exe" "$certs/A.pfx"
 
 # The installation of N as it must stay after every failure.
 kept=(quovix.exe update.exe nettest.exe uninst.exe readme.txt route/CHINANET.dat route/CNC.dat route/CERNET.dat)
-mkdir -p "$qvx_tmp/n"
-for f in "${kept[@]}"; do cp "$install/$f" "$qvx_tmp/n/$(basename "$f")"; done
+keep_n() {
+  mkdir -p "$qvx_tmp/n"
+  for f in "${kept[@]}"; do cp "$install/$f" "$qvx_tmp/n/$(basename "$f")"; done
+}
 check_still_n() {
   local f
   for f in "${kept[@]}"; do
@@ -62,6 +63,11 @@ kept_text='当前版本保持不变。'
 
 service "$setup_a"
 qvx_ui_start update.exe
+# Unsigned, it has no signer to compare with: it refuses every setup.
+keep_n
+update_fails "an unsigned update.exe" "更新程序本身没有有效的数字签名，无法确认更新文件的来源，拒绝安装。$kept_text"
+qvx_sign "$install/update.exe" "$certs/A.pfx"
+keep_n
 scenario download=corrupt
 update_fails "a corrupt download" "下载的更新文件已损坏（校验值不符），已删除，请重试。$kept_text"
 scenario download=404

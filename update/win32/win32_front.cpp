@@ -108,12 +108,12 @@ std::optional<FileFacts> Win32Front::inspect(const std::string& path) {
 
 Signature Win32Front::check_signature(const std::string& path) {
   const qvx::win32::SignerCheck own = qvx::win32::check_signer(program_);
-  if (own.trust != qvx::win32::Trust::trusted) {
+  if (!own.trusted) {
     log("更新程序自身的签名无效，WinVerifyTrust：" + std::to_string(own.status));
     return Signature::self_unsigned;
   }
   const qvx::win32::SignerCheck setup = qvx::win32::check_signer(path);
-  if (setup.trust != qvx::win32::Trust::trusted) {
+  if (!setup.trusted) {
     log("安装程序的签名无效，WinVerifyTrust：" + std::to_string(setup.status));
     return Signature::untrusted;
   }
