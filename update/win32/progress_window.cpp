@@ -54,8 +54,12 @@ bool ProgressWindow::create(HINSTANCE instance) {
   apply_scale(widgets::win32::window_dpi(window_));
   RECT frame{0, 0, scale_->scale(kClientWidth), scale_->scale(kClientHeight)};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
-  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER);
+  // Centred in the work area, as the client's windows are.
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);
   return true;
 }
 
