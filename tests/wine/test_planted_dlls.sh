@@ -31,7 +31,9 @@ qvx_ui_click "$QVX_STATUS" 速度测试
 qvx_wait_window 'Quovix加速 - 速度测试' >/dev/null
 qvx_stop_all
 
-loaded=$(cd "$QVX_PROGRAM_UNIX" && for f in *.loaded; do [ -e "$f" ] && printf '%s by %s; ' "${f%.loaded}" "$(tr -d '\r' <"$f" | paste -sd,)"; done)
+loaded=$(cd "$QVX_PROGRAM_UNIX" && for f in *.loaded; do
+  if [ -e "$f" ]; then printf '%s by %s; ' "${f%.loaded}" "$(tr -d '\r' <"$f" | paste -sd,)"; fi
+done)
 [ -z "$loaded" ] || qvx_fail "planted DLLs were loaded: $loaded"
 # The doubles in the system folder did the work.
 LC_ALL=C grep -aq '^RasDialA .* -> 0$' "$QVX_PROGRAM_UNIX/ras_double_log.txt" ||
