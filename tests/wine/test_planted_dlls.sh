@@ -21,9 +21,19 @@ for name in "${names[@]}"; do files+=("$planted=$name.dll"); done
 qvx_install_with_doubles "$ras" "$iphlp" "${files[@]}"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;secur32=n,b;urlmon=n,b"
 
+# Each planted DLL that was loaded, and by which program.
+planted_loaded() {
+  local f
+  for f in "$QVX_PROGRAM_UNIX"/*.loaded; do
+    if [ -e "$f" ]; then printf '%s by %s; ' "$(basename "$f" .loaded)" "$(tr -d '\r' <"$f" | paste -sd,)"; fi
+  done
+}
+
 qvx_ui_start
 qvx_start
 qvx_log_in_as_demo
+# An imported DLL is loaded before the window shows.
+[ -z "$(planted_loaded)" ] || qvx_fail "planted DLLs were loaded at the start: $(planted_loaded)"
 qvx_ui_until 30 1 enabled "$QVX_STATUS" 连接
 qvx_ui_click "$QVX_STATUS" 连接
 qvx_wait_log_count 1 '^建立加速连接成功！$'
@@ -31,10 +41,7 @@ qvx_ui_click "$QVX_STATUS" 速度测试
 qvx_wait_window 'Quovix加速 - 速度测试' >/dev/null
 qvx_stop_all
 
-loaded=$(cd "$QVX_PROGRAM_UNIX" && for f in *.loaded; do
-  if [ -e "$f" ]; then printf '%s by %s; ' "${f%.loaded}" "$(tr -d '\r' <"$f" | paste -sd,)"; fi
-done)
-[ -z "$loaded" ] || qvx_fail "planted DLLs were loaded: $loaded"
+[ -z "$(planted_loaded)" ] || qvx_fail "planted DLLs were loaded: $(planted_loaded)"
 # The doubles in the system folder did the work.
 LC_ALL=C grep -aq '^RasDialA .* -> 0$' "$QVX_PROGRAM_UNIX/ras_double_log.txt" ||
   qvx_fail "the RAS double in the system folder did not dial"
