@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/dll_search.h"
 #include "platform/win32/win32_platform.h"
 #include "shell/application.h"
 #include "shell/process_end.h"
@@ -39,6 +40,7 @@ void show_exception(const std::string& text) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  qvx::win32::restrict_dll_search();
   try {
     run_client();
   } catch (const std::exception& e) {

@@ -16,8 +16,12 @@ add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timest
 
 file(GLOB_RECURSE QVX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp widgets/win32/*.cpp)
 add_library(quovix_win32 STATIC ${QVX_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/platform/text_mode.cpp)
+# Only KnownDLLs and comctl32 (side by side, through the manifest) are imported; rasapi32,
+# iphlpapi, secur32 and urlmon are bound at run time from the system folder
+# (platform/win32/system_function.h), and tests/pe/check_imports.py holds the shipped programs
+# to that.
 target_link_libraries(quovix_win32 PUBLIC quovix_core
-  comctl32 ws2_32 iphlpapi urlmon ole32 oleaut32 uuid taskschd secur32 shell32 advapi32 gdi32 user32 rasapi32 wintrust crypt32)
+  comctl32 ws2_32 ole32 oleaut32 uuid taskschd shell32 advapi32 gdi32 user32)
 
 enable_language(RC)
 # The version resources, the manifest, the readme and the setup take the version from
@@ -96,6 +100,11 @@ target_link_options(dpi_hook PRIVATE -Wl,--kill-at)
 target_include_directories(dpi_hook PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(dpi_hook PRIVATE user32 gdi32)
 
+# Saved beside the program under system DLLs' names by test_planted_dlls.sh, which finds its
+# marker file if the program loads it.
+add_library(planted_dll SHARED ${CMAKE_SOURCE_DIR}/tests/wine/planted_dll/planted_dll.c)
+set_target_properties(planted_dll PROPERTIES PREFIX "")
+
 enable_testing()
 
 # Peer tests: the native controls driven by window messages, run under Wine by
@@ -119,7 +128,8 @@ endif()
 file(GLOB QVX_RAS_TESTS CONFIGURE_DEPENDS tests/win32/ras/*.cpp)
 if(QVX_RAS_TESTS AND TARGET GTest::gtest_main)
   add_executable(ras_dialer_tests ${QVX_RAS_TESTS})
-  target_link_libraries(ras_dialer_tests PRIVATE quovix_win32 GTest::gtest_main)
+  # The tests also call the double's functions directly.
+  target_link_libraries(ras_dialer_tests PRIVATE quovix_win32 GTest::gtest_main rasapi32)
 endif()
 file(GLOB QVX_WINE_TESTS CONFIGURE_DEPENDS tests/wine/test_*.sh)
 # A test's time limit stops a hung test; the 32-bit Wine may run through an i386 emulator,
@@ -153,6 +163,13 @@ add_test(NAME wine_soak COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/soak.sh)
 set_tests_properties(wine_soak PROPERTIES LABELS soak TIMEOUT 1500
   ENVIRONMENT "QVX_ARCH=${QVX_ARCH};QVX_BUILD=${CMAKE_BINARY_DIR};QVX_NATIVE_BUILD=${QVX_NATIVE_BUILD_DIR};QVX_SOURCE=${CMAKE_SOURCE_DIR};QVX_DEMO_PORT=${QVX_DEMO_PORT}"
   RESOURCE_LOCK demo_port)
+# The shipped programs import no DLL that Windows would look for in their own folder; each
+# build's pass checks its own (test_release.sh checks the setup).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME shipped_imports COMMAND ${Python3_EXECUTABLE}
+  ${CMAKE_SOURCE_DIR}/tests/pe/check_imports.py ${CMAKE_SOURCE_DIR}/tests/pe/known_dlls_win7.txt
+  $<TARGET_FILE:quovix> $<TARGET_FILE:nettest> $<TARGET_FILE:update>)
+
 # After the Wine tests, stops what a test killed at its time-out left behind.
 add_test(NAME wine_sweep COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/sweep.sh)
 set_tests_properties(wine_sweep PROPERTIES LABELS wine FIXTURES_CLEANUP wine_leftovers

@@ -6,6 +6,7 @@
 #include "connect/cping.h"
 #include "nettest/node_list_file.h"
 #include "nettest/win32/speed_window.h"
+#include "platform/win32/dll_search.h"
 #include "platform/win32/win32_platform.h"
 #include "widgets/win32/win32_ui.h"
 
@@ -20,6 +21,7 @@ std::string folder_of(const std::string& path) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+  qvx::win32::restrict_dll_search();
   qvx::Win32Platform os;
   // Only for the ICMP library's error boxes.
   qvx::widgets::win32::Win32Ui ui;

@@ -7,6 +7,7 @@
 #include <softpub.h>
 // clang-format on
 
+#include "platform/win32/system_function.h"
 #include "platform/win32/win32_text.h"
 
 namespace qvx::win32 {
@@ -18,7 +19,13 @@ namespace qvx::win32 {
 // (WTD_STATEACTION_VERIFY) to read the signer from it with WTHelperProvDataFromStateData and
 // WTHelperGetProvSignerFromChain ("CRYPT_PROVIDER_SGNR", learn.microsoft.com), then released
 // with WTD_STATEACTION_CLOSE.
+// wintrust is no KnownDLL: bound from the system folder (system_function.h).
 SignerCheck check_signer(const std::string& path) {
+  static const SystemFunction<decltype(&WinVerifyTrust)> verify{L"wintrust.dll", "WinVerifyTrust"};
+  static const SystemFunction<decltype(&WTHelperProvDataFromStateData)> provider_data{
+      L"wintrust.dll", "WTHelperProvDataFromStateData"};
+  static const SystemFunction<decltype(&WTHelperGetProvSignerFromChain)> signer_of{
+      L"wintrust.dll", "WTHelperGetProvSignerFromChain"};
   const std::wstring wide = wide_from_gbk(path);
   WINTRUST_FILE_INFO file{};
   file.cbStruct = sizeof file;
@@ -35,11 +42,18 @@ SignerCheck check_signer(const std::string& path) {
 
   GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
   SignerCheck result;
-  result.status = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  const HWND no_ui = static_cast<HWND>(INVALID_HANDLE_VALUE);
+  // Without wintrust nothing is trusted: TRUST_E_PROVIDER_UNKNOWN.
+  result.status =
+      verify.call_or(static_cast<LONG>(TRUST_E_PROVIDER_UNKNOWN), no_ui, &action, &data);
+  if (!verify) return result;
   if (result.status == ERROR_SUCCESS) {
-    CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data.hWVTStateData);
+    CRYPT_PROVIDER_DATA* provider =
+        provider_data.call_or(static_cast<CRYPT_PROVIDER_DATA*>(nullptr), data.hWVTStateData);
     CRYPT_PROVIDER_SGNR* signer =
-        provider ? WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
+        provider ? signer_of.call_or(static_cast<CRYPT_PROVIDER_SGNR*>(nullptr), provider, DWORD{0},
+                                     FALSE, DWORD{0})
+                 : nullptr;
     if (signer && signer->csCertChain > 0 && signer->pasCertChain[0].pCert) {
       const CERT_CONTEXT* cert = signer->pasCertChain[0].pCert;
       result.trusted = true;
@@ -47,7 +61,7 @@ SignerCheck check_signer(const std::string& path) {
     }
   }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
-  WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  verify.call_or(LONG{0}, no_ui, &action, &data);
   return result;
 }
 

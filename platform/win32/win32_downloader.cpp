@@ -6,6 +6,7 @@
 // clang-format on
 
 #include "platform/win32/bind_callback.h"
+#include "platform/win32/system_function.h"
 
 namespace qvx {
 namespace {
@@ -18,6 +19,14 @@ std::wstring widen(const std::string& gbk) {
   return wide;
 }
 
+// urlmon from the system folder (system_function.h).
+HRESULT download_to_file(const wchar_t* url, const wchar_t* path, IBindStatusCallback* callback) {
+  static const win32::SystemFunction<decltype(&URLDownloadToFileW)> download{L"urlmon.dll",
+                                                                             "URLDownloadToFileW"};
+  return download.call_or(HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND), nullptr, url, path, DWORD{0},
+                          callback);
+}
+
 }  // namespace
 
 long Win32Downloader::download(const std::string& url, const std::string& path) {
@@ -26,7 +35,7 @@ long Win32Downloader::download(const std::string& url, const std::string& path) 
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const std::wstring wide_path = widen(path);
   auto* callback = new win32::BindCallback(cancelled_, progress_);
-  HRESULT hr = URLDownloadToFileW(nullptr, widen(url).c_str(), wide_path.c_str(), 0, callback);
+  HRESULT hr = download_to_file(widen(url).c_str(), wide_path.c_str(), callback);
   const DWORD status = callback->status();
   callback->Release();
   last_status_ = status;

@@ -45,6 +45,12 @@ Win32Icmp::~Win32Icmp() {
 }
 
 bool Win32Icmp::load_library() {
+  // ICMP.DLL forwards its functions to iphlpapi, which the loader then finds by name: along the
+  // search path, unless a module of that name is loaded already. Loaded first from the system
+  // folder, it is the one the forwarders reach, also on a Windows 7 without
+  // SetDefaultDllDirectories (see dll_search.h). It stays loaded.
+  static const HMODULE forward_target = win32::load_system_library(L"iphlpapi.dll");
+  (void)forward_target;
   if (!module_) module_ = win32::load_system_library(L"ICMP.DLL");
   return module_ != nullptr;
 }

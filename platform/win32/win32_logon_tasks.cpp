@@ -7,6 +7,7 @@
 #include <taskschd.h>
 
 #include "platform/logon_task_xml.h"
+#include "platform/win32/system_function.h"
 #include "platform/win32/win32_text.h"
 
 namespace qvx::win32 {
@@ -73,11 +74,12 @@ bool is_missing(HRESULT hr) {
          hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
 }
 
-// DOMAIN\user of the caller (GetUserNameExW), or empty.
+// DOMAIN\user of the caller (GetUserNameExW, secur32 from the system folder), or empty.
 std::wstring current_user() {
+  static const SystemFunction<decltype(&GetUserNameExW)> get_name{L"secur32.dll", "GetUserNameExW"};
   wchar_t name[256];
   ULONG size = 256;
-  return GetUserNameExW(NameSamCompatible, name, &size) ? std::wstring(name, size) : L"";
+  return get_name.call_or(FALSE, NameSamCompatible, name, &size) ? std::wstring(name, size) : L"";
 }
 
 }  // namespace

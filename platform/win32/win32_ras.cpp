@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/win32/ras_api.h"
+#include "platform/win32/system_function.h"
 
 namespace qvx::win32 {
 
@@ -60,11 +61,36 @@ std::size_t readable(DWORD reported, std::size_t bytes, std::size_t record) {
   return std::min<std::size_t>(reported, bytes / record);
 }
 
+// rasapi32 from the system folder (system_function.h), bound at the first call.
+struct RasFunctions {
+  static constexpr const wchar_t* kDll = L"rasapi32.dll";
+  SystemFunction<decltype(&RasGetEntryPropertiesA)> get_entry{kDll, "RasGetEntryPropertiesA"};
+  SystemFunction<decltype(&RasSetEntryPropertiesA)> set_entry{kDll, "RasSetEntryPropertiesA"};
+  SystemFunction<decltype(&RasDialA)> dial{kDll, "RasDialA"};
+  SystemFunction<decltype(&RasHangUpA)> hang_up{kDll, "RasHangUpA"};
+  SystemFunction<decltype(&RasEnumConnectionsA)> connections{kDll, "RasEnumConnectionsA"};
+  SystemFunction<decltype(&RasEnumEntriesA)> entries{kDll, "RasEnumEntriesA"};
+  SystemFunction<decltype(&RasDeleteEntryA)> delete_entry{kDll, "RasDeleteEntryA"};
+  SystemFunction<decltype(&RasGetConnectStatusA)> status{kDll, "RasGetConnectStatusA"};
+  SystemFunction<decltype(&RasGetConnectionStatistics)> statistics{kDll,
+                                                                   "RasGetConnectionStatistics"};
+  SystemFunction<decltype(&RasGetProjectionInfoA)> projection{kDll, "RasGetProjectionInfoA"};
+};
+
+const RasFunctions& ras() {
+  static const RasFunctions functions;
+  return functions;
+}
+
+// What a RAS call returns where the system lacks rasapi32 or the function.
+constexpr DWORD kMissing = ERROR_PROC_NOT_FOUND;
+
 }  // namespace
 
 std::uint32_t Win32Ras::entry_size(std::uint32_t& size) {
   DWORD bytes = 0;
-  const DWORD r = RasGetEntryPropertiesA(nullptr, nullptr, nullptr, &bytes, nullptr, nullptr);
+  const DWORD r =
+      ras().get_entry.call_or(kMissing, nullptr, nullptr, nullptr, &bytes, nullptr, nullptr);
   size = bytes;
   return r;
 }
@@ -88,7 +114,7 @@ std::uint32_t Win32Ras::set_entry(const std::string& name, const platform::RasEn
   e->dwEncryptionType = entry.encryption_type;
   e->dwVpnStrategy = entry.vpn_strategy;
   e->dwfOptions2 = entry.options2;
-  return RasSetEntryPropertiesA(nullptr, name.c_str(), e, entry_size, nullptr, 0);
+  return ras().set_entry.call_or(kMissing, nullptr, name.c_str(), e, entry_size, nullptr, 0);
 }
 
 std::uint32_t Win32Ras::dial(const std::string& entry_name, const std::string& user,
@@ -99,14 +125,14 @@ std::uint32_t Win32Ras::dial(const std::string& entry_name, const std::string& u
   put_text(p.szUserName, user);
   put_text(p.szPassword, password);
   HANDLE connection = nullptr;
-  const DWORD r = RasDialA(nullptr, nullptr, &p, 0, nullptr, &connection);
+  const DWORD r = ras().dial.call_or(kMissing, nullptr, nullptr, &p, 0, nullptr, &connection);
   SecureZeroMemory(p.szPassword, sizeof p.szPassword);
   handle = reinterpret_cast<platform::RasHandle>(connection);
   return r;
 }
 
 std::uint32_t Win32Ras::hang_up(platform::RasHandle handle) {
-  return RasHangUpA(to_handle(handle));
+  return ras().hang_up.call_or(kMissing, to_handle(handle));
 }
 
 std::uint32_t Win32Ras::connections(std::vector<platform::RasConnection>& out) {
@@ -119,7 +145,7 @@ std::uint32_t Win32Ras::connections(std::vector<platform::RasConnection>& out) {
   RasConn one{};
   one.dwSize = sizeof(RasConn);
   DWORD bytes = sizeof(RasConn), count = 0;
-  DWORD r = RasEnumConnectionsA(&one, &bytes, &count);
+  DWORD r = ras().connections.call_or(kMissing, &one, &bytes, &count);
   if (r != platform::kRasBufferTooSmall) {
     take(&one, count, sizeof one);
     return r;
@@ -131,7 +157,7 @@ std::uint32_t Win32Ras::connections(std::vector<platform::RasConnection>& out) {
     block.as<RasConn>()->dwSize = sizeof(RasConn);
     bytes = static_cast<DWORD>(block.size());
     count = 0;
-    r = RasEnumConnectionsA(block.as<RasConn>(), &bytes, &count);
+    r = ras().connections.call_or(kMissing, block.as<RasConn>(), &bytes, &count);
     if (r == platform::kRasBufferTooSmall) continue;
     take(block.as<RasConn>(), count, block.size());
     return r;
@@ -144,8 +170,8 @@ std::uint32_t Win32Ras::entries(bool first_call_with_buffer, std::vector<std::st
   RasEntryName one{};
   one.dwSize = sizeof(RasEntryName);
   DWORD bytes = 0, count = 0;
-  DWORD r =
-      RasEnumEntriesA(nullptr, nullptr, first_call_with_buffer ? &one : nullptr, &bytes, &count);
+  DWORD r = ras().entries.call_or(kMissing, nullptr, nullptr,
+                                  first_call_with_buffer ? &one : nullptr, &bytes, &count);
   if (r != platform::kRasBufferTooSmall) return r;  // told of no room, nothing to read
 
   // An entry written between two calls makes the list outgrow the block again.
@@ -156,7 +182,7 @@ std::uint32_t Win32Ras::entries(bool first_call_with_buffer, std::vector<std::st
     records->dwSize = sizeof(RasEntryName);
     bytes = static_cast<DWORD>(block.size());
     count = 0;
-    r = RasEnumEntriesA(nullptr, nullptr, records, &bytes, &count);
+    r = ras().entries.call_or(kMissing, nullptr, nullptr, records, &bytes, &count);
     if (r == platform::kRasBufferTooSmall) continue;
     if (r != 0) return r;
     const std::size_t n = readable(count, block.size(), sizeof(RasEntryName));
@@ -167,13 +193,13 @@ std::uint32_t Win32Ras::entries(bool first_call_with_buffer, std::vector<std::st
 }
 
 std::uint32_t Win32Ras::delete_entry(const std::string& name) {
-  return RasDeleteEntryA(nullptr, name.c_str());
+  return ras().delete_entry.call_or(kMissing, nullptr, name.c_str());
 }
 
 std::uint32_t Win32Ras::connect_status(platform::RasHandle handle, std::uint32_t& state) {
   RasConnStatus s{};
   s.dwSize = sizeof(RasConnStatus);
-  const DWORD r = RasGetConnectStatusA(to_handle(handle), &s);
+  const DWORD r = ras().status.call_or(kMissing, to_handle(handle), &s);
   if (r == 0) state = s.rasconnstate;
   return r;
 }
@@ -182,7 +208,7 @@ std::uint32_t Win32Ras::statistics(platform::RasHandle handle, std::uint32_t& re
                                    std::uint32_t& sent) {
   RasStats s{};
   s.dwSize = sizeof(RasStats);
-  const DWORD r = RasGetConnectionStatistics(to_handle(handle), &s);
+  const DWORD r = ras().statistics.call_or(kMissing, to_handle(handle), &s);
   if (r == 0) {
     received = s.dwBytesRcved;
     sent = s.dwBytesXmited;
@@ -197,7 +223,7 @@ std::uint32_t Win32Ras::ip_projection(platform::RasHandle handle, std::string& a
   RasPppIp ip{};
   ip.dwSize = sizeof(RasPppIp);
   DWORD size = sizeof(RasPppIp);
-  const DWORD r = RasGetProjectionInfoA(to_handle(handle), kRaspPppIp, &ip, &size);
+  const DWORD r = ras().projection.call_or(kMissing, to_handle(handle), kRaspPppIp, &ip, &size);
   if (r != 0) return r;
   if (ip.dwError != 0) return ip.dwError;
   address = get_text(ip.szIpAddress);

@@ -33,19 +33,18 @@ fi
 
 files=()
 for f in "$root"/route/*.dat; do [ -e "$f" ] && files+=("$f=route/$(basename "$f")"); done
-if [ -f "$ras_double" ]; then
-  files+=("$ras_double")
-  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n"
-  qvx_log "dialling goes to the RAS test double (simulated tunnel)"
-fi
-if [ -f "$iphlp_double" ]; then
-  files+=("$iphlp_double")
-  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;iphlpapi=n"
-  qvx_log "routes go to the IP Helper test double (a simulated routing table, as Windows 7 and later keep it)"
-fi
 # The speed test the status window's 速度测试 opens.
 [ -f "$QVX_BUILD/nettest.exe" ] && files+=("$QVX_BUILD/nettest.exe")
 qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "${files[@]}"
+# The doubles go into the system folder, where the program takes rasapi32 and iphlpapi from.
+if [ -f "$ras_double" ]; then
+  qvx_install_system_dlls "$ras_double"
+  qvx_log "dialling goes to the RAS test double (simulated tunnel)"
+fi
+if [ -f "$iphlp_double" ]; then
+  qvx_install_system_dlls "$iphlp_double"
+  qvx_log "routes go to the IP Helper test double (a simulated routing table, as Windows 7 and later keep it)"
+fi
 
 # A step that is slow or fails does not end the demo: its screen is saved instead.
 step() { # NAME COMMAND...: runs a wait; on a time-out saves NAME-slow.png and returns 1

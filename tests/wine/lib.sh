@@ -548,13 +548,32 @@ qvx_start_demo_service() {
   qvx_poll 10 "demo service" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
 }
 
-# Installs the program into C:\Quovix with the given test-double DLLs and the route files, and
-# has Wine load the doubles instead of its own RAS and IP Helper.
+# Puts test-double DLLs (rasapi32.dll, iphlpapi.dll) into the prefix's system folder in place of
+# Wine's own, and has Wine load them instead of its builtin ones in the programs that bind them
+# (only there: Wine's own services, ndis.sys among them, would call what a double lacks). The
+# programs bind these DLLs from the system folder only, never from their own folder. Each pass
+# has a prefix of its build's width (32-bit for win32, 64-bit for win64), so system32 is the
+# folder either way. The doubles keep their files beside the program that loads them.
+qvx_install_system_dlls() {
+  local f app reg=$qvx_tmp/system-dlls.reg
+  printf 'REGEDIT4\n' >"$reg"
+  for app in quovix.exe nettest.exe ras_dialer_tests.exe; do
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\DllOverrides]\n' "$app" >>"$reg"
+    for f in "$@"; do printf '"%s"="native"\n' "$(basename "$f" .dll)" >>"$reg"; done
+  done
+  for f in "$@"; do cp "$f" "$WINEPREFIX/drive_c/windows/system32/$(basename "$f")"; done
+  env -u DISPLAY wine regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1 || qvx_fail "the DLL overrides were not written"
+}
+
+# Installs the program into C:\Quovix with the route files and any further files, and the RAS
+# and IP Helper doubles into the system folder.
+#   qvx_install_with_doubles RAS_DLL IPHLP_DLL [FILE...]
 qvx_install_with_doubles() {
-  local f routes=()
+  local ras=$1 iphlp=$2 f routes=()
+  shift 2
   for f in "$QVX_SOURCE"/route/*.dat; do routes+=("$f=route/$(basename "$f")"); done
   qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$@" "${routes[@]}"
-  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n;iphlpapi=n"
+  qvx_install_system_dlls "$ras" "$iphlp"
 }
 
 # Puts the demo service's account into the login window once it shows, and logs in.

@@ -25,10 +25,7 @@ service_pid=$!
 qvx_stop_on_exit "$service_pid"
 qvx_poll 10 "demo service" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
 
-routes=()
-for f in "$QVX_SOURCE"/route/*.dat; do routes+=("$f=route/$(basename "$f")"); done
-qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$double" "$iphlp" "${routes[@]}"
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n;iphlpapi=n"
+qvx_install_with_doubles "$double" "$iphlp"
 log=qvxl.log
 qvx_ui_start
 

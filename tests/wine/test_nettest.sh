@@ -9,8 +9,8 @@ source "$(dirname "$0")/iphlp_double.sh"
 iphlp=$QVX_BUILD/tools/iphlp_double/iphlpapi.dll
 [ -f "$QVX_BUILD/nettest.exe" ] && [ -f "$iphlp" ] || qvx_fail "nettest.exe or the IP Helper double not built"
 qvx_setup
-qvx_install 'C:\Quovix' "$QVX_BUILD/nettest.exe" "$iphlp"
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;iphlpapi=n"
+qvx_install 'C:\Quovix' "$QVX_BUILD/nettest.exe"
+qvx_install_system_dlls "$iphlp"
 title='Quovix加速 - 速度测试'
 list=$QVX_PROGRAM_UNIX/nettest_nodes.txt
 # The node list as the client writes it: GBK, CR LF.

@@ -11,8 +11,8 @@ iphlp=$QVX_BUILD/tools/iphlp_double/iphlpapi.dll
 qvx_setup
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 wineserver -w
-qvx_install 'C:\Quovix' "$QVX_BUILD/nettest.exe" "$iphlp"
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;iphlpapi=n"
+qvx_install 'C:\Quovix' "$QVX_BUILD/nettest.exe"
+qvx_install_system_dlls "$iphlp"
 title='Quovix加速 - 速度测试'
 iphlp_control 'echo 127.0.0.21 status=0 rtt=40' 'echo 127.0.0.22 status=0 rtt=10'
 printf '%s\r\n' 'quovix-nodes 1' $'四十毫秒\t127.0.0.21' $'十毫秒\t127.0.0.22' | iconv -f UTF-8 -t GBK \

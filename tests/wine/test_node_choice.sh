@@ -41,8 +41,8 @@ qvx_poll 10 "demo service" bash -c "exec 3<>/dev/tcp/127.0.0.1/$QVX_DEMO_PORT"
 
 routes=()
 for f in "$QVX_SOURCE"/route/*.dat; do routes+=("$f=route/$(basename "$f")"); done
-qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "$double" "${routes[@]}"
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n"
+qvx_install 'C:\Quovix' "$QVX_BUILD/quovix.exe" "${routes[@]}"
+qvx_install_system_dlls "$double"
 log=qvxl.log
 
 qvx_ui_start

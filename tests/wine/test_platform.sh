@@ -4,7 +4,8 @@
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
 exe=$QVX_BUILD/platform_tests.exe
-[ -f "$exe" ] || qvx_fail "platform_tests.exe not built"
+planted=$QVX_BUILD/planted_dll.dll
+[ -f "$exe" ] && [ -f "$planted" ] || qvx_fail "platform_tests.exe or planted_dll.dll not built"
 qvx_setup
 
 run_tests() {
@@ -15,7 +16,8 @@ run_tests() {
   grep -q '^\[  PASSED  \]' "$out" || qvx_fail "no tests passed in $QVX_PROGRAM_DIR"
 }
 
-qvx_install 'C:\平台测试' "$exe"
+# A DLL beside the program, which the narrowed DLL search must not find.
+qvx_install 'C:\平台测试' "$exe" "$planted"
 run_tests
 
 # Thai has no GBK form; the program path must still name the program.

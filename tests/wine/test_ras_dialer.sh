@@ -1,14 +1,14 @@
 #!/bin/bash
 # The dialer and the Win32 RAS layer against our rasapi32 test double under Wine
-# (tests/win32/ras): the double beside the test program, loaded in place of Wine's.
+# (tests/win32/ras): the double in the system folder, loaded in place of Wine's.
 # shellcheck source=tests/wine/lib.sh
 source "$(dirname "$0")/lib.sh"
 exe=$QVX_BUILD/ras_dialer_tests.exe
 double=$QVX_BUILD/tools/ras_double/rasapi32.dll
 [ -f "$exe" ] && [ -f "$double" ] || qvx_fail "ras_dialer_tests.exe or the RAS double not built"
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rasapi32=n"
 qvx_setup
-qvx_install 'C:\ras' "$exe" "$double"
+qvx_install 'C:\ras' "$exe"
+qvx_install_system_dlls "$double"
 out=$qvx_tmp/gtest.out rc=0
 QVX_TIMEOUT=120 qvx_run "$QVX_PROGRAM_EXE" --gtest_color=no >"$out" || rc=$?
 tr -d '\r' <"$out" | grep -v '^\[ RUN\|^\[       OK' >&2

@@ -10,7 +10,9 @@ QVX_SIGN_PFX=$qvx_tmp/cert.pfx QVX_SIGN_TIMESTAMP=http://127.0.0.1:9 \
   "$QVX_SOURCE/scripts/release.sh" >/dev/null 2>"$qvx_tmp/release.err" || rc=$?
 [ "$rc" = 1 ] && grep -q '^release: REFUSED: the deployment values point at the demo service' "$qvx_tmp/release.err" ||
   qvx_fail "a release with the demo deployment values was not refused (exit $rc): $(tail -n 3 "$qvx_tmp/release.err")"
-zip=$("$QVX_SOURCE/scripts/release.sh" --demo 2>"$qvx_tmp/release.err" | sed -n 1p)
+made=$("$QVX_SOURCE/scripts/release.sh" --demo 2>"$qvx_tmp/release.err")
+zip=$(sed -n 1p <<<"$made")
+setup=$(sed -n 2p <<<"$made")
 grep -q '^release: built with win32 QVX_SERVER1=127.0.0.1' "$qvx_tmp/release.err" || qvx_fail "release does not name its endpoints"
 [ -f "$zip" ] || qvx_fail "no release zip"
 listing=$(unzip -Z1 "$zip")
@@ -31,6 +33,11 @@ file "$target/Quovix/quovix64.exe" | grep -q 'PE32+ executable (GUI) x86-64' || 
 file "$target/Quovix/nettest.exe" | grep -q 'PE32 executable (GUI) Intel 80386' || qvx_fail "nettest.exe is not PE32"
 file "$target/Quovix/nettest64.exe" | grep -q 'PE32+ executable (GUI) x86-64' || qvx_fail "nettest64.exe is not PE32+"
 file "$target/Quovix/update.exe" | grep -q 'PE32 executable (GUI) Intel 80386' || qvx_fail "update.exe is not PE32"
+# Run from a Downloads folder, no shipped program may import a DLL that Windows looks for in
+# its own folder first; the setup's manifest takes comctl32 side by side.
+python3 "$QVX_SOURCE/tests/pe/check_imports.py" "$QVX_SOURCE/tests/pe/known_dlls_win7.txt" "$setup" \
+  "$target"/Quovix/{quovix,quovix64,nettest,nettest64,update}.exe >"$qvx_tmp/imports.out" ||
+  qvx_fail "$(grep -v ': imports ' "$qvx_tmp/imports.out")"
 QVX_PROGRAM_EXE="C:\\Program Files\\Quovix\\$exe"
 qvx_ui_start "$exe"
 qvx_start

@@ -1,4 +1,5 @@
-// The doubles' files, all beside the DLL so that each test's program folder has its own set.
+// The doubles' files, all beside the program that loaded the DLL, so that each test's program
+// folder has its own set.
 #pragma once
 #include <string>
 #include <vector>
@@ -6,7 +7,7 @@
 namespace double_common {
 
 void set_module_dir(const std::string& dir);  // by DllMain
-std::string path(const std::string& name);    // a file beside the DLL
+std::string path(const std::string& name);    // a file beside the program
 
 // Non-empty lines, without their CR.
 std::vector<std::string> read_lines(const std::string& file);

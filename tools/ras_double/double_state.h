@@ -1,5 +1,5 @@
 // The test double's world: phone book, connections (the model's, platform/sim/model/ras_*.h)
-// and pending faults, kept in a text file beside the DLL so the test can seed and read it, plus
+// and pending faults, kept in a text file beside the program so the test can seed and read it, plus
 // the call log and the control file.
 //
 // State file lines (text fields escaped, see qvx::model::escape()):

@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/win32/dll_search.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 #include "shell/deployment.h"
@@ -14,6 +15,7 @@
 #include "version/quovix_version.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  qvx::win32::restrict_dll_search();
   qvx::Win32Platform os;
   const std::string program = os.platform().files.program_path();
   const std::string dir = program.substr(0, program.find_last_of('\\') + 1);
