@@ -6,7 +6,8 @@ namespace {
 constexpr int kLoginLines = 4;
 constexpr char kLoginValue[] = "Login";        // lines 1 to 3, plain
 constexpr char kPasswordValue[] = "Password";  // line 4, a DPAPI blob; empty for none
-constexpr char kNoFirstLines[] = "0\n\n0\n";
+// What a line missing from a short file reads as.
+constexpr const char* kLineDefaults[] = {"0", "", "0"};
 
 // The end of the n-th line (after its line break), or npos when the text has fewer.
 std::size_t end_of_line(const std::string& text, int n) {
@@ -19,9 +20,9 @@ std::size_t end_of_line(const std::string& text, int n) {
   return pos;
 }
 
-std::string line_of(const std::string& text, int n) {
+std::optional<std::string> line_of(const std::string& text, int n) {
   const std::size_t start = n == 1 ? 0 : end_of_line(text, n - 1);
-  if (start == std::string::npos || start >= text.size()) return "";
+  if (start == std::string::npos || start >= text.size()) return std::nullopt;
   const std::size_t lf = text.find('\n', start);
   return text.substr(start, lf == std::string::npos ? std::string::npos : lf - start);
 }
@@ -35,7 +36,7 @@ SettingsParts split_login_lines(const std::string& plain) {
 }
 
 bool login_lines_carry_login(const std::string& login) {
-  return !line_of(login, 2).empty() || !line_of(login, 4).empty();
+  return !line_of(login, 2).value_or("").empty() || !line_of(login, 4).value_or("").empty();
 }
 
 std::string LoginStore::load(bool& password_lost) {
@@ -54,9 +55,11 @@ std::string LoginStore::load(bool& password_lost) {
 }
 
 bool LoginStore::save(const std::string& login) {
-  const std::size_t end = end_of_line(login, kLoginLines - 1);
-  const std::string first_lines = end == std::string::npos ? kNoFirstLines : login.substr(0, end);
-  const std::string password = line_of(login, kLoginLines);
+  std::string first_lines;
+  for (int n = 1; n < kLoginLines; ++n) {
+    first_lines += line_of(login, n).value_or(kLineDefaults[n - 1]) + "\n";
+  }
+  const std::string password = line_of(login, kLoginLines).value_or("");
   std::optional<std::string> blob = std::string();
   if (!password.empty()) blob = protection_.protect(password);
   // A password that cannot be protected is not kept at all.

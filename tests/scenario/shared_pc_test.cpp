@@ -168,5 +168,14 @@ TEST_F(UsersOwnLogin, AnEarlierVersionsFileIsMovedOnceAndLaterPasswordsAreProtec
   EXPECT_EQ(f1().Edit2.text(), "typed_later");
 }
 
+TEST_F(UsersOwnLogin, AShortEarlierFileKeepsItsAccount) {
+  os.files.put(kUserIni, scramble_to_file_bytes("1\nshort_user", os.clock));
+  ASSERT_TRUE(start());
+  EXPECT_EQ(f1().Edit1.text(), "short_user");
+  restart();
+  EXPECT_EQ(f1().Edit1.text(), "short_user");
+  EXPECT_TRUE(f1().suiCheckBox1.checked());
+}
+
 }  // namespace
 }  // namespace qvx::testing
