@@ -39,6 +39,7 @@ endfunction()
 qvx_test_program(unit_tests unit unit GTest::gtest_main)
 # The machine profiles the unit and scenario tests load.
 target_compile_definitions(unit_tests PRIVATE QVX_PROFILES_DIR="${CMAKE_SOURCE_DIR}/tests/profiles")
+target_compile_definitions(unit_tests PRIVATE QVX_INSTALLER_DIR="${CMAKE_SOURCE_DIR}/installer")
 qvx_test_program(scenario_tests scenario scenario GTest::gtest_main)
 target_compile_definitions(scenario_tests PRIVATE QVX_PROFILES_DIR="${CMAKE_SOURCE_DIR}/tests/profiles")
 # The title and the number compared with the service follow the project version.

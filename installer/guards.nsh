@@ -1,10 +1,14 @@
 ; Checks shared by the setup and the uninstaller: the client must not run, only one of them may
 ; run at a time, and the target folder must take files before anything is changed.
 
+; The client's mutexes (shell/client_names.h; a unit test holds the two to each other): the
+; session's, which earlier versions hold, and the global one of a client in any session.
 !define CLIENT_MUTEX "Quovix加速"
+!define CLIENT_MUTEX_GLOBAL "Global\Quovix加速"
 !define SETUP_MUTEX "Quovix加速安装程序"
 !define SYNCHRONIZE 0x00100000
 !define ERROR_ALREADY_EXISTS 183
+!define ERROR_ACCESS_DENIED 5
 
 ; Exit codes a deploying administrator can tell apart.
 !define EXIT_CLIENT_RUNNING 3
@@ -27,15 +31,38 @@ Function ${un}qvx_refuse_without_admin
   ${EndIf}
 FunctionEnd
 
-; The client holds its named mutex for as long as it runs.
+; The client holds its named mutexes for as long as it runs.
 Function ${un}qvx_client_running
-  System::Call 'kernel32::OpenMutexW(i ${SYNCHRONIZE}, i 0, w "${CLIENT_MUTEX}") p .r0'
-  ${If} $0 P<> 0
-    System::Call 'kernel32::CloseHandle(p r0)'
-    Push 1
-  ${Else}
-    Push 0
+  Push "${CLIENT_MUTEX}"
+  Call ${un}qvx_mutex_exists
+  Pop $0
+  ${If} $0 = 0
+    Push "${CLIENT_MUTEX_GLOBAL}"
+    Call ${un}qvx_mutex_exists
+    Pop $0
   ${EndIf}
+  Push $0
+FunctionEnd
+
+; Replaces the name on the stack by 1 when the mutex exists: opened, or refused because another
+; user's client made it under its default DACL. Keeps $1 to $3.
+Function ${un}qvx_mutex_exists
+  Exch $1
+  Push $2
+  Push $3
+  System::Call 'kernel32::OpenMutexW(i ${SYNCHRONIZE}, i 0, w r1) p .r2 ?e'
+  Pop $3
+  ${If} $2 P<> 0
+    System::Call 'kernel32::CloseHandle(p r2)'
+    StrCpy $1 1
+  ${ElseIf} $3 = ${ERROR_ACCESS_DENIED}
+    StrCpy $1 1
+  ${Else}
+    StrCpy $1 0
+  ${EndIf}
+  Pop $3
+  Pop $2
+  Exch $1
 FunctionEnd
 
 ; The handle stays open until the process ends, so a second setup or uninstaller sees it.

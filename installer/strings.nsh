@@ -15,5 +15,6 @@ LangString qvx_dir_not_empty ${LANG_SIMPCHINESE} "该目录中已有其他文件
 LangString qvx_dir_too_long ${LANG_SIMPCHINESE} "安装目录的路径太长（最多 ${QVX_MAX_DIR_LEN} 个字符）：$\r$\n$R8"
 LangString qvx_not_admin ${LANG_SIMPCHINESE} "需要管理员权限。$\r$\n$\r$\n请右键单击本程序，选择“以管理员身份运行”。"
 LangString qvx_client_did_not_exit ${LANG_SIMPCHINESE} "Quovix加速正在运行，且在 20 秒内没有响应退出请求。$\r$\n$\r$\n请在托盘图标的右键菜单中选择“退出”（若仍无响应，可在任务管理器中结束它），然后重新运行安装程序。"
+LangString qvx_client_other_session ${LANG_SIMPCHINESE} "本机的另一个Windows用户正在运行Quovix加速。$\r$\n$\r$\n请该用户先在托盘图标的右键菜单中选择“退出”，然后重新运行安装程序。"
 LangString qvx_downgrade ${LANG_SIMPCHINESE} "已安装的 Quovix加速 版本（$R7）比本安装程序（${VERSION}）新，安装已取消。$\r$\n$\r$\n如确需安装旧版本，请在命令行加上 /ALLOWDOWNGRADE。"
 LangString qvx_file_locked ${LANG_SIMPCHINESE} "文件正在使用，无法替换（可能有其他用户正在运行 Quovix加速 或测速程序）：$\r$\n$R7$\r$\n$\r$\n请关闭它后重新运行安装程序。原有文件没有改动。"

@@ -12,12 +12,20 @@
 !define DOWNGRADE_SWITCH "/ALLOWDOWNGRADE"
 
 ; Posted to every top-level window of this desktop: the client's window may be hidden in the
-; tray. A client of another session is out of reach of window messages; its program file is
-; found locked below instead.
+; tray. A client of another session, seen only by the global name, is out of reach of window
+; messages: the setup stops at once.
 Function qvx_ask_client_to_exit
   Call qvx_client_running
   Pop $0
   ${IfThen} $0 = 0 ${|} Return ${|}
+  Push "${CLIENT_MUTEX}"
+  Call qvx_mutex_exists
+  Pop $0
+  ${If} $0 = 0
+    MessageBox MB_OK|MB_ICONSTOP "$(qvx_client_other_session)" /SD IDOK
+    SetErrorLevel ${EXIT_CLIENT_RUNNING}
+    Quit
+  ${EndIf}
   System::Call 'user32::RegisterWindowMessageW(w "${CLIENT_EXIT_MESSAGE}") i .r1'
   System::Call 'user32::PostMessageW(p ${HWND_BROADCAST}, i r1, p 0, p 0)'
   StrCpy $2 0

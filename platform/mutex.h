@@ -1,15 +1,22 @@
-// Named mutex used only to detect a second copy of the program.
+// Named mutex used only to detect another copy of the program.
 #pragma once
 #include <string>
 
 namespace qvx::platform {
 
+enum class MutexCreate {
+  Created,
+  Existed,
+  // The object exists but its DACL keeps this user out: another user created it.
+  AccessDenied,
+};
+
 class NamedMutex {
  public:
   virtual ~NamedMutex() = default;
   // Creates the mutex (no security attributes, not owned) and keeps its handle for the life
-  // of the process. True when the system said the object already existed.
-  virtual bool create_reports_existing(const std::string& name) = 0;
+  // of the process. A name may start with "Global\" or "Local\".
+  virtual MutexCreate create(const std::string& name) = 0;
 };
 
 }  // namespace qvx::platform

@@ -13,6 +13,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/sockets.h"
+#include "platform/user_store.h"
 #include "platform/version.h"
 
 namespace qvx::platform {
@@ -32,6 +33,8 @@ struct Platform {
   Process& process;
   LogonTasks& logon_tasks;
   Power& power;
+  UserStore& user_store;
+  DataProtection& data_protection;
 };
 
 }  // namespace qvx::platform

@@ -4,6 +4,7 @@
 
 #include "connect/thread_dial.h"
 #include "connect/thread_hangup.h"
+#include "shell/client_names.h"
 #include "shell/unit1.h"
 #include "shell/unit9.h"
 #include "status/unit2.h"
@@ -40,8 +41,17 @@ Application::~Application() {
 }
 
 bool Application::start() {
-  if (platform.mutex.create_reports_existing(kAppTitle)) {
+  // A copy in this session holds the session's name; a copy of another Windows user holds
+  // the global one, which a default DACL may also refuse us.
+  if (platform.mutex.create(kClientMutexSession) != platform::MutexCreate::Created) {
     ui.message_box(nullptr, "该软件已经在运行", kAppTitle, widgets::kMbOk);
+    return false;
+  }
+  if (platform.mutex.create(kClientMutexGlobal) != platform::MutexCreate::Created) {
+    ui.message_box(nullptr,
+                   "本机的另一个Windows用户正在运行Quovix加速。\n"
+                   "拨号连接和路由表由整台电脑共用，同一时间只能运行一个Quovix加速。",
+                   kAppTitle, widgets::kMbOk);
     return false;
   }
   // The login window's construction reaches the record through Form1, so it is set first.

@@ -29,7 +29,7 @@ class Thread_Login;
 class Thread_dial;
 class Thread_hangup;
 
-extern const char kAppTitle[];  // "Quovix加速": taskbar, message boxes, the mutex name
+extern const char kAppTitle[];  // "Quovix加速": taskbar, message boxes
 
 class Application {
  public:

@@ -52,8 +52,24 @@ bool SimVersion::get(platform::OsVersion& v) {
   return true;
 }
 
-bool SimMutex::create_reports_existing(const std::string& name) {
-  return !names_.insert(name).second;
+platform::MutexCreate SimMutex::create(const std::string& name) {
+  model::ObjectHandle handle = 0;
+  const model::CreateOutcome outcome = objects_.create_mutex(session_, name, handle);
+  if (handle) handles_.push_back(handle);
+  switch (outcome) {
+    case model::CreateOutcome::Created:
+      return platform::MutexCreate::Created;
+    case model::CreateOutcome::Existed:
+      return platform::MutexCreate::Existed;
+    case model::CreateOutcome::AccessDenied:
+      break;
+  }
+  return platform::MutexCreate::AccessDenied;
+}
+
+void SimMutex::end_process() {
+  for (model::ObjectHandle handle : handles_) objects_.close(handle);
+  handles_.clear();
 }
 
 void SimShell::open(const std::string& target) {

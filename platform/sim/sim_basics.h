@@ -11,6 +11,7 @@
 #include "platform/mutex.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/sim/model/object_namespace.h"
 #include "platform/version.h"
 
 namespace qvx::sim {
@@ -39,14 +40,20 @@ class SimVersion : public platform::SystemVersion {
   unsigned major = 6, minor = 1;
 };
 
-// Named objects of the machine; end_process() releases the ones this process made.
+// A process's handles to the machine's named objects, made in its logon session;
+// end_process() closes them.
 class SimMutex : public platform::NamedMutex {
  public:
-  bool create_reports_existing(const std::string& name) override;
-  void end_process() { names_.clear(); }
+  SimMutex(model::ObjectNamespace& objects, const model::LogonSession& session)
+      : objects_(objects), session_(session) {}
+  ~SimMutex() override { end_process(); }
+  platform::MutexCreate create(const std::string& name) override;
+  void end_process();
 
  private:
-  std::set<std::string> names_;
+  model::ObjectNamespace& objects_;
+  const model::LogonSession& session_;
+  std::vector<model::ObjectHandle> handles_;
 };
 
 class SimShell : public platform::Shell {

@@ -25,9 +25,18 @@ void Win32Clock::pause(std::chrono::milliseconds duration) {
   Sleep(static_cast<DWORD>(duration.count()));
 }
 
-bool Win32Mutex::create_reports_existing(const std::string& name) {
-  handle_ = CreateMutexW(nullptr, FALSE, wide_from_gbk(name).c_str());
-  return GetLastError() == ERROR_ALREADY_EXISTS;
+platform::MutexCreate Win32Mutex::create(const std::string& name) {
+  HANDLE handle = CreateMutexW(nullptr, FALSE, wide_from_gbk(name).c_str());
+  const DWORD error = GetLastError();
+  if (!handle) {
+    // Another user's object under a default DACL; any other failure leaves the name free to
+    // try, so the program starts as before.
+    return error == ERROR_ACCESS_DENIED ? platform::MutexCreate::AccessDenied
+                                        : platform::MutexCreate::Created;
+  }
+  handles_.push_back(handle);
+  return error == ERROR_ALREADY_EXISTS ? platform::MutexCreate::Existed
+                                       : platform::MutexCreate::Created;
 }
 
 void Win32Process::exit(unsigned code) {

@@ -1,5 +1,7 @@
 // The small Win32 services: clock, named mutex, process end, version query and shell execution.
 #pragma once
+#include <vector>
+
 #include "platform/clock.h"
 #include "platform/mutex.h"
 #include "platform/process.h"
@@ -15,13 +17,13 @@ class Win32Clock : public platform::Clock {
   void pause(std::chrono::milliseconds duration) override;
 };
 
-// The handle is never closed: the name must stay taken until the process ends.
+// The handles are never closed: the names must stay taken until the process ends.
 class Win32Mutex : public platform::NamedMutex {
  public:
-  bool create_reports_existing(const std::string& name) override;
+  platform::MutexCreate create(const std::string& name) override;
 
  private:
-  void* handle_ = nullptr;
+  std::vector<void*> handles_;
 };
 
 class Win32Process : public platform::Process {

@@ -10,6 +10,7 @@
 #include "platform/win32/win32_ras.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_sockets.h"
+#include "platform/win32/win32_user_store.h"
 
 namespace qvx {
 
@@ -28,6 +29,8 @@ struct Win32Platform::Services {
   win32::Win32Process process;
   win32::Win32LogonTasks logon_tasks;
   Win32Power power;
+  win32::Win32UserStore user_store;
+  win32::Win32DataProtection data_protection;
 };
 
 Win32Platform::Win32Platform() : services_(std::make_unique<Services>()) {}
@@ -35,9 +38,10 @@ Win32Platform::~Win32Platform() = default;
 
 platform::Platform Win32Platform::platform() {
   Services& s = *services_;
-  return platform::Platform{s.ras,   s.ip_helper, s.icmp,        s.sockets, s.downloader,
-                            s.shell, s.registry,  s.mutex,       s.version, s.files,
-                            s.clock, s.process,   s.logon_tasks, s.power};
+  return platform::Platform{s.ras,         s.ip_helper, s.icmp,       s.sockets,
+                            s.downloader,  s.shell,     s.registry,   s.mutex,
+                            s.version,     s.files,     s.clock,      s.process,
+                            s.logon_tasks, s.power,     s.user_store, s.data_protection};
 }
 
 }  // namespace qvx

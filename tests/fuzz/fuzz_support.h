@@ -53,10 +53,11 @@ class Machine {
   MemoryFiles& files() { return files_; }
   sim::SimClock& clock() { return sim_.clock; }
   platform::Platform platform() {
-    return platform::Platform{sim_.ras,         sim_.ip_helper, sim_.icmp,     sim_.sockets,
-                              sim_.downloader,  sim_.shell,     sim_.registry, sim_.mutex,
-                              sim_.version,     files_,         sim_.clock,    sim_.process,
-                              sim_.logon_tasks, sim_.power};
+    return platform::Platform{
+        sim_.ras,         sim_.ip_helper, sim_.icmp,       sim_.sockets,
+        sim_.downloader,  sim_.shell,     sim_.registry,   sim_.mutex,
+        sim_.version,     files_,         sim_.clock,      sim_.process,
+        sim_.logon_tasks, sim_.power,     sim_.user_store, sim_.data_protection};
   }
 
  private:

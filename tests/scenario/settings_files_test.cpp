@@ -43,9 +43,10 @@ TEST_F(SettingsFilesTest, AllFourteenMembersSurviveARestart) {
   f1().no_exit_prompt = 1;
   f1().auto_redial = 1;
   exit_client();
-  EXPECT_EQ(plain(kUserIni), "1\nuser_7\n1\npw9\n1\n-4\n1\n3\n2\n1\n1\n1\n1\n1\n");
+  // The login is the Windows user's (shared_pc_test.cpp); the program folder keeps the rest.
+  EXPECT_EQ(plain(kUserIni), "0\n\n0\n\n1\n-4\n1\n3\n2\n1\n1\n1\n1\n1\n");
   const std::string disk = os.files.get(kUserIni).value();
-  EXPECT_EQ(disk.find("user_7"), std::string::npos) << "plain text on disk";
+  EXPECT_EQ(disk.find("-4"), std::string::npos) << "plain text on disk";
 
   ASSERT_TRUE(start());
   EXPECT_EQ(f1().Edit1.text(), "user_7");
@@ -81,7 +82,8 @@ TEST_F(SettingsFilesTest, UnrememberedPasswordIsWrittenButNotRestored) {
   f1().Edit1.type_text("u1");
   f1().Edit2.type_text("secret");
   exit_client();
-  EXPECT_EQ(plain(kUserIni).substr(0, 14), "1\nu1\n0\nsecret\n");
+  EXPECT_EQ(os.hives[os.session.user]["Login"], "1\nu1\n0\n");
+  EXPECT_EQ(os.data_protection.unprotect(os.hives[os.session.user]["Password"]), "secret");
   ASSERT_TRUE(start());
   EXPECT_EQ(f1().Edit2.text(), "");
   EXPECT_EQ(f1().user_password, "");
@@ -134,7 +136,7 @@ TEST_F(SettingsFilesTest, SiteConfigIsReadByPositionAndRescrambledEachStart) {
 }
 
 TEST_F(SettingsFilesTest, UserIniIsRescrambledUnderFreshKeysAtStart) {
-  const std::string content = "1\nuser_7\n0\n\n1\n0\n0\n2\n0\n0\n0\n0\n0\n";
+  const std::string content = "0\n\n0\n\n1\n0\n0\n2\n0\n0\n0\n0\n0\n";
   put_plain(kUserIni, content);
   auto keys = [this] {
     const std::string disk = os.files.get(kUserIni).value();
@@ -145,6 +147,10 @@ TEST_F(SettingsFilesTest, UserIniIsRescrambledUnderFreshKeysAtStart) {
   ASSERT_TRUE(start());
   EXPECT_NE(keys(), before);
   EXPECT_EQ(plain(kUserIni), content);
+  // An earlier version's login is moved out of the file, which is rescrambled all the same.
+  put_plain(kUserIni, "1\nuser_7\n0\n\n1\n0\n0\n2\n0\n0\n0\n0\n0\n");
+  restart();
+  EXPECT_EQ(plain(kUserIni), "0\n\n0\n\n1\n0\n0\n2\n0\n0\n0\n0\n0\n");
 }
 
 TEST_F(SettingsFilesTest, ShortSiteConfigKeepsBuiltInValuesForTheRest) {
@@ -167,13 +173,13 @@ TEST_F(SettingsFilesTest, GarbageSettingsFilesGiveDefaultsAndNoCrash) {
 }
 
 TEST_F(SettingsFilesTest, ReadOnlyDirectoryLosesTheSaveButKeepsTheOldFile) {
-  put_plain(kUserIni, "1\nold\n0\n\n0\n0\n0\n1\n0\n0\n0\n0\n0\n");
+  put_plain(kUserIni, "0\n\n0\n\n0\n0\n0\n1\n0\n0\n0\n0\n0\n");
   ASSERT_TRUE(start());
   os.files.make_read_only("C:\\Quovix\\");
-  f1().Edit1.set_text("new");
+  f1().no_exit_prompt = 1;
   exit_client();
   os.files.clear_read_only();
-  EXPECT_EQ(plain(kUserIni).substr(0, 6), "1\nold\n");
+  EXPECT_EQ(plain(kUserIni), "0\n\n0\n\n0\n0\n0\n1\n0\n0\n0\n0\n0\n");
 }
 
 TEST_F(SettingsFilesTest, TextTheFormCannotCarryDoesNotCostTheOtherLines) {
@@ -181,7 +187,8 @@ TEST_F(SettingsFilesTest, TextTheFormCannotCarryDoesNotCostTheOtherLines) {
   f1().Edit1.paste("a~b");
   f1().no_exit_prompt = 1;
   exit_client();
-  EXPECT_EQ(plain(kUserIni), "1\n\n0\n\n0\n0\n0\n1\n0\n0\n0\n0\n1\n0\n");
+  EXPECT_EQ(plain(kUserIni), "0\n\n0\n\n0\n0\n0\n1\n0\n0\n0\n0\n1\n0\n");
+  EXPECT_EQ(os.hives[os.session.user]["Login"], "1\n\n0\n");
 }
 
 // A writer killed at any moment leaves either the old or the new complete scrambled file.

@@ -129,10 +129,8 @@ TEST_F(TrayExitTest, TeardownGoesOnWhenTheCleanUpThrows) {
   os.ras.fail_next(Call::HangUp, 668);
   f1().N1.click();
   expect_ended();
-  EXPECT_EQ(
-      unscramble_file_bytes(os.files.get("C:\\Quovix\\user.ini").value(), os.clock).substr(0, 8),
-      "1\nuser1\n")
-      << "user.ini is still saved";
+  EXPECT_EQ(os.hives[os.session.user]["Login"].substr(0, 8), "1\nuser1\n")
+      << "the settings are still saved";
 }
 
 TEST_F(TrayExitTest, TeardownStopsTheThreeBrowserPanes) {

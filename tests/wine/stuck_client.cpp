@@ -1,5 +1,6 @@
 // Stands in for a client the setup cannot move: "mutex" holds the client's single-instance mutex
-// with a window that never answers the setup's request, as a hung client would; "lock PATH"
+// with a window that never answers the setup's request, as a hung client would; "global" holds
+// only the global one, as a client of another session is seen from this one; "lock PATH"
 // holds PATH open without sharing, as a program another session runs would. Writes
 // stuck_ready.txt beside itself once it holds what it holds, then waits until it is ended.
 #include <windows.h>
@@ -27,6 +28,9 @@ int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "mutex") == 0) {
     // The client's single-instance mutex, "Quovix加速".
     if (!CreateMutexW(nullptr, TRUE, L"Quovix\u52a0\u901f")) return 2;
+  } else if (argc >= 2 && std::strcmp(argv[1], "global") == 0) {
+    // Only the global one, as a client of another session is seen from this one.
+    if (!CreateMutexW(nullptr, TRUE, L"Global\\Quovix\u52a0\u901f")) return 2;
   } else if (argc >= 3 && std::strcmp(argv[1], "lock") == 0) {
     if (CreateFileA(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) ==
         INVALID_HANDLE_VALUE) {

@@ -190,6 +190,15 @@ quiet=$(reg_value "$uninst_key" QuietUninstallString)
 expect_exit 3 "the quiet uninstall command while the client runs" run_cmdline "$quiet"
 [ "$(cat "$install/route/CNC.dat")" = junk ] && [ -n "$(reg_text "$uninst_key")" ] || qvx_fail "a refused run changed the installation"
 qvx_stop_all
+# A client of another session: only its global mutex reaches this session.
+probe_unix=$(qvx_unix_path 'C:\probe')
+mkdir -p "$probe_unix"
+cp "$QVX_BUILD/stuck_client.exe" "$probe_unix/"
+qvx_start 'C:\probe\stuck_client.exe' global
+qvx_wait_file "$probe_unix/stuck_ready.txt" 30
+expect_exit 3 "the quiet uninstall command while another session's client runs" run_cmdline "$quiet"
+[ -n "$(reg_text "$uninst_key")" ] || qvx_fail "the refused uninstall removed the entry"
+qvx_stop_all
 
 # --- upgrade ---------------------------------------------------------------------------------
 printf 'user settings\r\n' >"$install/user.ini"

@@ -90,6 +90,15 @@ waited=$((SECONDS - started))
 check_untouched "the setup that gave up on the client" "$before"
 qvx_stop_all
 
+# --- a client of another session, seen by the global name only: refused without the wait ----
+start_stuck global
+mark_old
+started=$SECONDS
+expect_exit 3 "setup while another session's client runs" qvx_run 'C:\setup.exe' /S
+[ $((SECONDS - started)) -lt 15 ] || qvx_fail "the setup waited for a client no message reaches"
+check_untouched "the setup that found another session's client" "$before"
+qvx_stop_all
+
 # --- a program file held open where the setup cannot ask: its exit code, nothing replaced -----
 start_stuck lock "$default_dir\\quovix.exe"
 mark_old

@@ -32,10 +32,19 @@ TEST(Win32Clock, LocalTimeAgreesWithTheSystemClock) {
 
 TEST(Win32Mutex, SecondCreationOfTheNameReportsItExists) {
   Win32Mutex first, second;
-  EXPECT_FALSE(first.create_reports_existing("Quovix加速测试"));
-  EXPECT_TRUE(second.create_reports_existing("Quovix加速测试"));
+  EXPECT_EQ(first.create("Quovix加速测试"), platform::MutexCreate::Created);
+  EXPECT_EQ(second.create("Quovix加速测试"), platform::MutexCreate::Existed);
   // The GBK name reached the system as Unicode, and the object stays while its handle does.
   HANDLE h = OpenMutexW(SYNCHRONIZE, FALSE, L"Quovix加速测试");
+  EXPECT_NE(h, nullptr);
+  if (h) CloseHandle(h);
+}
+
+TEST(Win32Mutex, AGlobalNameIsKeptAndSeenByItsFullName) {
+  Win32Mutex first, second;
+  EXPECT_EQ(first.create("Global\\Quovix加速测试"), platform::MutexCreate::Created);
+  EXPECT_EQ(second.create("Global\\Quovix加速测试"), platform::MutexCreate::Existed);
+  HANDLE h = OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\Quovix加速测试");
   EXPECT_NE(h, nullptr);
   if (h) CloseHandle(h);
 }
