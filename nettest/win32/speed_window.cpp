@@ -7,6 +7,7 @@
 #include "widgets/dpi_scale.h"
 #include "widgets/win32/dpi.h"
 #include "widgets/win32/gbk.h"
+#include "widgets/win32/tool_window.h"
 
 namespace qvx::nettest::win32 {
 
@@ -62,28 +63,15 @@ SpeedWindow::~SpeedWindow() {
 bool SpeedWindow::show(HINSTANCE instance, int show_command) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, 0));
-  wc.lpszClassName = kClass;
-  RegisterClassExW(&wc);
   BarChart::register_class(instance);
-
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  window_ = CreateWindowExW(0, kClass, widen("Quovix加速 - 速度测试").c_str(), style, CW_USEDEFAULT,
-                            CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+  window_ = widgets::win32::create_tool_window(instance, kClass,
+                                               widgets::win32::tool_window_proc<SpeedWindow>,
+                                               "Quovix加速 - 速度测试", this);
   if (!window_) return false;
   create_controls(instance);
   apply_scale(widgets::win32::window_dpi(window_));
-  // The client area at the window's DPI, with the frame Windows draws around it.
-  RECT frame{0, 0, scale_->scale(kClientWidth), scale_->scale(kClientHeight)};
-  AdjustWindowRectEx(&frame, style, FALSE, 0);
-  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER);
+  const SIZE size = widgets::win32::frame_size(*scale_, kClientWidth, kClientHeight);
+  SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
   ShowWindow(window_, show_command);
   UpdateWindow(window_);
   start_test();
@@ -92,9 +80,7 @@ bool SpeedWindow::show(HINSTANCE instance, int show_command) {
 
 void SpeedWindow::create_controls(HINSTANCE instance) {
   const auto child = [&](const wchar_t* cls, const std::string& text, DWORD style, int id) {
-    return CreateWindowExW(0, cls, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                           window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                           nullptr);
+    return widgets::win32::create_child(window_, instance, cls, text, style, id);
   };
   status_ = child(L"Static", "", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0);
   progress_ = child(PROGRESS_CLASSW, "", 0, 0);
@@ -113,9 +99,7 @@ void SpeedWindow::create_controls(HINSTANCE instance) {
 void SpeedWindow::apply_scale(int dpi) {
   auto scale = std::make_unique<widgets::win32::WindowScale>(dpi);
   const auto place = [&](HWND control, const widgets::Rect& r) {
-    const RECT at = scale->scale(r);
-    MoveWindow(control, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(scale->font(false, false)), TRUE);
+    widgets::win32::place_control(control, *scale, r);
   };
   place(status_, kStatusRect);
   place(progress_, kProgressRect);
@@ -212,16 +196,6 @@ void SpeedWindow::draw_row(const DRAWITEMSTRUCT& item) {
   }
 }
 
-LRESULT CALLBACK SpeedWindow::proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<SpeedWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self && self->window_ == window) return self->handle(message, wparam, lparam);
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
 LRESULT SpeedWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
@@ -243,15 +217,10 @@ LRESULT SpeedWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DRAWITEM:
       if (scale_) draw_row(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       return TRUE;
-    case WM_DPICHANGED: {
-      // Windows suggests the rectangle for the new DPI; the controls follow from 96 dpi.
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      widgets::win32::take_suggested_rect(window_, lparam);
       apply_scale(HIWORD(wparam));
       return 0;
-    }
     case WM_DESTROY:
       // A round ends within its echo timeout; the worker's last messages find no window.
       stop_worker();

@@ -29,10 +29,9 @@ class SpeedWindow {
   // Shows the window and starts the first test; false when the window cannot be made.
   bool show(HINSTANCE instance, int show_command);
   HWND window() const { return window_; }
+  LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);  // the window's messages
 
  private:
-  static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
   void create_controls(HINSTANCE instance);
   void apply_scale(int dpi);
   void start_test();

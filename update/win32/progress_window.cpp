@@ -5,6 +5,7 @@
 #include "update/progress_text.h"
 #include "widgets/win32/dpi.h"
 #include "widgets/win32/gbk.h"
+#include "widgets/win32/tool_window.h"
 
 namespace qvx::update::win32 {
 namespace {
@@ -36,38 +37,23 @@ ProgressWindow::ProgressWindow(std::function<void()> on_cancel)
 bool ProgressWindow::create(HINSTANCE instance) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, 0));
-  wc.lpszClassName = kClass;
-  RegisterClassExW(&wc);
-
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  window_ = CreateWindowExW(0, kClass, widen("Quovix加速 更新").c_str(), style, CW_USEDEFAULT,
-                            CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+  window_ = widgets::win32::create_tool_window(
+      instance, kClass, widgets::win32::tool_window_proc<ProgressWindow>, "Quovix加速 更新", this);
   if (!window_) return false;
   create_controls(instance);
   apply_scale(widgets::win32::window_dpi(window_));
-  RECT frame{0, 0, scale_->scale(kClientWidth), scale_->scale(kClientHeight)};
-  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const SIZE size = widgets::win32::frame_size(*scale_, kClientWidth, kClientHeight);
   // Centred in the work area, as the client's windows are.
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);
+  SetWindowPos(window_, nullptr, work.left + (work.right - work.left - size.cx) / 2,
+               work.top + (work.bottom - work.top - size.cy) / 2, size.cx, size.cy, SWP_NOZORDER);
   return true;
 }
 
 void ProgressWindow::create_controls(HINSTANCE instance) {
   const auto child = [&](const wchar_t* cls, const std::string& text, DWORD style, int id) {
-    return CreateWindowExW(0, cls, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                           window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                           nullptr);
+    return widgets::win32::create_child(window_, instance, cls, text, style, id);
   };
   status_ = child(L"Static", "", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0);
   bar_ = child(PROGRESS_CLASSW, "", PBS_SMOOTH, 0);
@@ -80,9 +66,7 @@ void ProgressWindow::create_controls(HINSTANCE instance) {
 void ProgressWindow::apply_scale(int dpi) {
   auto scale = std::make_unique<widgets::win32::WindowScale>(dpi);
   const auto place = [&](HWND control, const widgets::Rect& r) {
-    const RECT at = scale->scale(r);
-    MoveWindow(control, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(scale->font(false, false)), TRUE);
+    widgets::win32::place_control(control, *scale, r);
   };
   place(status_, kStatusRect);
   place(bar_, kBarRect);
@@ -138,16 +122,6 @@ void ProgressWindow::cancel() {
   on_cancel_();
 }
 
-LRESULT CALLBACK ProgressWindow::proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self && self->window_ == window) return self->handle(message, wparam, lparam);
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
 LRESULT ProgressWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case kShow:
@@ -176,14 +150,10 @@ LRESULT ProgressWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:  // the title bar's close: the same as 取消, never a half-run setup
       cancel();
       return 0;
-    case WM_DPICHANGED: {
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      widgets::win32::take_suggested_rect(window_, lparam);
       apply_scale(HIWORD(wparam));
       return 0;
-    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;

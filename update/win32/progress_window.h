@@ -31,10 +31,9 @@ class ProgressWindow {
   void hide();   // waits until it is hidden, so that a message box is not beneath it
   void close();  // ends the GUI thread's message loop
   bool cancelled() const { return cancelled_; }
+  LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);  // the window's messages
 
  private:
-  static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
   void create_controls(HINSTANCE instance);
   void apply_scale(int dpi);
   void show_progress();

@@ -8,6 +8,7 @@
 #include "platform/text_mode.h"
 #include "platform/win32/authenticode.h"
 #include "platform/win32/win32_text.h"
+#include "shell/client_names.h"
 #include "shell/run_log.h"
 #include "update/manifest.h"
 #include "update/sha256.h"
@@ -18,8 +19,6 @@ namespace {
 
 using qvx::win32::wide_from_gbk;
 
-// The client's single-instance mutex (Win32Mutex, named after the program's title).
-constexpr char kClientMutex[] = "Quovix加速";
 constexpr DWORD kClientWaitMs = 15000;
 
 std::string temp_folder() {
@@ -121,18 +120,22 @@ Signature Win32Front::check_signature(const std::string& path) {
   return Signature::same_signer;
 }
 
-// Polled by name: a handle held here would keep the mutex alive after the client ends.
+// Polled by name: a handle held here would keep the mutex alive after the client ends. Another
+// Windows user's client denies access to its global name: it runs too, and the setup would stop.
 bool Win32Front::wait_for_client() {
   window_.set_status("正在等待Quovix加速退出……", true);
-  const std::wstring name = wide_from_gbk(kClientMutex);
-  const ULONGLONG until = GetTickCount64() + kClientWaitMs;
-  for (;;) {
-    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
-    if (!mutex) return true;
+  const auto held = [](const char* name) {
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, wide_from_gbk(name).c_str());
+    if (!mutex) return GetLastError() == ERROR_ACCESS_DENIED;
     CloseHandle(mutex);
+    return true;
+  };
+  const ULONGLONG until = GetTickCount64() + kClientWaitMs;
+  while (held(kClientMutexSession) || held(kClientMutexGlobal)) {
     if (GetTickCount64() >= until) return false;
     Sleep(100);
   }
+  return true;
 }
 
 // /D= must come last and unquoted: NSIS takes the rest of the line as the folder.
