@@ -31,20 +31,28 @@ configure_file(${CMAKE_SOURCE_DIR}/res/README-Windows.txt.in ${CMAKE_BINARY_DIR}
 # The QVX_NEXT_ values are the release after this one, which the updater's tests install.
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/version.env CONTENT
   "QVX_VERSION=${QVX_VERSION_DISPLAY}\nQVX_FILEVERSION=${QVX_VERSION_FILEVERSION_TEXT}\nQVX_NEXT_VERSION=${QVX_NEXT_VERSION_DISPLAY}\nQVX_NEXT_NUMBER=${QVX_NEXT_VERSION_NUMBER}\nQVX_NEXT_FILEVERSION=${QVX_NEXT_VERSION_FILEVERSION_TEXT}\n")
+# A program NAME of the sources after FILE: its manifest from res/KIND.manifest.in, its version
+# resource describing it as DESCRIPTION, released as FILE; the version fields are the caller's.
+function(qvx_program name kind description file)
+  set(QVX_MANIFEST_FILE ${CMAKE_BINARY_DIR}/res/${name}.manifest)
+  set(QVX_PROGRAM_NAME ${kind})
+  set(QVX_PROGRAM_DESCRIPTION "${description}")
+  set(QVX_PROGRAM_FILE ${file})
+  configure_file(${CMAKE_SOURCE_DIR}/res/${kind}.manifest.in ${QVX_MANIFEST_FILE} @ONLY)
+  configure_file(${CMAKE_SOURCE_DIR}/res/program.rc.in ${CMAKE_BINARY_DIR}/res/${name}.rc @ONLY)
+  add_executable(${name} WIN32 ${ARGN} ${CMAKE_BINARY_DIR}/res/${name}.rc)
+  set_source_files_properties(${CMAKE_BINARY_DIR}/res/${name}.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/res/quovix.ico;${QVX_MANIFEST_FILE}")
+  target_link_libraries(${name} PRIVATE quovix_win32)
+endfunction()
+
 file(GLOB QVX_APP_SOURCES CONFIGURE_DEPENDS app/*.cpp)
-# The program NAME of the version whose qvx_version_fields are under prefix: its manifest and
-# version resource, and EXTRA sources.
+# The client NAME of the version whose qvx_version_fields are under prefix, with EXTRA sources.
 function(qvx_client name prefix)
   foreach(field DISPLAY FILEVERSION FILEVERSION_TEXT)
     set(QVX_VERSION_${field} "${${prefix}_${field}}")
   endforeach()
-  set(QVX_MANIFEST_FILE ${CMAKE_BINARY_DIR}/res/${name}.manifest)
-  configure_file(${CMAKE_SOURCE_DIR}/res/quovix.manifest.in ${QVX_MANIFEST_FILE} @ONLY)
-  configure_file(${CMAKE_SOURCE_DIR}/res/quovix.rc.in ${CMAKE_BINARY_DIR}/res/${name}.rc @ONLY)
-  add_executable(${name} WIN32 ${QVX_APP_SOURCES} ${CMAKE_BINARY_DIR}/res/${name}.rc ${ARGN})
-  set_source_files_properties(${CMAKE_BINARY_DIR}/res/${name}.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_SOURCE_DIR}/res/quovix.ico;${QVX_MANIFEST_FILE}")
-  target_link_libraries(${name} PRIVATE quovix_win32)
+  qvx_program(${name} quovix "Quovix加速${QVX_ARCH_SUFFIX}" ${QVX_RELEASE_EXE} ${QVX_APP_SOURCES} ${ARGN})
 endfunction()
 if(QVX_APP_SOURCES)
   qvx_client(quovix QVX_VERSION)
@@ -60,23 +68,12 @@ if(QVX_APP_SOURCES)
   qvx_client(quovix_next QVX_NEXT_VERSION ${CMAKE_BINARY_DIR}/generated/quovix_version_next.cpp)
 endif()
 
-# The speed test the status window opens, shipped beside the program.
+# The speed test the status window opens, and the updater the client starts for a newer
+# version, shipped beside the program.
 file(GLOB QVX_NETTEST_SOURCES CONFIGURE_DEPENDS nettest/win32/*.cpp)
-configure_file(${CMAKE_SOURCE_DIR}/res/nettest.manifest.in ${CMAKE_BINARY_DIR}/res/nettest.manifest @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/res/nettest.rc.in ${CMAKE_BINARY_DIR}/res/nettest.rc @ONLY)
-add_executable(nettest WIN32 ${QVX_NETTEST_SOURCES} ${CMAKE_BINARY_DIR}/res/nettest.rc)
-set_source_files_properties(${CMAKE_BINARY_DIR}/res/nettest.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/res/quovix.ico;${CMAKE_BINARY_DIR}/res/nettest.manifest")
-target_link_libraries(nettest PRIVATE quovix_win32)
-
-# The updater the client starts for a newer version, shipped beside the program.
+qvx_program(nettest nettest "Quovix加速速度测试${QVX_ARCH_SUFFIX}" nettest.exe ${QVX_NETTEST_SOURCES})
 file(GLOB QVX_UPDATE_SOURCES CONFIGURE_DEPENDS update/win32/*.cpp)
-configure_file(${CMAKE_SOURCE_DIR}/res/update.manifest.in ${CMAKE_BINARY_DIR}/res/update.manifest @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/res/update.rc.in ${CMAKE_BINARY_DIR}/res/update.rc @ONLY)
-add_executable(update WIN32 ${QVX_UPDATE_SOURCES} ${CMAKE_BINARY_DIR}/res/update.rc)
-set_source_files_properties(${CMAKE_BINARY_DIR}/res/update.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/res/quovix.ico;${CMAKE_BINARY_DIR}/res/update.manifest")
-target_link_libraries(update PRIVATE quovix_win32)
+qvx_program(update update "Quovix加速更新程序${QVX_ARCH_SUFFIX}" update.exe ${QVX_UPDATE_SOURCES})
 
 # Small test programs the Wine tests run; not shipped.
 file(GLOB QVX_WINE_PROBES CONFIGURE_DEPENDS tests/wine/*.cpp)
