@@ -94,12 +94,13 @@ qvx_sweep() {
     read -r owner owner_start tmp <"$record" || { rm -f "$record"; continue; }
     qvx_alive "$owner" "$owner_start" && continue
     qvx_log "stopping what a killed test left (pid $owner, $tmp)"
+    # What already ended (a killed process group) and a prefix without a server are done.
     while read -r pid start; do
-      qvx_alive "$pid" "$start" && kill "$pid" 2>/dev/null
+      if qvx_alive "$pid" "$start"; then kill "$pid" 2>/dev/null || true; fi
     done < <(tail -n +2 "$record")
     if [ -d "$tmp/prefix" ]; then
-      WINEPREFIX=$tmp/prefix wineserver -k 2>/dev/null
-      WINEPREFIX=$tmp/prefix wineserver -w 2>/dev/null
+      WINEPREFIX=$tmp/prefix wineserver -k 2>/dev/null || true
+      WINEPREFIX=$tmp/prefix wineserver -w 2>/dev/null || true
     fi
     case $tmp in "${TMPDIR:-/tmp}"/qvx-*) rm -rf "$tmp" ;; esac
     rm -f "$record"

@@ -68,6 +68,18 @@ gone has_server "$killed_tmp/prefix" || qvx_fail "the killed test's wineserver s
 [ -e "$killed_tmp" ] && qvx_fail "the killed test's prefix is still there"
 [ -e "$QVX_RUNS/$killed" ] && qvx_fail "the killed test's record is still there"
 
+# A killed test whose processes all ended with it (its process group was killed) and whose
+# prefix has no wineserver left: the sweep still removes what is left, and goes on.
+bash -c 'exit 0' &
+gone_owner=$!
+wait "$gone_owner"
+gone_tmp=$(mktemp -d "${TMPDIR:-/tmp}/qvx-sweep_gone.XXXXXX")
+mkdir "$gone_tmp/prefix"
+printf '%s 1 %s\n%s 1\n' "$gone_owner" "$gone_tmp" "$gone_owner" >"$QVX_RUNS/$gone_owner"
+qvx_sweep
+[ -e "$gone_tmp" ] && qvx_fail "the sweep left the prefix of a test whose processes had ended"
+[ -e "$QVX_RUNS/$gone_owner" ] && qvx_fail "the sweep left the record of a test whose processes had ended"
+
 # The live test keeps everything.
 [ -e "$QVX_RUNS/$live" ] || qvx_fail "the sweep took a live test's record"
 read -r _ _ live_tmp <"$QVX_RUNS/$live"
