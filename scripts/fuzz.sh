@@ -21,7 +21,7 @@ fi
 
 dictionary() {
   case "$1" in
-    verification_line | node_list | service_settings | route_files | nettest_list) echo "$1" ;;
+    verification_line | node_list | service_settings | route_files | nettest_list | update_manifest) echo "$1" ;;
     softsetup_ini | user_ini | scrambler) echo scrambled_file ;;
     *) echo settings_plain ;;
   esac
