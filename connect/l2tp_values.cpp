@@ -65,7 +65,7 @@ bool write_l2tp_values(platform::Registry& registry, platform::Files& files,
     if (std::find(names.begin(), names.end(), name) == names.end()) text += name + "=1\n";
   }
   files.replace(path, platform::to_disk_text(text));
-  return created.front() == kValues[0].name;
+  return std::find(created.begin(), created.end(), kValues[0].name) != created.end();
 }
 
 }  // namespace qvx
