@@ -4,6 +4,7 @@
 
 #include "connect/auto_select.h"
 #include "connect/cping.h"
+#include "connect/l2tp_values.h"
 #include "connect/thread_hangup.h"
 #include "shell/application.h"
 #include "shell/crt_random.h"
@@ -62,6 +63,7 @@ void Thread_dial::Execute() {
   try {
     const bool external = f1.network_mode == 0;
     f1.write_log(external ? "网络模式为：外网模式" : "网络模式为：内网模式");
+    if (!external) Synchronize([this] { prepare_l2tp(); });
     f1.dialer.dial(f1.node_addresses[static_cast<std::size_t>(node)], credentials_.account,
                    ras_password, entry_name, f1.ras_connection, external ? kPptpOnly : kL2tpOnly,
                    kOptionalEncryption);
@@ -184,6 +186,19 @@ void Thread_dial::show_account_in_use() {
   app.ui.message_box(app.Form2, "该账号正在被使用！", kAppTitle, widgets::kMbOk);
   return_to_idle();
   app.Form1->write_log("建立加速连接失败，该账号正在被使用");
+}
+
+// A running RasMan reads ProhibitIpSec only when it starts. The client does not restart it: that
+// would drop every other dial-up and VPN connection of the PC. The user is told once, when the
+// value is written; a RasMan that is not running yet starts with it and the dial goes through.
+void Thread_dial::prepare_l2tp() {
+  TForm1& f1 = *app.Form1;
+  if (!write_l2tp_values(app.platform.registry, app.platform.files, f1.app_dir)) return;
+  f1.write_log("已为内网模式写入远程访问连接管理器的设置");
+  app.ui.message_box(app.Form2,
+                     "内网模式需要的Windows设置已写入，Windows的远程访问连接管理器服务（RasMan）"
+                     "重新启动后才生效。如果这次连接失败，请重新启动计算机后再连接。",
+                     kAppTitle, widgets::kMbOk);
 }
 
 void Thread_dial::show_error_711() {

@@ -20,6 +20,7 @@ class Thread_dial : public Worker {
 
  private:
   void settle_redial_try();
+  void prepare_l2tp();
   void show_line_check();
   void show_node_chosen();
   void show_connected();

@@ -21,6 +21,9 @@ AllowSkipFiles off
 !define PUBLISHER "Quovix"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quovix"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\run"
+; The client writes values here for L2TP without IPsec and lists those it created in RASMAN_RECORD.
+!define RASMAN_KEY "SYSTEM\CurrentControlSet\Services\RasMan\Parameters"
+!define RASMAN_RECORD "rasman.ini"
 !define AUTOSTART_VALUE "quovixnet"
 !define AUTOSTART_TASK "Quovix加速"
 !define MENU_DIR "$SMPROGRAMS\${PRODUCT}"

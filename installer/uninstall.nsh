@@ -44,6 +44,29 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; The RAS manager values the client created for L2TP without IPsec (it lists them in the
+; folder); those it found were never listed and stay. A value that now holds other data was
+; changed by someone else and stays too. The list goes whatever the user's data choice.
+!macro QVX_REMOVE_RASMAN_VALUE read name data
+  ReadINIStr $0 "$INSTDIR\${RASMAN_RECORD}" "created" "${name}"
+  ${If} $0 == "1"
+    ClearErrors
+    ${read} $1 HKLM "${RASMAN_KEY}" "${name}"
+    ${IfNot} ${Errors}
+    ${AndIf} $1 == "${data}"
+      DeleteRegValue HKLM "${RASMAN_KEY}" "${name}"
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+Function un.qvx_remove_rasman_values
+  !insertmacro QVX_REMOVE_RASMAN_VALUE ReadRegDWORD ProhibitIpSec 1
+  !insertmacro QVX_REMOVE_RASMAN_VALUE ReadRegDWORD IpOutHighWatermark 5
+  !insertmacro QVX_REMOVE_RASMAN_VALUE ReadRegDWORD IpOutLowWatermark 1
+  !insertmacro QVX_REMOVE_RASMAN_VALUE ReadRegStr Medias rastapi
+  Delete "$INSTDIR\${RASMAN_RECORD}"
+FunctionEnd
+
 Function un.qvx_remove_user_data
   ${GetParameters} $0
   ClearErrors
@@ -100,6 +123,7 @@ Section "Uninstall"
     Quit
   ${EndIf}
   RMDir "$INSTDIR\route"
+  Call un.qvx_remove_rasman_values
 
   ${If} $qvx_owns_entry = 1
     Delete "${MENU_DIR}\${PRODUCT}.lnk"

@@ -16,7 +16,6 @@ namespace colors = widgets::colors;
 namespace {
 constexpr char kConnect[] = "连接";
 constexpr char kHangUp[] = "挂断";
-constexpr char kRasManKey[] = "SYSTEM\\CurrentControlSet\\Services\\RasMan\\Parameters";
 
 // Rows of the account and network block: caption column, value column.
 constexpr int kRow = 24;
@@ -195,14 +194,7 @@ void TForm2::suiComboBox1Change() {
 void TForm2::suiComboBox2Change() {
   Label17.set_caption(suiComboBox2.text());
   app.Form1->network_mode = suiComboBox2.item_index();
-  if (suiComboBox2.item_index() != 1) return;
-  // L2TP without IPsec needs these; an administrator's own values are left alone.
-  auto key = app.platform.registry.open_local_machine(kRasManKey);
-  if (!key) return;
-  if (!key->value_exists("ProhibitIpSec")) key->set_dword("ProhibitIpSec", 1);
-  if (!key->value_exists("IpOutHighWatermark")) key->set_dword("IpOutHighWatermark", 5);
-  if (!key->value_exists("IpOutLowWatermark")) key->set_dword("IpOutLowWatermark", 1);
-  if (!key->value_exists("Medias")) key->set_string("Medias", "rastapi");
+  // The RAS manager values 内网模式 needs are written by the L2TP dial (connect/l2tp_values.h).
 }
 
 void TForm2::suiComboBox3Change() {

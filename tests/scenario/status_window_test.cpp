@@ -1,5 +1,3 @@
-#include <variant>
-
 #include "logged_in_fixture.h"
 
 namespace qvx::testing {
@@ -9,8 +7,6 @@ using widgets::colors::kBlue;
 using widgets::colors::kMaroon;
 using widgets::colors::kPurple;
 using widgets::colors::kRed;
-
-constexpr char kRasMan[] = "SYSTEM\\CurrentControlSet\\Services\\RasMan\\Parameters";
 
 bool overlap(const widgets::Rect& a, const widgets::Rect& b) {
   return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
@@ -216,36 +212,6 @@ TEST_F(StatusWindowTest, BoxChangesFillTheLabelsAndTheRecord) {
   f2().suiComboBox2.user_select(0);
   EXPECT_EQ(f2().Label17.caption(), "外网模式");
   EXPECT_EQ(f1().network_mode, 0);
-}
-
-TEST_F(StatusWindowTest, InternalModeWritesMissingRasManValuesOnce) {
-  os.registry.create_key(kRasMan);
-  os.registry.set_value(kRasMan, "IpOutHighWatermark", std::uint32_t{20});
-  const int before = os.registry.write_count();
-  f2().suiComboBox2.user_select(1);
-  EXPECT_EQ(os.registry.write_count(), before + 3);
-  EXPECT_EQ(std::get<std::uint32_t>(*os.registry.value(kRasMan, "ProhibitIpSec")), 1u);
-  EXPECT_EQ(std::get<std::uint32_t>(*os.registry.value(kRasMan, "IpOutHighWatermark")), 20u);
-  EXPECT_EQ(std::get<std::uint32_t>(*os.registry.value(kRasMan, "IpOutLowWatermark")), 1u);
-  EXPECT_EQ(std::get<std::string>(*os.registry.value(kRasMan, "Medias")), "rastapi");
-
-  f2().suiComboBox2.user_select(1);
-  f2().suiComboBox2.user_select(0);
-  EXPECT_EQ(os.registry.write_count(), before + 3);
-  EXPECT_TRUE(os.registry.has_value(kRasMan, "Medias"));
-}
-
-TEST_F(StatusWindowTest, InternalModeWithoutTheKeyWritesNothingButTakesTheMode) {
-  f2().suiComboBox2.user_select(1);
-  EXPECT_EQ(os.registry.write_count(), 0);
-  EXPECT_EQ(f1().network_mode, 1);
-
-  os.registry.create_key(kRasMan);
-  os.registry.lock_key(kRasMan);
-  f2().suiComboBox2.user_select(1);
-  EXPECT_EQ(os.registry.write_count(), 0);
-  EXPECT_FALSE(os.registry.has_value(kRasMan, "ProhibitIpSec"));
-  EXPECT_TRUE(boxes().empty());
 }
 
 TEST_F(StatusWindowTest, MinimiseTitleButtonHidesOnly) {

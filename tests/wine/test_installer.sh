@@ -77,6 +77,8 @@ reg_text() {
 reg_field() { sed -n "s/^\"$2\"=\"\\(.*\\)\"\$/\\1/p" <<<"$1" | sed 's/\\\\/\\/g; s/\\"/"/g'; }
 reg_value() { reg_field "$(reg_text "$1")" "$2"; }
 reg_add() { wine reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 || qvx_fail "reg add $1 $2"; }
+reg_dword() { wine reg add "$1" /v "$2" /t REG_DWORD /d "$3" /f >/dev/null 2>&1 || qvx_fail "reg add $1 $2"; }
+rasman_key='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\RasMan\Parameters'
 # Runs an exact Windows command line (NSIS parses /D= and _?= only unquoted) through cmd.
 run_cmdline() {
   printf '@%s\r\nexit /b %%errorlevel%%\r\n' "$1" >"$(qvx_unix_path 'C:\run.bat')"
@@ -213,6 +215,14 @@ check_user_files_kept() {
   done
 }
 keep_user_files "$install"
+# The L2TP values: two the client created and listed, one it found (unlisted, though it holds
+# what the client would write), one listed that someone changed since. The list outlives the
+# upgrade; the uninstall below takes exactly the first two.
+reg_dword "$rasman_key" ProhibitIpSec 1
+reg_add "$rasman_key" Medias rastapi
+reg_dword "$rasman_key" IpOutHighWatermark 5
+reg_dword "$rasman_key" IpOutLowWatermark 7
+printf '[created]\r\nProhibitIpSec=1\r\nMedias=1\r\nIpOutLowWatermark=1\r\n' >"$install/rasman.ini"
 printf junk >"$install/quovix.exe"
 expect_exit 0 "silent install over the installation" qvx_run 'C:\setup.exe' /S
 check_installed "$default_dir"
@@ -234,6 +244,10 @@ expect_exit 0 "quiet uninstall command" run_cmdline "$quiet"
 check_removed "$default_dir"
 [ ! -e "$install/quovix.exe" ] && [ ! -e "$install/information.txt" ] || qvx_fail "the quiet uninstall returned before it was done"
 check_user_files_kept "$install" "the silent uninstall"
+rasman=$(reg_text "$rasman_key")
+! grep -q -e '^"ProhibitIpSec"' -e '^"Medias"' <<<"$rasman" || qvx_fail "the uninstaller left the L2TP values the client created: $rasman"
+grep -q '^"IpOutHighWatermark"=dword:00000005$' <<<"$rasman" || qvx_fail "the uninstaller removed an L2TP value it found: $rasman"
+grep -q '^"IpOutLowWatermark"=dword:00000007$' <<<"$rasman" || qvx_fail "the uninstaller removed an L2TP value changed since: $rasman"
 [ "$(folder_after_restart "$install")" = "./qvxl.log ./softsetup.ini ./update.log ./user.ini " ] || qvx_fail "after the silent uninstall: $(ls -R "$install")"
 # The next installation picks them up; /PURGE takes them with it.
 expect_exit 0 "silent install over the user's files" qvx_run 'C:\setup.exe' /S
