@@ -14,10 +14,11 @@
 
 namespace qvx::model {
 
-// The RASENTRYA size this Windows reports and accepts, unless a machine says otherwise.
-constexpr std::uint32_t kRasEntryRecordSize = 2884;
+// The RASENTRYW size this Windows reports and accepts, unless a machine says otherwise (the
+// SDK's from Vista on, on both ABIs; RASENTRYA's is 2884).
+constexpr std::uint32_t kRasEntryRecordSize = 5616;
 
-// "RasGetEntryPropertiesA function (ras.h)", learn.microsoft.com: without a RASENTRY buffer the
+// "RasGetEntryPropertiesW function (ras.h)", learn.microsoft.com: without a RASENTRY buffer the
 // call puts the size an entry needs in lpdwEntryInfoSize and answers ERROR_BUFFER_TOO_SMALL.
 std::uint32_t entry_size_query(std::uint32_t record_size, std::uint32_t& size);
 
