@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 
 #include "platform/win32/ras_api.h"
 #include "platform/win32/system_function.h"

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "double_state.h"
