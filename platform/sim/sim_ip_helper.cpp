@@ -129,6 +129,11 @@ bool SimIpHelper::modern_standby() const {
   return machine_.modern_standby;
 }
 
+std::uint32_t SimIpHelper::code_page() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return machine_.code_page;
+}
+
 void SimIpHelper::add_adapter(const platform::Adapter& adapter, std::uint32_t metric) {
   std::lock_guard<std::mutex> lock(mutex_);
   model::Adapter a;

@@ -34,6 +34,7 @@ class SimIpHelper : public platform::IpHelper {
   // line's number in bad_line, for a line that is no machine line.
   bool load_profile(const std::string& text, int* bad_line = nullptr);
   bool modern_standby() const;
+  std::uint32_t code_page() const;  // the profile's ANSI code page
   void add_adapter(const platform::Adapter& adapter, std::uint32_t metric = 0);
   // The adapter and every route through it go away.
   void remove_adapter(std::uint32_t index);

@@ -56,10 +56,12 @@ class SimPlatform {
   SimUserStore user_store;
   SimDataProtection data_protection;
 
-  // A machine profile (tests/profiles): the IP Helper's adapters and routes, and how it sleeps.
+  // A machine profile (tests/profiles): the IP Helper's adapters and routes, how it sleeps and
+  // its ANSI code page.
   bool load_machine(const std::string& profile, int* bad_line = nullptr) {
     if (!ip_helper.load_profile(profile, bad_line)) return false;
     if (ip_helper.modern_standby()) power.set_machine({model::SleepKind::ModernStandby, true});
+    ras.set_code_page(ip_helper.code_page());
     return true;
   }
 

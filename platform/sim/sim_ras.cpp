@@ -10,6 +10,15 @@ namespace qvx::sim {
 using platform::RasHandle;
 
 namespace {
+// The client's text is GBK, and it converts it for the W functions with that code page itself,
+// whatever the system's ANSI code page is.
+std::u16string wide(const std::string& gbk) {
+  return model::wide_from_ansi(model::kCodePageGbk, gbk);
+}
+std::string gbk(const std::u16string& text) {
+  return model::ansi_from_wide(model::kCodePageGbk, text);
+}
+
 // The model's clock: this machine's steady clock, in its own ticks.
 std::uint64_t now() {
   return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -62,8 +71,9 @@ std::uint32_t SimRas::set_entry(const std::string& name, const platform::RasEntr
     r.result = *code;
   } else {
     // The client's record is entry_size bytes with dwSize = entry_size (platform/ras.h).
-    r.result = model::check_entry(name, entry, entry_size, entry_size, entry_record_size, profile);
-    if (r.result == 0) phone_book_.put({name, entry, entry_size});
+    r.result =
+        model::check_entry(wide(name), entry, entry_size, entry_size, entry_record_size, profile);
+    if (r.result == 0) phone_book_.put({wide(name), entry, entry_size});
   }
   return record(r);
 }
@@ -75,7 +85,7 @@ std::uint32_t SimRas::dial(const std::string& entry_name, const std::string& use
   r.name = entry_name;
   r.user = user;
   r.password = password;
-  const Entry* entry = phone_book_.find(entry_name);
+  const Entry* entry = phone_book_.find(wide(entry_name));
   if (auto code = take_fault(Call::Dial, entry_name)) {
     r.result = *code;
     handle = r.handle = connections_.dial_failed(entry_name, failed_dials_listed);
@@ -166,7 +176,7 @@ std::uint32_t SimRas::entries(bool first_call_with_buffer, std::vector<std::stri
   if (auto code = take_fault(Call::Entries, "")) {
     r.result = *code;
   } else {
-    out = phone_book_.names();
+    for (const auto& name : phone_book_.names()) out.push_back(gbk(name));
   }
   return record(r);
 }
@@ -178,7 +188,7 @@ std::uint32_t SimRas::delete_entry(const std::string& name) {
   if (auto code = take_fault(Call::DeleteEntry, name)) {
     r.result = *code;
   } else {
-    r.result = phone_book_.remove(name);
+    r.result = phone_book_.remove(wide(name));
   }
   return record(r);
 }
@@ -254,7 +264,17 @@ void SimRas::clear_failures() {
 
 void SimRas::add_entry(const std::string& name, const platform::RasEntry& fields) {
   std::lock_guard<std::mutex> lock(mutex_);
-  phone_book_.put({name, fields, entry_record_size});
+  phone_book_.put({wide(name), fields, entry_record_size});
+}
+
+void SimRas::add_ansi_entry(const std::string& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  phone_book_.put({model::wide_from_ansi(code_page_, name), {}, entry_record_size});
+}
+
+void SimRas::set_code_page(std::uint32_t code_page) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  code_page_ = code_page;
 }
 
 RasHandle SimRas::add_connection(const std::string& entry_name) {
@@ -299,12 +319,14 @@ void SimRas::clear_calls() {
 
 std::vector<std::string> SimRas::entry_names() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return phone_book_.names();
+  std::vector<std::string> out;
+  for (const auto& name : phone_book_.names()) out.push_back(gbk(name));
+  return out;
 }
 
 std::optional<SimRas::Entry> SimRas::entry(const std::string& name) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  const Entry* e = phone_book_.find(name);
+  const Entry* e = phone_book_.find(wide(name));
   return e ? std::optional<Entry>(*e) : std::nullopt;
 }
 

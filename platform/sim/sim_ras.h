@@ -2,7 +2,8 @@
 // rules are the model's (platform/sim/model/ras_*.h). A dial brings up a PPP tunnel adapter and its
 // default route in the simulated IP Helper, as the IP Helper's Windows profile has them; hang-up
 // takes them away. Tests can make any call fail with any code, add entries and connections "of
-// another program", make a connection vanish and read every call made.
+// another program", make a connection vanish and read every call made. The client's calls are
+// the W functions: its GBK names become UTF-16, which the phone book keeps as Windows does.
 #pragma once
 #include <chrono>
 #include <condition_variable>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "platform/ras.h"
+#include "platform/sim/model/ansi_code_page.h"
 #include "platform/sim/model/ras_connections.h"
 #include "platform/sim/model/ras_phonebook.h"
 #include "platform/sim/sim_profile.h"
@@ -51,7 +53,7 @@ class SimRas : public platform::Ras {
   };
 
   struct Entry {
-    std::string name;
+    std::u16string name;
     platform::RasEntry fields;
     std::uint32_t size = 0;
   };
@@ -93,6 +95,10 @@ class SimRas : public platform::Ras {
   void drop_new_connections(bool on);
   // An entry or a connection made by another program (the connection has no adapter here).
   void add_entry(const std::string& name, const platform::RasEntry& fields = {});
+  // An entry another program wrote through RasSetEntryPropertiesA: Windows read the name's
+  // bytes in this machine's ANSI code page (set_code_page, 936 unless the profile says).
+  void add_ansi_entry(const std::string& name);
+  void set_code_page(std::uint32_t code_page);
   platform::RasHandle add_connection(const std::string& entry_name);
   // The line goes away underneath: connection and adapter vanish, the handle becomes invalid.
   void drop(platform::RasHandle handle);
@@ -162,6 +168,7 @@ class SimRas : public platform::Ras {
   std::map<platform::RasHandle, std::uint32_t> tunnels_;  // connection -> its adapter's index
   std::uint32_t next_adapter_index_ = 65539;              // XP numbers dial-up interfaces high
   std::uint32_t next_small_index_ = 23;                   // later versions reuse small numbers
+  std::uint32_t code_page_ = model::kCodePageGbk;
 };
 
 }  // namespace qvx::sim

@@ -1,4 +1,6 @@
-// The RAS records as the Windows ABI lays them out, in the versions the client hands to RAS.
+// The RAS records as the Windows ABI lays them out, in the versions the client hands to RAS, in
+// their A form (char text, as the ANSI code page reads it) and their W form (UTF-16 text, which
+// the client calls RAS with: names do not depend on the system code page).
 // The SDK headers grow some of them with WINVER (RASDIALPARAMSA is 1064 bytes from Windows 7
 // on, RASCONNA 720), so the layouts are fixed here instead. Like the SDK's, they are packed to
 // 4 bytes; handles and ULONG_PTR members make a few of them longer on x64. The sizes below are
@@ -15,29 +17,30 @@ constexpr bool kWin64 = sizeof(void*) == 8;
 
 #pragma pack(push, 4)
 
-// RASENTRYA up to dwfOptions2, the last member the client sets. The record RAS expects is
+// RASENTRYA/W up to dwfOptions2, the last member the client sets. The record RAS expects is
 // as long as its size query says; this head is only its beginning.
-struct RasEntryHead {
+template <typename Char>
+struct RasEntryHeadOf {
   u32 dwSize;
   u32 dwfOptions;
   u32 dwCountryID;
   u32 dwCountryCode;
-  char szAreaCode[11];
-  char szLocalPhoneNumber[129];
+  Char szAreaCode[11];
+  Char szLocalPhoneNumber[129];
   u32 dwAlternateOffset;
   u32 ipaddr, ipaddrDns, ipaddrDnsAlt, ipaddrWins, ipaddrWinsAlt;
   u32 dwFrameSize;
   u32 dwfNetProtocols;
   u32 dwFramingProtocol;
-  char szScript[260];
-  char szAutodialDll[260];
-  char szAutodialFunc[260];
-  char szDeviceType[17];
-  char szDeviceName[129];
-  char szX25PadType[33];
-  char szX25Address[201];
-  char szX25Facilities[201];
-  char szX25UserData[201];
+  Char szScript[260];
+  Char szAutodialDll[260];
+  Char szAutodialFunc[260];
+  Char szDeviceType[17];
+  Char szDeviceName[129];
+  Char szX25PadType[33];
+  Char szX25Address[201];
+  Char szX25Facilities[201];
+  Char szX25UserData[201];
   u32 dwChannels;
   u32 dwReserved1, dwReserved2;
   u32 dwSubEntries;
@@ -49,10 +52,12 @@ struct RasEntryHead {
   u32 dwEncryptionType;
   u32 dwCustomAuthKey;
   u32 guidId[4];
-  char szCustomDialDll[260];
+  Char szCustomDialDll[260];
   u32 dwVpnStrategy;
   u32 dwfOptions2;
 };
+using RasEntryHead = RasEntryHeadOf<char>;
+using RasEntryHeadW = RasEntryHeadOf<wchar_t>;
 static_assert(offsetof(RasEntryHead, szLocalPhoneNumber) == 27);
 static_assert(offsetof(RasEntryHead, dwfNetProtocols) == 184);
 static_assert(offsetof(RasEntryHead, szDeviceType) == 972);
@@ -64,67 +69,102 @@ static_assert(offsetof(RasEntryHead, dwEncryptionType) == 1800);
 static_assert(offsetof(RasEntryHead, dwVpnStrategy) == 2084);
 static_assert(offsetof(RasEntryHead, dwfOptions2) == 2088);
 static_assert(sizeof(RasEntryHead) == 2092);
+static_assert(offsetof(RasEntryHeadW, szLocalPhoneNumber) == 38);
+static_assert(offsetof(RasEntryHeadW, dwfNetProtocols) == 324);
+static_assert(offsetof(RasEntryHeadW, szDeviceType) == 1892);
+static_assert(offsetof(RasEntryHeadW, szDeviceName) == 1926);
+static_assert(offsetof(RasEntryHeadW, dwChannels) == 3456);
+static_assert(offsetof(RasEntryHeadW, dwDialMode) == 3472);
+static_assert(offsetof(RasEntryHeadW, dwType) == 3496);
+static_assert(offsetof(RasEntryHeadW, dwEncryptionType) == 3500);
+static_assert(offsetof(RasEntryHeadW, dwVpnStrategy) == 4044);
+static_assert(offsetof(RasEntryHeadW, dwfOptions2) == 4048);
+static_assert(sizeof(RasEntryHeadW) == 4052);
 
-// RASDIALPARAMSA ending with dwSubEntry and dwCallbackId.
-struct RasDialParams {
+// RASDIALPARAMSA/W ending with dwSubEntry and dwCallbackId.
+template <typename Char>
+struct RasDialParamsOf {
   u32 dwSize;
-  char szEntryName[257];
-  char szPhoneNumber[129];
-  char szCallbackNumber[129];
-  char szUserName[257];
-  char szPassword[257];
-  char szDomain[16];
+  Char szEntryName[257];
+  Char szPhoneNumber[129];
+  Char szCallbackNumber[129];
+  Char szUserName[257];
+  Char szPassword[257];
+  Char szDomain[16];
   u32 dwSubEntry;
   uptr dwCallbackId;  // ULONG_PTR
 };
+using RasDialParams = RasDialParamsOf<char>;
+using RasDialParamsW = RasDialParamsOf<wchar_t>;
 static_assert(offsetof(RasDialParams, szUserName) == 519);
 static_assert(offsetof(RasDialParams, szPassword) == 776);
 static_assert(offsetof(RasDialParams, szDomain) == 1033);
 static_assert(offsetof(RasDialParams, dwSubEntry) == 1052);
 static_assert(sizeof(RasDialParams) == (kWin64 ? 1064 : 1060));
+static_assert(offsetof(RasDialParamsW, szUserName) == 1034);
+static_assert(offsetof(RasDialParamsW, szPassword) == 1548);
+static_assert(offsetof(RasDialParamsW, szDomain) == 2062);
+static_assert(offsetof(RasDialParamsW, dwSubEntry) == 2096);
+static_assert(sizeof(RasDialParamsW) == (kWin64 ? 2108 : 2104));
 
-// RASCONNA ending with dwFlags and luid.
-struct RasConn {
+// RASCONNA/W ending with dwFlags and luid.
+template <typename Char>
+struct RasConnOf {
   u32 dwSize;
   uptr hrasconn;  // HRASCONN
-  char szEntryName[257];
-  char szDeviceType[17];
-  char szDeviceName[129];
-  char szPhonebook[260];
+  Char szEntryName[257];
+  Char szDeviceType[17];
+  Char szDeviceName[129];
+  Char szPhonebook[260];
   u32 dwSubEntry;
   u32 guidEntry[4];
   u32 dwFlags;
   u32 luidLow;
   std::int32_t luidHigh;
 };
+using RasConn = RasConnOf<char>;
+using RasConnW = RasConnOf<wchar_t>;
 static_assert(offsetof(RasConn, szEntryName) == (kWin64 ? 12 : 8));
 static_assert(offsetof(RasConn, dwSubEntry) == (kWin64 ? 676 : 672));
 static_assert(offsetof(RasConn, dwFlags) == (kWin64 ? 696 : 692));
 static_assert(sizeof(RasConn) == (kWin64 ? 708 : 704));
+static_assert(offsetof(RasConnW, szEntryName) == (kWin64 ? 12 : 8));
+static_assert(sizeof(RasConnW) == (kWin64 ? 1372 : 1368));
 
-// RASENTRYNAMEA with dwFlags and szPhonebookPath.
-struct RasEntryName {
+// RASENTRYNAMEA/W with dwFlags and szPhonebookPath.
+template <typename Char>
+struct RasEntryNameOf {
   u32 dwSize;
-  char szEntryName[257];
+  Char szEntryName[257];
   u32 dwFlags;
-  char szPhonebookPath[261];
+  Char szPhonebookPath[261];
 };
+using RasEntryName = RasEntryNameOf<char>;
+using RasEntryNameW = RasEntryNameOf<wchar_t>;
 static_assert(offsetof(RasEntryName, dwFlags) == 264);
 static_assert(offsetof(RasEntryName, szPhonebookPath) == 268);
 static_assert(sizeof(RasEntryName) == 532);
+static_assert(offsetof(RasEntryNameW, dwFlags) == 520);
+static_assert(offsetof(RasEntryNameW, szPhonebookPath) == 524);
+static_assert(sizeof(RasEntryNameW) == 1048);
 
-// RASCONNSTATUSA with szPhoneNumber.
-struct RasConnStatus {
+// RASCONNSTATUSA/W with szPhoneNumber.
+template <typename Char>
+struct RasConnStatusOf {
   u32 dwSize;
   u32 rasconnstate;
   u32 dwError;
-  char szDeviceType[17];
-  char szDeviceName[129];
-  char szPhoneNumber[129];
+  Char szDeviceType[17];
+  Char szDeviceName[129];
+  Char szPhoneNumber[129];
 };
+using RasConnStatus = RasConnStatusOf<char>;
+using RasConnStatusW = RasConnStatusOf<wchar_t>;
 static_assert(offsetof(RasConnStatus, szDeviceName) == 29);
 static_assert(offsetof(RasConnStatus, szPhoneNumber) == 158);
 static_assert(sizeof(RasConnStatus) == 288);
+static_assert(offsetof(RasConnStatusW, szPhoneNumber) == 304);
+static_assert(sizeof(RasConnStatusW) == 564);
 
 struct RasStats {
   u32 dwSize;
@@ -140,17 +180,22 @@ struct RasStats {
 static_assert(offsetof(RasStats, dwBytesRcved) == 8);
 static_assert(sizeof(RasStats) == 60);
 
-// RASPPPIPA with the server address and the IPCP options (the layout from Windows 2000 on).
-struct RasPppIp {
+// RASPPPIPA/W with the server address and the IPCP options (the layout from Windows 2000 on).
+template <typename Char>
+struct RasPppIpOf {
   u32 dwSize;
   u32 dwError;
-  char szIpAddress[16];
-  char szServerIpAddress[16];
+  Char szIpAddress[16];
+  Char szServerIpAddress[16];
   u32 dwOptions;
   u32 dwServerOptions;
 };
+using RasPppIp = RasPppIpOf<char>;
+using RasPppIpW = RasPppIpOf<wchar_t>;
 static_assert(offsetof(RasPppIp, szServerIpAddress) == 24);
 static_assert(sizeof(RasPppIp) == 48);
+static_assert(offsetof(RasPppIpW, szServerIpAddress) == 40);
+static_assert(sizeof(RasPppIpW) == 80);
 constexpr u32 kRaspPppIp = 0x8021;  // RASP_PppIp
 
 #pragma pack(pop)

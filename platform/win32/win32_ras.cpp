@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 
 #include "platform/win32/ras_api.h"
 #include "platform/win32/system_function.h"
+#include "platform/win32/win32_text.h"
 
 namespace qvx::win32 {
 
@@ -35,16 +36,19 @@ class HeapBlock {
   void* data_;
 };
 
+// The client's text is GBK; RAS gets and gives UTF-16 (the W functions), converted here and
+// only here, so no name goes through the system's ANSI code page.
 template <std::size_t N>
-void put_text(char (&dest)[N], const std::string& src) {
+void put_text(wchar_t (&dest)[N], const std::string& gbk) {
+  const std::wstring src = wide_from_gbk(gbk);
   const std::size_t n = std::min(src.size(), N - 1);
-  std::memcpy(dest, src.data(), n);
-  dest[n] = '\0';
+  std::wmemcpy(dest, src.data(), n);
+  dest[n] = L'\0';
 }
 
 template <std::size_t N>
-std::string get_text(const char (&src)[N]) {
-  return std::string(src, strnlen(src, N));
+std::string get_text(const wchar_t (&src)[N]) {
+  return gbk_from_wide(std::wstring(src, wcsnlen(src, N)));
 }
 
 HANDLE to_handle(platform::RasHandle h) {
@@ -64,17 +68,17 @@ std::size_t readable(DWORD reported, std::size_t bytes, std::size_t record) {
 // rasapi32 from the system folder (system_function.h), bound at the first call.
 struct RasFunctions {
   static constexpr const wchar_t* kDll = L"rasapi32.dll";
-  SystemFunction<decltype(&RasGetEntryPropertiesA)> get_entry{kDll, "RasGetEntryPropertiesA"};
-  SystemFunction<decltype(&RasSetEntryPropertiesA)> set_entry{kDll, "RasSetEntryPropertiesA"};
-  SystemFunction<decltype(&RasDialA)> dial{kDll, "RasDialA"};
-  SystemFunction<decltype(&RasHangUpA)> hang_up{kDll, "RasHangUpA"};
-  SystemFunction<decltype(&RasEnumConnectionsA)> connections{kDll, "RasEnumConnectionsA"};
-  SystemFunction<decltype(&RasEnumEntriesA)> entries{kDll, "RasEnumEntriesA"};
-  SystemFunction<decltype(&RasDeleteEntryA)> delete_entry{kDll, "RasDeleteEntryA"};
-  SystemFunction<decltype(&RasGetConnectStatusA)> status{kDll, "RasGetConnectStatusA"};
+  SystemFunction<decltype(&RasGetEntryPropertiesW)> get_entry{kDll, "RasGetEntryPropertiesW"};
+  SystemFunction<decltype(&RasSetEntryPropertiesW)> set_entry{kDll, "RasSetEntryPropertiesW"};
+  SystemFunction<decltype(&RasDialW)> dial{kDll, "RasDialW"};
+  SystemFunction<decltype(&RasHangUpW)> hang_up{kDll, "RasHangUpW"};
+  SystemFunction<decltype(&RasEnumConnectionsW)> connections{kDll, "RasEnumConnectionsW"};
+  SystemFunction<decltype(&RasEnumEntriesW)> entries{kDll, "RasEnumEntriesW"};
+  SystemFunction<decltype(&RasDeleteEntryW)> delete_entry{kDll, "RasDeleteEntryW"};
+  SystemFunction<decltype(&RasGetConnectStatusW)> status{kDll, "RasGetConnectStatusW"};
   SystemFunction<decltype(&RasGetConnectionStatistics)> statistics{kDll,
                                                                    "RasGetConnectionStatistics"};
-  SystemFunction<decltype(&RasGetProjectionInfoA)> projection{kDll, "RasGetProjectionInfoA"};
+  SystemFunction<decltype(&RasGetProjectionInfoW)> projection{kDll, "RasGetProjectionInfoW"};
 };
 
 const RasFunctions& ras() {
@@ -99,9 +103,9 @@ std::uint32_t Win32Ras::set_entry(const std::string& name, const platform::RasEn
                                   std::uint32_t entry_size) {
   // The record is entry_size bytes; the block is never smaller than the members we write,
   // whatever size an older (or a stub) RAS reported.
-  HeapBlock block(std::max<std::size_t>(entry_size, sizeof(RasEntryHead)));
+  HeapBlock block(std::max<std::size_t>(entry_size, sizeof(RasEntryHeadW)));
   if (!block) return ERROR_NOT_ENOUGH_MEMORY;
-  RasEntryHead* e = block.as<RasEntryHead>();
+  RasEntryHeadW* e = block.as<RasEntryHeadW>();
   e->dwSize = entry_size;
   e->dwfOptions = entry.options;
   put_text(e->szLocalPhoneNumber, entry.phone_number);
@@ -114,13 +118,14 @@ std::uint32_t Win32Ras::set_entry(const std::string& name, const platform::RasEn
   e->dwEncryptionType = entry.encryption_type;
   e->dwVpnStrategy = entry.vpn_strategy;
   e->dwfOptions2 = entry.options2;
-  return ras().set_entry.call_or(kMissing, nullptr, name.c_str(), e, entry_size, nullptr, 0);
+  return ras().set_entry.call_or(kMissing, nullptr, wide_from_gbk(name).c_str(), e, entry_size,
+                                 nullptr, 0);
 }
 
 std::uint32_t Win32Ras::dial(const std::string& entry_name, const std::string& user,
                              const std::string& password, platform::RasHandle& handle) {
-  RasDialParams p{};
-  p.dwSize = sizeof(RasDialParams);
+  RasDialParamsW p{};
+  p.dwSize = sizeof(RasDialParamsW);
   put_text(p.szEntryName, entry_name);
   put_text(p.szUserName, user);
   put_text(p.szPassword, password);
@@ -137,14 +142,14 @@ std::uint32_t Win32Ras::hang_up(platform::RasHandle handle) {
 
 std::uint32_t Win32Ras::connections(std::vector<platform::RasConnection>& out) {
   out.clear();
-  const auto take = [&out](const RasConn* records, DWORD count, std::size_t bytes) {
-    for (std::size_t i = 0; i < readable(count, bytes, sizeof(RasConn)); ++i) {
+  const auto take = [&out](const RasConnW* records, DWORD count, std::size_t bytes) {
+    for (std::size_t i = 0; i < readable(count, bytes, sizeof(RasConnW)); ++i) {
       out.push_back({records[i].hrasconn, get_text(records[i].szEntryName)});
     }
   };
-  RasConn one{};
-  one.dwSize = sizeof(RasConn);
-  DWORD bytes = sizeof(RasConn), count = 0;
+  RasConnW one{};
+  one.dwSize = sizeof(RasConnW);
+  DWORD bytes = sizeof(RasConnW), count = 0;
   DWORD r = ras().connections.call_or(kMissing, &one, &bytes, &count);
   if (r != platform::kRasBufferTooSmall) {
     take(&one, count, sizeof one);
@@ -152,14 +157,14 @@ std::uint32_t Win32Ras::connections(std::vector<platform::RasConnection>& out) {
   }
   // A connection that comes up between two calls makes the list outgrow the block again.
   for (int attempt = 0; attempt < kListingAttempts; ++attempt) {
-    HeapBlock block(std::max<DWORD>(bytes, sizeof(RasConn)));
+    HeapBlock block(std::max<DWORD>(bytes, sizeof(RasConnW)));
     if (!block) return ERROR_NOT_ENOUGH_MEMORY;
-    block.as<RasConn>()->dwSize = sizeof(RasConn);
+    block.as<RasConnW>()->dwSize = sizeof(RasConnW);
     bytes = static_cast<DWORD>(block.size());
     count = 0;
-    r = ras().connections.call_or(kMissing, block.as<RasConn>(), &bytes, &count);
+    r = ras().connections.call_or(kMissing, block.as<RasConnW>(), &bytes, &count);
     if (r == platform::kRasBufferTooSmall) continue;
-    take(block.as<RasConn>(), count, block.size());
+    take(block.as<RasConnW>(), count, block.size());
     return r;
   }
   return r;
@@ -167,8 +172,8 @@ std::uint32_t Win32Ras::connections(std::vector<platform::RasConnection>& out) {
 
 std::uint32_t Win32Ras::entries(bool first_call_with_buffer, std::vector<std::string>& out) {
   out.clear();
-  RasEntryName one{};
-  one.dwSize = sizeof(RasEntryName);
+  RasEntryNameW one{};
+  one.dwSize = sizeof(RasEntryNameW);
   DWORD bytes = 0, count = 0;
   DWORD r = ras().entries.call_or(kMissing, nullptr, nullptr,
                                   first_call_with_buffer ? &one : nullptr, &bytes, &count);
@@ -176,16 +181,16 @@ std::uint32_t Win32Ras::entries(bool first_call_with_buffer, std::vector<std::st
 
   // An entry written between two calls makes the list outgrow the block again.
   for (int attempt = 0; attempt < kListingAttempts; ++attempt) {
-    HeapBlock block(std::max<DWORD>(bytes, sizeof(RasEntryName)));
+    HeapBlock block(std::max<DWORD>(bytes, sizeof(RasEntryNameW)));
     if (!block) return ERROR_NOT_ENOUGH_MEMORY;
-    RasEntryName* records = block.as<RasEntryName>();
-    records->dwSize = sizeof(RasEntryName);
+    RasEntryNameW* records = block.as<RasEntryNameW>();
+    records->dwSize = sizeof(RasEntryNameW);
     bytes = static_cast<DWORD>(block.size());
     count = 0;
     r = ras().entries.call_or(kMissing, nullptr, nullptr, records, &bytes, &count);
     if (r == platform::kRasBufferTooSmall) continue;
     if (r != 0) return r;
-    const std::size_t n = readable(count, block.size(), sizeof(RasEntryName));
+    const std::size_t n = readable(count, block.size(), sizeof(RasEntryNameW));
     for (std::size_t i = 0; i < n; ++i) out.push_back(get_text(records[i].szEntryName));
     return 0;
   }
@@ -193,12 +198,12 @@ std::uint32_t Win32Ras::entries(bool first_call_with_buffer, std::vector<std::st
 }
 
 std::uint32_t Win32Ras::delete_entry(const std::string& name) {
-  return ras().delete_entry.call_or(kMissing, nullptr, name.c_str());
+  return ras().delete_entry.call_or(kMissing, nullptr, wide_from_gbk(name).c_str());
 }
 
 std::uint32_t Win32Ras::connect_status(platform::RasHandle handle, std::uint32_t& state) {
-  RasConnStatus s{};
-  s.dwSize = sizeof(RasConnStatus);
+  RasConnStatusW s{};
+  s.dwSize = sizeof(RasConnStatusW);
   const DWORD r = ras().status.call_or(kMissing, to_handle(handle), &s);
   if (r == 0) state = s.rasconnstate;
   return r;
@@ -216,13 +221,13 @@ std::uint32_t Win32Ras::statistics(platform::RasHandle handle, std::uint32_t& re
   return r;
 }
 
-// RasGetProjectionInfoA (learn.microsoft.com, ras.h): RASP_PppIp fills a RASPPPIPA whose dwSize
+// RasGetProjectionInfoW (learn.microsoft.com, ras.h): RASP_PppIp fills a RASPPPIPW whose dwSize
 // names the version; dwError is the IPCP negotiation's own result.
 std::uint32_t Win32Ras::ip_projection(platform::RasHandle handle, std::string& address,
                                       std::string& server) {
-  RasPppIp ip{};
-  ip.dwSize = sizeof(RasPppIp);
-  DWORD size = sizeof(RasPppIp);
+  RasPppIpW ip{};
+  ip.dwSize = sizeof(RasPppIpW);
+  DWORD size = sizeof(RasPppIpW);
   const DWORD r = ras().projection.call_or(kMissing, to_handle(handle), kRaspPppIp, &ip, &size);
   if (r != 0) return r;
   if (ip.dwError != 0) return ip.dwError;

@@ -60,10 +60,11 @@ TEST(MachineProfiles, EveryProfileLoadsAndIsAPlausibleMachine) {
 TEST(MachineProfiles, FlagsReachTheSimulatedMachine) {
   SimIpHelper ip;
   ASSERT_TRUE(
-      ip.load_profile("modern_standby 1\nignore_set_metric 1\n"
+      ip.load_profile("modern_standby 1\nignore_set_metric 1\ncode_page 65001\n"
                       "adapter 12 addr=192.168.1.100 gw=192.168.1.1 metric=25\n"
                       "route 0.0.0.0 0.0.0.0 192.168.1.1 12 metric1=25\n"));
   EXPECT_TRUE(ip.modern_standby());
+  EXPECT_EQ(ip.code_page(), 65001u);
   platform::ForwardRow r = ip.routes().at(0);
   r.metric1 = 200;
   EXPECT_EQ(ip.set_forward_entry(r), 0u);

@@ -124,5 +124,23 @@ TEST_F(SimRasTest, FailedDialLeavesAHalfMadeConnectionUntilHungUp) {
   EXPECT_TRUE(conns.empty());
 }
 
+// The client's names reach the phone book whatever the ANSI code page; another program's entry
+// written through the A function is stored as that code page read its bytes.
+TEST_F(SimRasTest, NamesKeepTheirFormOnlyThroughTheWideFunctions) {
+  const std::string name = "Quovix加速10001";
+  ras.set_code_page(65001);
+  EXPECT_EQ(ras.set_entry(name, vpn_entry(), ras.entry_record_size), 0u);
+  std::vector<std::string> names;
+  EXPECT_EQ(ras.entries(false, names), 0u);
+  EXPECT_EQ(names, std::vector<std::string>{name});
+  EXPECT_EQ(ras.delete_entry(name), 0u);
+
+  ras.add_ansi_entry(name);
+  EXPECT_EQ(ras.delete_entry(name), platform::kRasEntryNotFound);
+  ras.set_code_page(936);
+  ras.add_ansi_entry("Quovix加速10002");
+  EXPECT_EQ(ras.delete_entry("Quovix加速10002"), 0u);
+}
+
 }  // namespace
 }  // namespace qvx::sim

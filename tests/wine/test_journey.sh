@@ -76,9 +76,9 @@ calls=$(iphlp_writes_after "$mark")
 [ "$calls" = "$want" ] || qvx_fail "partial relay: $(diff <(echo "$want") <(echo "$calls") | head -n 8)"
 qvx_log "partial relay: $(grep -c '^CreateIpForwardEntry' <<<"$calls") route rows checked"
 # The dial went through the RAS test double (not Wine's stub) with a record of this build's size.
-if [ "$QVX_ARCH" = win64 ]; then dial_size=1064; else dial_size=1060; fi
-LC_ALL=C grep -aEq "^RasDialA .* dwSize=$dial_size entry=.* user=demo .* -> 0$" "$QVX_PROGRAM_UNIX/ras_double_log.txt" ||
-  qvx_fail "no successful RasDialA for demo in the RAS test double's call log"
+if [ "$QVX_ARCH" = win64 ]; then dial_size=2108; else dial_size=2104; fi
+LC_ALL=C grep -aEq "^RasDialW .* dwSize=$dial_size entry=.* user=demo .* -> 0$" "$QVX_PROGRAM_UNIX/ras_double_log.txt" ||
+  qvx_fail "no successful RasDialW for demo in the RAS test double's call log"
 
 # The demo service's short delays have brought up the announcement and the tips window.
 qvx_ui_window 最新公告 20

@@ -164,7 +164,7 @@ expect_writes "two PPP adapters" "$mark" "$want"
 
 # --- The connection's address cannot be asked for: the tunnel is then the one PPP adapter (as
 # GetAdaptersInfo types it); with two of them nothing tells which, and nothing is changed.
-refuse_projection() { printf 'fail RasGetProjectionInfoA 731 1\n' >>"$QVX_PROGRAM_UNIX/ras_double_control.txt"; }
+refuse_projection() { printf 'fail RasGetProjectionInfoW 731 1\n' >>"$QVX_PROGRAM_UNIX/ras_double_control.txt"; }
 hang_up
 refuse_projection
 iphlp_control reset "profile $profile" "adapter $other addr=10.9.0.2/255.255.255.255 gw=$tun_gw type=23" \

@@ -43,7 +43,7 @@ qvx_stop_all
 
 [ -z "$(planted_loaded)" ] || qvx_fail "planted DLLs were loaded: $(planted_loaded)"
 # The doubles in the system folder did the work.
-LC_ALL=C grep -aq '^RasDialA .* -> 0$' "$QVX_PROGRAM_UNIX/ras_double_log.txt" ||
+LC_ALL=C grep -aq '^RasDialW .* -> 0$' "$QVX_PROGRAM_UNIX/ras_double_log.txt" ||
   qvx_fail "the RAS double in the system folder did not dial"
 [ -s "$QVX_PROGRAM_UNIX/iphlp_double_log.txt" ] || qvx_fail "the IP Helper double in the system folder was not called"
 qvx_pass

@@ -54,11 +54,11 @@ qvx_stop_all
 # The log holds GBK entry names: read as bytes.
 raslog() { LC_ALL=C grep -a "$@" "$ras_log" || true; }
 [ -z "$(raslog ' -> 633$')" ] || qvx_fail "a dial met a busy port: $(raslog ' -> 633$')"
-[ "$(raslog -c '^RasDialA .* -> 0$')" = 3 ] || qvx_fail "three dials expected: $(raslog '^RasDialA ')"
+[ "$(raslog -c '^RasDialW .* -> 0$')" = 3 ] || qvx_fail "three dials expected: $(raslog '^RasDialW ')"
 # The hang-up's connection was taken down (its handle turned invalid) before the last dial.
-hung=$(raslog '^RasHangUpA .* -> 0$' | tail -n 1 | sed 's/.*handle=\([0-9]*\).*/\1/')
-gone=$(raslog -n "^RasGetConnectStatusA handle=$hung dwSize=[0-9]* -> 6\$" | head -n 1 | cut -d: -f1)
-last=$(raslog -n '^RasDialA ' | tail -n 1 | cut -d: -f1)
+hung=$(raslog '^RasHangUpW .* -> 0$' | tail -n 1 | sed 's/.*handle=\([0-9]*\).*/\1/')
+gone=$(raslog -n "^RasGetConnectStatusW handle=$hung dwSize=[0-9]* -> 6\$" | head -n 1 | cut -d: -f1)
+last=$(raslog -n '^RasDialW ' | tail -n 1 | cut -d: -f1)
 [ -n "$gone" ] && [ "$gone" -lt "$last" ] || qvx_fail "the last dial did not wait for the hang-up"
 
 qvx_pass

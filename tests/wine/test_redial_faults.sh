@@ -59,11 +59,11 @@ qvx_log "threads/connections at each reconnection: ${samples[*]}"
 # --- Each connection goes a millisecond after it comes up, while its dial is still busy: no
 # try succeeds, and the drop under way gets three tries at most before the drop message.
 tries_before=$(qvx_log_count '^断线自动重连，第 [0-9]* 次$')
-dials_before=$(raslog -c '^RasDialA ')
+dials_before=$(raslog -c '^RasDialW ')
 qvx_ras_control "dial_ms 2000" "drop_after 1"
 qvx_ui_until 150 '网络原因，异常中断' box
 tries=$(($(qvx_log_count '^断线自动重连，第 [0-9]* 次$') - tries_before))
-dials=$(($(raslog -c '^RasDialA ') - dials_before))
+dials=$(($(raslog -c '^RasDialW ') - dials_before))
 qvx_log "tries after the line went bad: $tries, dials: $dials"
 qvx_screenshot redial-gave-up
 [ "$tries" -ge 1 ] && [ "$tries" -le 3 ] || qvx_fail "$tries tries for one drop"
@@ -82,8 +82,8 @@ qvx_ui_until 20 1 enabled "$QVX_STATUS" 连接
 threads_at_most() { [ "$(threads)" -le "$1" ]; }
 qvx_poll 20 "no more threads than at the reconnections (${samples[2]%/*}; now $(threads))" \
   threads_at_most "${samples[2]%/*}"
-[ "$(raslog -c '^RasDialA ')" = "$((dials_before + dials))" ] || qvx_fail "a dial after the drop message"
+[ "$(raslog -c '^RasDialW ')" = "$((dials_before + dials))" ] || qvx_fail "a dial after the drop message"
 
-[ -z "$(raslog '^RasDialA dialing=[2-9]')" ] || qvx_fail "dials overlapped: $(raslog '^RasDialA dialing=[2-9]')"
+[ -z "$(raslog '^RasDialW dialing=[2-9]')" ] || qvx_fail "dials overlapped: $(raslog '^RasDialW dialing=[2-9]')"
 qvx_stop_all
 qvx_pass

@@ -1,10 +1,12 @@
-// rasapi32.dll for the Wine tests: the functions the client imports, strict about
+// rasapi32.dll for the Wine tests: the functions the client imports (the W forms), strict about
 // every record size and buffer it is handed, logging each call with its arguments. The rules
-// of the calls are the model's (platform/sim/model/ras_*.h); this layer converts the records.
+// of the calls are the model's (platform/sim/model/ras_*.h); this layer converts the records,
+// and their UTF-16 text to the GBK the state file and the log are written in.
 #include <windows.h>
 
 #include <atomic>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "double_state.h"
@@ -12,6 +14,7 @@
 #include "platform/sim/model/ras_codes.h"
 #include "platform/sim/model/ras_phonebook.h"
 #include "platform/win32/ras_api.h"
+#include "platform/win32/win32_text.h"
 
 using namespace qvx::win32;
 using ras_double::Call;
@@ -23,46 +26,65 @@ namespace ras = qvx::model::ras;
 // This double's traffic between two statistics queries.
 constexpr std::uint32_t kReceivedPerQuery = 2048, kSentPerQuery = 512;
 
+using qvx::win32::gbk_from_wide;
+using qvx::win32::wide_from_gbk;
+
 template <std::size_t N>
-std::string text_of(const char (&field)[N]) {
-  return std::string(field, strnlen(field, N));
+std::string text_of(const wchar_t (&field)[N]) {
+  return gbk_from_wide(std::wstring(field, wcsnlen(field, N)));
 }
 
 template <std::size_t N>
-void put(char (&field)[N], const std::string& s) {
+void put(wchar_t (&field)[N], const std::string& gbk) {
+  const std::wstring s = wide_from_gbk(gbk);
   const std::size_t n = s.size() < N ? s.size() : N - 1;
-  std::memcpy(field, s.data(), n);
-  field[n] = '\0';
+  std::wmemcpy(field, s.data(), n);
+  field[n] = L'\0';
+}
+
+// A string argument as the log shows it: GBK, or null.
+const char* logged(const std::string& gbk, LPCWSTR text) {
+  return text ? gbk.c_str() : nullptr;
+}
+std::string gbk_of(LPCWSTR text) {
+  return text ? gbk_from_wide(text) : std::string();
 }
 
 // Bytes of the record that should be zero but are not: everything outside the members the
 // client sets, and the tails of its text members after their terminator.
-DWORD stray_bytes(const RasEntryHead* e, DWORD size) {
+DWORD stray_bytes(const RasEntryHeadW* e, DWORD size) {
   struct Span {
     std::size_t at, len;
     bool text;
   };
   static const Span set[] = {
-      {offsetof(RasEntryHead, dwSize), 4, false},
-      {offsetof(RasEntryHead, dwfOptions), 4, false},
-      {offsetof(RasEntryHead, szLocalPhoneNumber), 129, true},
-      {offsetof(RasEntryHead, dwfNetProtocols), 4, false},
-      {offsetof(RasEntryHead, dwFramingProtocol), 4, false},
-      {offsetof(RasEntryHead, szDeviceType), 17, true},
-      {offsetof(RasEntryHead, szDeviceName), 129, true},
-      {offsetof(RasEntryHead, dwDialMode), 4, false},
-      {offsetof(RasEntryHead, dwType), 4, false},
-      {offsetof(RasEntryHead, dwEncryptionType), 4, false},
-      {offsetof(RasEntryHead, dwVpnStrategy), 4, false},
-      {offsetof(RasEntryHead, dwfOptions2), 4, false},
+      {offsetof(RasEntryHeadW, dwSize), 4, false},
+      {offsetof(RasEntryHeadW, dwfOptions), 4, false},
+      {offsetof(RasEntryHeadW, szLocalPhoneNumber), 129 * 2, true},
+      {offsetof(RasEntryHeadW, dwfNetProtocols), 4, false},
+      {offsetof(RasEntryHeadW, dwFramingProtocol), 4, false},
+      {offsetof(RasEntryHeadW, szDeviceType), 17 * 2, true},
+      {offsetof(RasEntryHeadW, szDeviceName), 129 * 2, true},
+      {offsetof(RasEntryHeadW, dwDialMode), 4, false},
+      {offsetof(RasEntryHeadW, dwType), 4, false},
+      {offsetof(RasEntryHeadW, dwEncryptionType), 4, false},
+      {offsetof(RasEntryHeadW, dwVpnStrategy), 4, false},
+      {offsetof(RasEntryHeadW, dwfOptions2), 4, false},
   };
   const auto* bytes = reinterpret_cast<const unsigned char*>(e);
+  // A text member's bytes up to its terminator (a zero UTF-16 unit) may be set.
+  const auto before_terminator = [bytes](std::size_t at, std::size_t i) {
+    for (std::size_t k = at; k < i - (i - at) % 2; k += 2) {
+      if (bytes[k] == 0 && bytes[k + 1] == 0) return false;
+    }
+    return true;
+  };
   DWORD stray = 0;
   for (std::size_t i = 0; i < size; ++i) {
     bool allowed = false;
     for (const Span& s : set) {
       if (i < s.at || i >= s.at + s.len) continue;
-      allowed = !s.text || std::memchr(bytes + s.at, 0, i - s.at) == nullptr;
+      allowed = !s.text || before_terminator(s.at, i);
     }
     if (!allowed && bytes[i] != 0) ++stray;
   }
@@ -70,7 +92,7 @@ DWORD stray_bytes(const RasEntryHead* e, DWORD size) {
 }
 
 // The members of the record the rules read.
-qvx::platform::RasEntry fields_of(const RasEntryHead* rec) {
+qvx::platform::RasEntry fields_of(const RasEntryHeadW* rec) {
   qvx::platform::RasEntry e;
   e.options = rec->dwfOptions;
   e.phone_number = text_of(rec->szLocalPhoneNumber);
@@ -107,11 +129,11 @@ DWORD WINAPI QvxRasDouble() {
   return 0x51565852;
 }  // marker: this DLL, not the system's
 
-DWORD WINAPI RasGetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead* rec,
+DWORD WINAPI RasGetEntryPropertiesW(LPCWSTR phonebook, LPCWSTR entry, RasEntryHeadW* rec,
                                     LPDWORD entry_size, LPBYTE device_info, LPDWORD device_size) {
-  Call c("RasGetEntryPropertiesA");
-  c.text("pbk", phonebook);
-  c.text("entry", entry);
+  Call c("RasGetEntryPropertiesW");
+  c.text("pbk", logged(gbk_of(phonebook), phonebook));
+  c.text("entry", logged(gbk_of(entry), entry));
   c.pointer("buf", rec);
   c.pointer("devinfo", device_info);
   c.pointer("devsize", device_size);
@@ -126,11 +148,12 @@ DWORD WINAPI RasGetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
   return c.finish(result);
 }
 
-DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead* rec,
+DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR phonebook, LPCWSTR entry, RasEntryHeadW* rec,
                                     DWORD entry_size, LPBYTE device_info, DWORD device_size) {
-  Call c("RasSetEntryPropertiesA");
-  c.text("pbk", phonebook);
-  c.text("entry", entry);
+  Call c("RasSetEntryPropertiesW");
+  const std::string name = gbk_of(entry);
+  c.text("pbk", logged(gbk_of(phonebook), phonebook));
+  c.text("entry", logged(name, entry));
   c.arg("cb", entry_size);
   c.pointer("devinfo", device_info);
   c.arg("devsize", device_size);
@@ -139,9 +162,10 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
   c.arg("dwSize", rec->dwSize);
   // From XP on the device information is unused and must be NULL and 0.
   if (device_info || device_size) return c.finish(ras::kInvalidParameter);
-  const std::string name = entry ? entry : "";
+  // The name's length is counted in UTF-16 units, as the W function gets it.
+  const std::u16string wide_name = entry ? std::u16string(entry, entry + wcslen(entry)) : u"";
   if (const std::uint32_t refused =
-          qvx::model::check_entry(name, fields_of(rec), rec->dwSize, entry_size,
+          qvx::model::check_entry(wide_name, fields_of(rec), rec->dwSize, entry_size,
                                   ras_double::entry_record_size(), c.state.profile())) {
     return c.finish(refused);
   }
@@ -151,7 +175,7 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
   char hex[16];
   std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(rec->dwfOptions));
   f["options"] = hex;
-  if (rec->dwSize >= sizeof(RasEntryHead)) f["options2"] = std::to_string(rec->dwfOptions2);
+  if (rec->dwSize >= sizeof(RasEntryHeadW)) f["options2"] = std::to_string(rec->dwfOptions2);
   f["phone"] = text_of(rec->szLocalPhoneNumber);
   f["protocols"] = std::to_string(rec->dwfNetProtocols);
   f["framing"] = std::to_string(rec->dwFramingProtocol);
@@ -168,21 +192,21 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, RasEntryHead
   return c.finish(0);
 }
 
-DWORD WINAPI RasDialA(LPVOID extensions, LPCSTR phonebook, RasDialParams* params,
+DWORD WINAPI RasDialW(LPVOID extensions, LPCWSTR phonebook, RasDialParamsW* params,
                       DWORD notifier_type, LPVOID notifier, HANDLE* connection) {
   // A synchronous dial takes its time outside the lock, so dials that overlap show in the
   // count of those under way.
   const Dialing dialing;
   Sleep(ras_double::dial_time_ms());
-  Call c("RasDialA");
+  Call c("RasDialW");
   c.arg("dialing", dialing.under_way);
   c.pointer("ext", extensions);
-  c.text("pbk", phonebook);
+  c.text("pbk", logged(gbk_of(phonebook), phonebook));
   c.arg("notifiertype", notifier_type);
   c.pointer("notifier", notifier);
   if (!params || !connection) return c.finish(ras::kInvalidParameter);
   c.arg("dwSize", params->dwSize);
-  if (params->dwSize != sizeof(RasDialParams)) return c.finish(ras::kInvalidSize);
+  if (params->dwSize != sizeof(RasDialParamsW)) return c.finish(ras::kInvalidSize);
   const std::string name = text_of(params->szEntryName);
   c.text("entry", name.c_str());
   c.text("phone", text_of(params->szPhoneNumber).c_str());
@@ -215,27 +239,27 @@ DWORD WINAPI RasDialA(LPVOID extensions, LPCSTR phonebook, RasDialParams* params
   return c.finish(fault ? *fault : 0);
 }
 
-DWORD WINAPI RasHangUpA(HANDLE connection) {
-  Call c("RasHangUpA");
+DWORD WINAPI RasHangUpW(HANDLE connection) {
+  Call c("RasHangUpW");
   c.arg("handle", handle_value(connection));
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
   return c.finish(c.state.connections.hang_up(handle_value(connection), c.now));
 }
 
-DWORD WINAPI RasEnumConnectionsA(RasConn* records, LPDWORD bytes, LPDWORD count) {
-  Call c("RasEnumConnectionsA");
+DWORD WINAPI RasEnumConnectionsW(RasConnW* records, LPDWORD bytes, LPDWORD count) {
+  Call c("RasEnumConnectionsW");
   c.pointer("buf", records);
   if (!bytes || !count) return c.finish(ras::kInvalidParameter);
   c.arg("cb", *bytes);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
   if (records) {
     c.arg("dwSize", records->dwSize);
-    if (records->dwSize != sizeof(RasConn)) return c.finish(ras::kInvalidSize);
+    if (records->dwSize != sizeof(RasConnW)) return c.finish(ras::kInvalidSize);
   }
   const auto list = c.state.connections.listing(c.now);
   std::uint32_t cb = *bytes, n = 0;
   const std::uint32_t result =
-      qvx::model::fit_listing(records, cb, sizeof(RasConn), list.size(), n);
+      qvx::model::fit_listing(records, cb, sizeof(RasConnW), list.size(), n);
   if (result == ras::kInvalidBuffer) return c.finish(result);
   *bytes = cb;
   *count = n;
@@ -246,9 +270,9 @@ DWORD WINAPI RasEnumConnectionsA(RasConn* records, LPDWORD bytes, LPDWORD count)
     return c.finish(result);
   }
   for (std::size_t i = 0; i < list.size(); ++i) {
-    RasConn& r = records[i];
+    RasConnW& r = records[i];
     std::memset(&r, 0, sizeof r);
-    r.dwSize = sizeof(RasConn);
+    r.dwSize = sizeof(RasConnW);
     r.hrasconn = list[i].handle;
     put(r.szEntryName, list[i].entry_name);
     put(r.szDeviceType, "vpn");
@@ -261,23 +285,23 @@ DWORD WINAPI RasEnumConnectionsA(RasConn* records, LPDWORD bytes, LPDWORD count)
   return c.finish(0);
 }
 
-DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, RasEntryName* records,
+DWORD WINAPI RasEnumEntriesW(LPCWSTR reserved, LPCWSTR phonebook, RasEntryNameW* records,
                              LPDWORD bytes, LPDWORD count) {
-  Call c("RasEnumEntriesA");
+  Call c("RasEnumEntriesW");
   c.pointer("reserved", reserved);
-  c.text("pbk", phonebook);
+  c.text("pbk", logged(gbk_of(phonebook), phonebook));
   c.pointer("buf", records);
   if (!bytes || !count || reserved) return c.finish(ras::kInvalidParameter);
   c.arg("cb", *bytes);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
   if (records) {
     c.arg("dwSize", records->dwSize);
-    if (records->dwSize != sizeof(RasEntryName)) return c.finish(ras::kInvalidSize);
+    if (records->dwSize != sizeof(RasEntryNameW)) return c.finish(ras::kInvalidSize);
   }
   const auto names = c.state.entries.names();
   std::uint32_t cb = *bytes, n = 0;
   const std::uint32_t result =
-      qvx::model::fit_listing(records, cb, sizeof(RasEntryName), names.size(), n);
+      qvx::model::fit_listing(records, cb, sizeof(RasEntryNameW), names.size(), n);
   if (result == ras::kInvalidBuffer) return c.finish(result);
   *bytes = cb;
   *count = n;
@@ -288,9 +312,9 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, RasEntryName* re
     return c.finish(result);
   }
   for (std::size_t i = 0; i < names.size(); ++i) {
-    RasEntryName& r = records[i];
+    RasEntryNameW& r = records[i];
     std::memset(&r, 0, sizeof r);
-    r.dwSize = sizeof(RasEntryName);
+    r.dwSize = sizeof(RasEntryNameW);
     put(r.szEntryName, names[i]);
   }
   *count += c.state.overcount;
@@ -299,22 +323,23 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, RasEntryName* re
   return c.finish(0);
 }
 
-DWORD WINAPI RasDeleteEntryA(LPCSTR phonebook, LPCSTR entry) {
-  Call c("RasDeleteEntryA");
-  c.text("pbk", phonebook);
-  c.text("entry", entry);
+DWORD WINAPI RasDeleteEntryW(LPCWSTR phonebook, LPCWSTR entry) {
+  Call c("RasDeleteEntryW");
+  const std::string name = gbk_of(entry);
+  c.text("pbk", logged(gbk_of(phonebook), phonebook));
+  c.text("entry", logged(name, entry));
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  return c.finish(c.state.entries.remove(entry ? entry : ""));
+  return c.finish(c.state.entries.remove(name));
 }
 
-DWORD WINAPI RasGetConnectStatusA(HANDLE connection, RasConnStatus* status) {
-  Call c("RasGetConnectStatusA");
+DWORD WINAPI RasGetConnectStatusW(HANDLE connection, RasConnStatusW* status) {
+  Call c("RasGetConnectStatusW");
   const std::uint32_t handle = handle_value(connection);
   c.arg("handle", handle);
   if (!status) return c.finish(ras::kInvalidParameter);
   c.arg("dwSize", status->dwSize);
   if (auto f = c.state.take_fault(c.function)) return c.finish(*f);
-  if (status->dwSize != sizeof(RasConnStatus)) return c.finish(ras::kInvalidSize);
+  if (status->dwSize != sizeof(RasConnStatusW)) return c.finish(ras::kInvalidSize);
   std::uint32_t state = 0;
   if (const auto refused = c.state.connections.connect_status(handle, c.now, state)) {
     return c.finish(refused);
@@ -348,9 +373,9 @@ DWORD WINAPI RasGetConnectionStatistics(HANDLE connection, RasStats* stats) {
   return c.finish(0);
 }
 
-// RASP_PppIp fills a RASPPPIPA whose dwSize the caller sets.
-DWORD WINAPI RasGetProjectionInfoA(HANDLE connection, DWORD projection, LPVOID info, LPDWORD size) {
-  Call c("RasGetProjectionInfoA");
+// RASP_PppIp fills a RASPPPIPW whose dwSize the caller sets.
+DWORD WINAPI RasGetProjectionInfoW(HANDLE connection, DWORD projection, LPVOID info, LPDWORD size) {
+  Call c("RasGetProjectionInfoW");
   c.arg("handle", handle_value(connection));
   c.hex("projection", projection);
   c.pointer("buf", info);
@@ -362,13 +387,13 @@ DWORD WINAPI RasGetProjectionInfoA(HANDLE connection, DWORD projection, LPVOID i
     return c.finish(refused);
   }
   std::uint32_t cb = *size;
-  const std::uint32_t fits = qvx::model::fit_record(info, cb, sizeof(RasPppIp));
+  const std::uint32_t fits = qvx::model::fit_record(info, cb, sizeof(RasPppIpW));
   *size = cb;
   if (fits != 0) return c.finish(fits);
-  auto* ip = static_cast<RasPppIp*>(info);
+  auto* ip = static_cast<RasPppIpW*>(info);
   c.arg("dwSize", ip->dwSize);
-  if (ip->dwSize != sizeof(RasPppIp)) return c.finish(ras::kInvalidSize);
-  std::memset(reinterpret_cast<char*>(ip) + 4, 0, sizeof(RasPppIp) - 4);
+  if (ip->dwSize != sizeof(RasPppIpW)) return c.finish(ras::kInvalidSize);
+  std::memset(reinterpret_cast<char*>(ip) + 4, 0, sizeof(RasPppIpW) - 4);
   put(ip->szIpAddress, c.state.projection_ip);
   put(ip->szServerIpAddress, c.state.projection_server);
   c.text("out_ip", c.state.projection_ip.c_str());

@@ -6,7 +6,7 @@
 //   next_handle N | overcount N | fail FUNCTION CODE COUNT | profile xp | projection IP SERVER
 //   linger MS | entry NAME key=value... | conn HANDLE NAME state=N rx=N tx=N phone=TEXT [gone=T]
 //   (gone=T: hung up, taken down when GetTickCount64 reaches T) | made=T (when it came up)
-//   drop_after MS | dial_ms MS | fail_every N CODE... SEED | dials N (RasDialA calls so far)
+//   drop_after MS | dial_ms MS | fail_every N CODE... SEED | dials N (RasDialW calls so far)
 // Control file lines, applied and removed at the next call:
 //   fail FUNCTION CODE [COUNT] | drop all | drop HANDLE | overcount N | projection IP SERVER
 //   grow N   (the next N listings that answer 603 gain one more item of another program, as
@@ -14,8 +14,8 @@
 //   linger MS  (how long a hung-up connection is still being taken down; 0, the default: gone
 //            at once)
 //   drop_after MS  (every connection that comes up drops that long after; 0, the default: never)
-//   dial_ms MS  (how long a dial takes; each RasDialA line says how many dials were under way)
-//   fail_every N CODE... SEED  (every Nth RasDialA fails with one of the codes, picked by a
+//   dial_ms MS  (how long a dial takes; each RasDialW line says how many dials were under way)
+//   fail_every N CODE... SEED  (every Nth RasDialW fails with one of the codes, picked by a
 //            generator seeded with SEED; its log line says injected=CODE)
 // After every call ras_double_live.txt holds "connections=N entries=N", what the double holds
 // for the programs right now.
@@ -66,7 +66,7 @@ struct State {
   qvx::model::RasConnections connections{0x1001};
   std::vector<Fault> faults;
   PeriodicFault dial_faults;
-  std::uint32_t dials = 0;  // RasDialA calls, counted for dial_faults
+  std::uint32_t dials = 0;  // RasDialW calls, counted for dial_faults
 
   qvx::sim::WindowsProfile profile() const;
   std::optional<std::uint32_t> take_fault(const std::string& function);

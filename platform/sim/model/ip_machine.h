@@ -46,7 +46,8 @@ struct IpMachine {
   // SetIpForwardEntry answers NO_ERROR and keeps metric1: its page lists dwForwardMetric1
   // among the members the function does not currently use.
   bool ignore_set_metric = false;
-  bool modern_standby = false;  // carried for the power model
+  bool modern_standby = false;    // carried for the power model
+  std::uint32_t code_page = 936;  // the ANSI code page, carried for the RAS model
   bool tunnels_up = false;
   std::vector<Adapter> adapters;
   std::vector<platform::ForwardRow> routes;

@@ -105,6 +105,8 @@ bool apply_machine_line(IpMachine& m, const std::string& line,
     m.ignore_set_metric = flag(w);
   } else if (w[0] == "modern_standby") {
     m.modern_standby = flag(w);
+  } else if (w[0] == "code_page" && w.size() > 1) {
+    m.code_page = number(w[1]);
   } else {
     return false;
   }
@@ -129,6 +131,7 @@ std::string machine_lines(const IpMachine& m) {
   if (m.xp()) out << "profile xp\n";
   if (m.ignore_set_metric) out << "ignore_set_metric 1\n";
   if (m.modern_standby) out << "modern_standby 1\n";
+  if (m.code_page != IpMachine().code_page) out << "code_page " << m.code_page << "\n";
   for (const Adapter& a : m.adapters) {
     out << "adapter " << a.index << " addr=";
     for (std::size_t i = 0; i < a.addresses.size(); ++i) {

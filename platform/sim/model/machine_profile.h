@@ -8,6 +8,7 @@
 //   unroute DEST MASK NEXTHOP IFINDEX
 //   ignore_set_metric 0|1     (SetIpForwardEntry keeps metric1)
 //   modern_standby [0|1]      (a Modern Standby machine, for the power model)
+//   code_page N               (the system ANSI code page, for the RAS model; 936 by default)
 // Lines starting with # are comments.
 #pragma once
 #include <optional>

@@ -17,6 +17,20 @@ bool required_members_set(const platform::RasEntry& e) {
          e.type >= kTypePhone && e.type <= kTypeBroadband;
 }
 
+// The record must be the version this Windows knows (ERROR_INVALID_SIZE) and lie whole in the
+// buffer. The XP-like profile keeps the older model, which took an entry without those members.
+template <typename Name>
+std::uint32_t check(const Name& name, const platform::RasEntry& entry, std::uint32_t dw_size,
+                    std::uint32_t buffer_size, std::uint32_t record_size,
+                    sim::WindowsProfile profile) {
+  if (dw_size != record_size || buffer_size < dw_size) return ras::kInvalidSize;
+  if (!valid_entry_name(name)) return ras::kInvalidName;
+  if (profile == sim::WindowsProfile::VistaAndLater && !required_members_set(entry)) {
+    return ras::kInvalidParameter;
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::uint32_t entry_size_query(std::uint32_t record_size, std::uint32_t& size) {
@@ -24,21 +38,16 @@ std::uint32_t entry_size_query(std::uint32_t record_size, std::uint32_t& size) {
   return ras::kBufferTooSmall;
 }
 
-bool valid_entry_name(const std::string& name) {
-  return !name.empty() && name.size() <= kMaxEntryName;
-}
-
-// The record must be the version this Windows knows (ERROR_INVALID_SIZE) and lie whole in the
-// buffer. The XP-like profile keeps the older model, which took an entry without those members.
 std::uint32_t check_entry(const std::string& name, const platform::RasEntry& entry,
                           std::uint32_t dw_size, std::uint32_t buffer_size,
                           std::uint32_t record_size, sim::WindowsProfile profile) {
-  if (dw_size != record_size || buffer_size < dw_size) return ras::kInvalidSize;
-  if (!valid_entry_name(name)) return ras::kInvalidName;
-  if (profile == sim::WindowsProfile::VistaAndLater && !required_members_set(entry)) {
-    return ras::kInvalidParameter;
-  }
-  return 0;
+  return check(name, entry, dw_size, buffer_size, record_size, profile);
+}
+
+std::uint32_t check_entry(const std::u16string& name, const platform::RasEntry& entry,
+                          std::uint32_t dw_size, std::uint32_t buffer_size,
+                          std::uint32_t record_size, sim::WindowsProfile profile) {
+  return check(name, entry, dw_size, buffer_size, record_size, profile);
 }
 
 }  // namespace qvx::model

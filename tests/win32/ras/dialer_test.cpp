@@ -24,7 +24,7 @@ bool ends_with(const std::string& line, const std::string& end) {
 TEST_F(DialerTest, WholeSession) {
   seed({"entry Office%20VPN phone=1.1.1.1", "entry " + brand("123"),
         "entry " + brand("%20other%20tool"), "conn 100 Office%20VPN", "conn 101 " + brand("123")});
-  _putenv("QVX_RAS_ENTRY_SIZE=2952");
+  _putenv("QVX_RAS_ENTRY_SIZE=5684");
   dialer.set_os_version(601);
   platform::RasHandle handle = 0;
   dialer.dial("10.0.0.5", "alice", "0123456789ABCDEF012345678", brand("4711"), handle, 1, 3);
@@ -45,40 +45,40 @@ TEST_F(DialerTest, WholeSession) {
 
   // Two connections do not fit one RASCONNA record: 603, then a block of the reported size.
   const std::string conn = n(kConnSize), two = n(2 * kConnSize);
-  EXPECT_TRUE(logged("RasEnumConnectionsA buf=set cb=" + conn + " dwSize=" + conn +
+  EXPECT_TRUE(logged("RasEnumConnectionsW buf=set cb=" + conn + " dwSize=" + conn +
                      " out_cb=" + two + " out_count=2 -> 603"))
       << log_text();
-  EXPECT_TRUE(logged("RasEnumConnectionsA buf=set cb=" + two + " dwSize=" + conn +
+  EXPECT_TRUE(logged("RasEnumConnectionsW buf=set cb=" + two + " dwSize=" + conn +
                      " out_cb=" + two + " out_count=2 -> 0"));
   EXPECT_TRUE(logged(
-      "RasEnumEntriesA reserved=null pbk=null buf=null cb=0 out_cb=1064 out_count=2 -> 603"));
+      "RasEnumEntriesW reserved=null pbk=null buf=null cb=0 out_cb=2096 out_count=2 -> 603"));
   EXPECT_TRUE(
-      logged("RasEnumEntriesA reserved=null pbk=null buf=set cb=1064 dwSize=532 "
-             "out_cb=1064 out_count=2 -> 0"));
+      logged("RasEnumEntriesW reserved=null pbk=null buf=set cb=2096 dwSize=1048 "
+             "out_cb=2096 out_count=2 -> 0"));
   const std::string set =
-      "RasSetEntryPropertiesA pbk=null entry=" + brand("4711") +
-      " cb=2952 devinfo=null devsize=0 dwSize=2952 devname=PPPoE devtype=vpn dialmode=1 "
+      "RasSetEntryPropertiesW pbk=null entry=" + brand("4711") +
+      " cb=5684 devinfo=null devsize=0 dwSize=5684 devname=PPPoE devtype=vpn dialmode=1 "
       "encryption=3 framing=1 options=0x390D0210 options2=111 phone=10.0.0.5 protocols=4 "
-      "size=2952 strategy=1 stray=0 type=2 -> 0";
+      "size=5684 strategy=1 stray=0 type=2 -> 0";
   EXPECT_TRUE(
-      logged("RasGetEntryPropertiesA pbk=null entry=null buf=null devinfo=null "
-             "devsize=null cb=0 out_size=2952 -> 603"));
+      logged("RasGetEntryPropertiesW pbk=null entry=null buf=null devinfo=null "
+             "devsize=null cb=0 out_size=5684 -> 603"));
   EXPECT_TRUE(logged(set));
-  EXPECT_TRUE(logged("RasDialA dialing=1 ext=null pbk=null notifiertype=0 notifier=null dwSize=" +
+  EXPECT_TRUE(logged("RasDialW dialing=1 ext=null pbk=null notifiertype=0 notifier=null dwSize=" +
                      n(kDialSize) + " entry=" + brand("4711") +
                      " phone= callback= user=alice password=0123456789ABCDEF012345678 domain= "
                      "subentry=0 callbackid=0 out_handle=4097 -> 0"));
-  EXPECT_TRUE(in_order("RasHangUpA handle=101 -> 0", set));
-  EXPECT_TRUE(in_order("RasDeleteEntryA pbk=null entry=" + brand("123") + " -> 0", set));
+  EXPECT_TRUE(in_order("RasHangUpW handle=101 -> 0", set));
+  EXPECT_TRUE(in_order("RasDeleteEntryW pbk=null entry=" + brand("123") + " -> 0", set));
   EXPECT_TRUE(
-      in_order("RasDeleteEntryA pbk=null entry=" + brand("%20other%20tool") + " -> 0", set));
-  EXPECT_TRUE(logged("RasGetConnectStatusA handle=4097 dwSize=288 out_state=8192 -> 0"));
+      in_order("RasDeleteEntryW pbk=null entry=" + brand("%20other%20tool") + " -> 0", set));
+  EXPECT_TRUE(logged("RasGetConnectStatusW handle=4097 dwSize=564 out_state=8192 -> 0"));
   EXPECT_TRUE(
       logged("RasGetConnectionStatistics handle=4097 dwSize=60 out_rx=4096 out_tx=1024 -> 0"));
-  EXPECT_TRUE(logged("RasHangUpA handle=4097 -> 0"));
-  EXPECT_TRUE(logged("RasDeleteEntryA pbk=null entry=" + brand("4711") + " -> 0"));
-  EXPECT_TRUE(logged_starting("RasHangUpA handle=100 ").empty());
-  EXPECT_TRUE(logged_starting("RasDeleteEntryA pbk=null entry=Office").empty());
+  EXPECT_TRUE(logged("RasHangUpW handle=4097 -> 0"));
+  EXPECT_TRUE(logged("RasDeleteEntryW pbk=null entry=" + brand("4711") + " -> 0"));
+  EXPECT_TRUE(logged_starting("RasHangUpW handle=100 ").empty());
+  EXPECT_TRUE(logged_starting("RasDeleteEntryW pbk=null entry=Office").empty());
   EXPECT_TRUE(no_size_errors()) << log_text();
   EXPECT_EQ(state_starting("entry "), std::vector<std::string>{"entry Office%20VPN phone=1.1.1.1"});
   const auto lines = state_starting("conn ");
@@ -97,23 +97,23 @@ TEST_F(DialerTest, OldWindows) {
   dialer.hang_up(handle);
   EXPECT_EQ(handle, 0u);
   EXPECT_TRUE(
-      logged("RasEnumEntriesA reserved=null pbk=null buf=set cb=0 dwSize=532 out_cb=532 "
+      logged("RasEnumEntriesW reserved=null pbk=null buf=set cb=0 dwSize=1048 out_cb=1048 "
              "out_count=1 -> 603"))
       << log_text();
-  const auto set = logged_starting("RasSetEntryPropertiesA pbk=null entry=" + brand("7") + " ");
+  const auto set = logged_starting("RasSetEntryPropertiesW pbk=null entry=" + brand("7") + " ");
   ASSERT_EQ(set.size(), 1u);
-  EXPECT_NE(set[0].find(" cb=2884 "), std::string::npos) << set[0];
-  EXPECT_NE(set[0].find(" phone=vpn.example.test protocols=4 size=2884 strategy=3 "),
+  EXPECT_NE(set[0].find(" cb=5616 "), std::string::npos) << set[0];
+  EXPECT_NE(set[0].find(" phone=vpn.example.test protocols=4 size=5616 strategy=3 "),
             std::string::npos)
       << set[0];
-  EXPECT_TRUE(logged_starting("RasEnumEntriesA reserved=null pbk=null buf=null").empty());
+  EXPECT_TRUE(logged_starting("RasEnumEntriesW reserved=null pbk=null buf=null").empty());
   EXPECT_TRUE(no_size_errors()) << log_text();
   EXPECT_FALSE(state_holds_brand());
 }
 
 // A refused dial: the half-made line is hung up, the new entry removed, step 2 reported.
 TEST_F(DialerTest, RefusedDial) {
-  control({"fail RasDialA 691"});
+  control({"fail RasDialW 691"});
   dialer.set_os_version(601);
   platform::RasHandle handle = 0;
   try {
@@ -123,13 +123,13 @@ TEST_F(DialerTest, RefusedDial) {
     EXPECT_EQ(e.step, 2);
     EXPECT_EQ(e.ras_error, 691);
   }
-  EXPECT_TRUE(in_order("RasDialA dialing=1 ext=null pbk=null notifiertype=0 notifier=null dwSize=" +
+  EXPECT_TRUE(in_order("RasDialW dialing=1 ext=null pbk=null notifiertype=0 notifier=null dwSize=" +
                            n(kDialSize) + " entry=" + brand("9") +
                            " phone= callback= user=carol password=pw domain= subentry=0 "
                            "callbackid=0 out_handle=4097 -> 691",
-                       "RasHangUpA handle=4097 -> 0"))
+                       "RasHangUpW handle=4097 -> 0"))
       << log_text();
-  EXPECT_TRUE(logged("RasDeleteEntryA pbk=null entry=" + brand("9") + " -> 0"));
+  EXPECT_TRUE(logged("RasDeleteEntryW pbk=null entry=" + brand("9") + " -> 0"));
   EXPECT_FALSE(state_holds_brand());
 }
 
@@ -157,14 +157,14 @@ TEST_F(DialerTest, VanishedLine) {
   }
   next.clean_up();
   EXPECT_EQ(next.connection, 0u);
-  EXPECT_TRUE(logged("RasGetConnectStatusA handle=4097 dwSize=288 -> 6")) << log_text();
+  EXPECT_TRUE(logged("RasGetConnectStatusW handle=4097 dwSize=564 -> 6")) << log_text();
   EXPECT_FALSE(state_holds_brand());
 }
 
 // Only a refused deletion stops the clean-up; the next clean-up finishes it.
 TEST_F(DialerTest, RefusedDeletion) {
   seed({"entry " + brand("1"), "entry Office"});
-  control({"fail RasDeleteEntryA 5"});
+  control({"fail RasDeleteEntryW 5"});
   dialer.set_os_version(601);
   try {
     dialer.clean_up();
@@ -186,15 +186,15 @@ TEST_F(DialerTest, OvercountedListings) {
   dialer.set_os_version(501);
   dialer.clean_up();
   EXPECT_EQ(dialer.connection, 0u);
-  EXPECT_TRUE(logged("RasEnumConnectionsA buf=set cb=" + n(3 * kConnSize) + " dwSize=" +
+  EXPECT_TRUE(logged("RasEnumConnectionsW buf=set cb=" + n(3 * kConnSize) + " dwSize=" +
                      n(kConnSize) + " out_cb=" + n(3 * kConnSize) + " out_count=1003 -> 0"))
       << log_text();
-  EXPECT_EQ(logged_starting("RasHangUpA ").size(), 2u);
+  EXPECT_EQ(logged_starting("RasHangUpW ").size(), 2u);
   EXPECT_TRUE(
-      logged("RasEnumEntriesA reserved=null pbk=null buf=set cb=1064 dwSize=532 "
-             "out_cb=1064 out_count=1002 -> 0"));
-  EXPECT_EQ(logged_starting("RasDeleteEntryA ").size(), 3u) << "one deletion per brand entry";
-  EXPECT_TRUE(logged_starting("RasHangUpA handle=202 ").empty());
+      logged("RasEnumEntriesW reserved=null pbk=null buf=set cb=2096 dwSize=1048 "
+             "out_cb=2096 out_count=1002 -> 0"));
+  EXPECT_EQ(logged_starting("RasDeleteEntryW ").size(), 3u) << "one deletion per brand entry";
+  EXPECT_TRUE(logged_starting("RasHangUpW handle=202 ").empty());
   const auto left = state();
   EXPECT_NE(std::find(left.begin(), left.end(), "entry Office"), left.end());
   EXPECT_EQ(std::count_if(left.begin(), left.end(),
@@ -209,11 +209,11 @@ TEST_F(DialerTest, GrowingConnectionListing) {
   dialer.set_os_version(601);
   dialer.clean_up();
   int refused = 0;
-  for (const auto& line : logged_starting("RasEnumConnectionsA ")) {
+  for (const auto& line : logged_starting("RasEnumConnectionsW ")) {
     refused += ends_with(line, " -> 603");
   }
   EXPECT_EQ(refused, 4) << log_text();
-  EXPECT_TRUE(logged("RasHangUpA handle=101 -> 0"));
+  EXPECT_TRUE(logged("RasHangUpW handle=101 -> 0"));
 }
 
 TEST_F(DialerTest, GrowingEntryListing) {
@@ -221,7 +221,7 @@ TEST_F(DialerTest, GrowingEntryListing) {
   control({"grow 2"});
   dialer.set_os_version(601);
   dialer.clean_up();
-  EXPECT_TRUE(logged("RasDeleteEntryA pbk=null entry=" + brand("1") + " -> 0")) << log_text();
+  EXPECT_TRUE(logged("RasDeleteEntryW pbk=null entry=" + brand("1") + " -> 0")) << log_text();
   EXPECT_TRUE(state_has("entry Office")) << "another program's entry was touched";
   EXPECT_FALSE(state_holds_brand());
 }
@@ -253,7 +253,7 @@ std::vector<std::string> PeriodicFailureTest::run(const std::string& seed) {
   std::vector<std::string> pairs;
   for (const auto& line : log()) {
     const auto at = line.find(" injected=");
-    if (line.rfind("RasDialA ", 0) != 0 || at == std::string::npos) continue;
+    if (line.rfind("RasDialW ", 0) != 0 || at == std::string::npos) continue;
     const auto code = line.substr(at + 10, line.find(' ', at + 10) - at - 10);
     pairs.push_back(code + " " + line.substr(line.rfind("-> ") + 3));
   }
@@ -262,7 +262,7 @@ std::vector<std::string> PeriodicFailureTest::run(const std::string& seed) {
 
 TEST_F(PeriodicFailureTest, TheThirdAndSixthDialsFailWithTheirInjectedCodes) {
   const auto pairs = run("7");
-  const auto dials = logged_starting("RasDialA ");
+  const auto dials = logged_starting("RasDialW ");
   ASSERT_EQ(dials.size(), 6u) << log_text();
   for (std::size_t i = 0; i < dials.size(); ++i) {
     const bool injected = dials[i].find(" injected=") != std::string::npos;
@@ -303,11 +303,11 @@ TEST_F(DialerTest, RedialWaitsForTheHangUp) {
   const auto all = log();
   for (std::size_t i = 0; i < all.size(); ++i) {
     const auto& line = all[i];
-    if (line.rfind("RasGetConnectStatusA handle=4097 ", 0) == 0) {
+    if (line.rfind("RasGetConnectStatusW handle=4097 ", 0) == 0) {
       disconnected |= line.find(" out_state=8193 -> 0") != std::string::npos;
       if (ends_with(line, " -> 6")) gone = std::min(gone, i);
     }
-    if (line.rfind("RasDialA ", 0) == 0 &&
+    if (line.rfind("RasDialW ", 0) == 0 &&
         line.find(" out_handle=4098 -> 0") != std::string::npos) {
       redial = i;
     }

@@ -14,18 +14,18 @@ using DoubleRulesTest = RasDoubleTest;
 // Records one size off from what RAS expects are refused with 632.
 TEST_F(DoubleRulesTest, RecordsOfAWrongSizeAreRefused) {
   using namespace qvx::win32;
-  RasConn conns[2] = {};
-  conns[0].dwSize = sizeof(RasConn) + 16;
+  RasConnW conns[2] = {};
+  conns[0].dwSize = sizeof(RasConnW) + 16;
   DWORD bytes = sizeof conns, count = 0;
-  EXPECT_EQ(RasEnumConnectionsA(conns, &bytes, &count), 632u);
-  RasDialParams params{};
-  params.dwSize = sizeof(RasDialParams) + 4;
+  EXPECT_EQ(RasEnumConnectionsW(conns, &bytes, &count), 632u);
+  RasDialParamsW params{};
+  params.dwSize = sizeof(RasDialParamsW) + 4;
   HANDLE h = nullptr;
-  EXPECT_EQ(RasDialA(nullptr, nullptr, &params, 0, nullptr, &h), 632u);
-  RasEntryName names[1] = {};
-  names[0].dwSize = sizeof(RasEntryName) - 12;
+  EXPECT_EQ(RasDialW(nullptr, nullptr, &params, 0, nullptr, &h), 632u);
+  RasEntryNameW names[1] = {};
+  names[0].dwSize = sizeof(RasEntryNameW) - 12;
   bytes = sizeof names;
-  EXPECT_EQ(RasEnumEntriesA(nullptr, nullptr, names, &bytes, &count), 632u);
+  EXPECT_EQ(RasEnumEntriesW(nullptr, nullptr, names, &bytes, &count), 632u);
 }
 
 // The client's entry as it was written before it named its framing protocol.

@@ -18,9 +18,9 @@
 
 namespace qvx::ras_test {
 
-// RASCONNA and RASDIALPARAMSA hold a handle and a ULONG_PTR: longer on x64.
-constexpr unsigned kConnSize = sizeof(void*) == 8 ? 708 : 704;
-constexpr unsigned kDialSize = sizeof(void*) == 8 ? 1064 : 1060;
+// RASCONNW and RASDIALPARAMSW hold a handle and a ULONG_PTR: longer on x64.
+constexpr unsigned kConnSize = sizeof(void*) == 8 ? 1372 : 1368;
+constexpr unsigned kDialSize = sizeof(void*) == 8 ? 2108 : 2104;
 
 inline std::string folder() {
   char path[MAX_PATH];
