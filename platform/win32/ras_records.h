@@ -1,6 +1,6 @@
 // The RAS records as the Windows ABI lays them out, in the versions the client hands to RAS, in
-// their A form (char text, as the ANSI code page reads it) and their W form (UTF-16 text, which
-// the client calls RAS with: names do not depend on the system code page).
+// their W form (UTF-16 text: names do not depend on the system code page). Each is a template
+// of its character type, as the SDK's A and W records share one layout.
 // The SDK headers grow some of them with WINVER (RASDIALPARAMSA is 1064 bytes from Windows 7
 // on, RASCONNA 720), so the layouts are fixed here instead. Like the SDK's, they are packed to
 // 4 bytes; handles and ULONG_PTR members make a few of them longer on x64. The sizes below are
@@ -56,19 +56,7 @@ struct RasEntryHeadOf {
   u32 dwVpnStrategy;
   u32 dwfOptions2;
 };
-using RasEntryHead = RasEntryHeadOf<char>;
 using RasEntryHeadW = RasEntryHeadOf<wchar_t>;
-static_assert(offsetof(RasEntryHead, szLocalPhoneNumber) == 27);
-static_assert(offsetof(RasEntryHead, dwfNetProtocols) == 184);
-static_assert(offsetof(RasEntryHead, szDeviceType) == 972);
-static_assert(offsetof(RasEntryHead, szDeviceName) == 989);
-static_assert(offsetof(RasEntryHead, dwChannels) == 1756);
-static_assert(offsetof(RasEntryHead, dwDialMode) == 1772);
-static_assert(offsetof(RasEntryHead, dwType) == 1796);
-static_assert(offsetof(RasEntryHead, dwEncryptionType) == 1800);
-static_assert(offsetof(RasEntryHead, dwVpnStrategy) == 2084);
-static_assert(offsetof(RasEntryHead, dwfOptions2) == 2088);
-static_assert(sizeof(RasEntryHead) == 2092);
 static_assert(offsetof(RasEntryHeadW, szLocalPhoneNumber) == 38);
 static_assert(offsetof(RasEntryHeadW, dwfNetProtocols) == 324);
 static_assert(offsetof(RasEntryHeadW, szDeviceType) == 1892);
@@ -94,13 +82,7 @@ struct RasDialParamsOf {
   u32 dwSubEntry;
   uptr dwCallbackId;  // ULONG_PTR
 };
-using RasDialParams = RasDialParamsOf<char>;
 using RasDialParamsW = RasDialParamsOf<wchar_t>;
-static_assert(offsetof(RasDialParams, szUserName) == 519);
-static_assert(offsetof(RasDialParams, szPassword) == 776);
-static_assert(offsetof(RasDialParams, szDomain) == 1033);
-static_assert(offsetof(RasDialParams, dwSubEntry) == 1052);
-static_assert(sizeof(RasDialParams) == (kWin64 ? 1064 : 1060));
 static_assert(offsetof(RasDialParamsW, szUserName) == 1034);
 static_assert(offsetof(RasDialParamsW, szPassword) == 1548);
 static_assert(offsetof(RasDialParamsW, szDomain) == 2062);
@@ -122,12 +104,7 @@ struct RasConnOf {
   u32 luidLow;
   std::int32_t luidHigh;
 };
-using RasConn = RasConnOf<char>;
 using RasConnW = RasConnOf<wchar_t>;
-static_assert(offsetof(RasConn, szEntryName) == (kWin64 ? 12 : 8));
-static_assert(offsetof(RasConn, dwSubEntry) == (kWin64 ? 676 : 672));
-static_assert(offsetof(RasConn, dwFlags) == (kWin64 ? 696 : 692));
-static_assert(sizeof(RasConn) == (kWin64 ? 708 : 704));
 static_assert(offsetof(RasConnW, szEntryName) == (kWin64 ? 12 : 8));
 static_assert(sizeof(RasConnW) == (kWin64 ? 1372 : 1368));
 
@@ -139,11 +116,7 @@ struct RasEntryNameOf {
   u32 dwFlags;
   Char szPhonebookPath[261];
 };
-using RasEntryName = RasEntryNameOf<char>;
 using RasEntryNameW = RasEntryNameOf<wchar_t>;
-static_assert(offsetof(RasEntryName, dwFlags) == 264);
-static_assert(offsetof(RasEntryName, szPhonebookPath) == 268);
-static_assert(sizeof(RasEntryName) == 532);
 static_assert(offsetof(RasEntryNameW, dwFlags) == 520);
 static_assert(offsetof(RasEntryNameW, szPhonebookPath) == 524);
 static_assert(sizeof(RasEntryNameW) == 1048);
@@ -158,11 +131,7 @@ struct RasConnStatusOf {
   Char szDeviceName[129];
   Char szPhoneNumber[129];
 };
-using RasConnStatus = RasConnStatusOf<char>;
 using RasConnStatusW = RasConnStatusOf<wchar_t>;
-static_assert(offsetof(RasConnStatus, szDeviceName) == 29);
-static_assert(offsetof(RasConnStatus, szPhoneNumber) == 158);
-static_assert(sizeof(RasConnStatus) == 288);
 static_assert(offsetof(RasConnStatusW, szPhoneNumber) == 304);
 static_assert(sizeof(RasConnStatusW) == 564);
 
@@ -190,10 +159,7 @@ struct RasPppIpOf {
   u32 dwOptions;
   u32 dwServerOptions;
 };
-using RasPppIp = RasPppIpOf<char>;
 using RasPppIpW = RasPppIpOf<wchar_t>;
-static_assert(offsetof(RasPppIp, szServerIpAddress) == 24);
-static_assert(sizeof(RasPppIp) == 48);
 static_assert(offsetof(RasPppIpW, szServerIpAddress) == 40);
 static_assert(sizeof(RasPppIpW) == 80);
 constexpr u32 kRaspPppIp = 0x8021;  // RASP_PppIp
