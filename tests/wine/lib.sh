@@ -348,6 +348,24 @@ qvx_run() {
   (cd "$cwd" && exec timeout "$(qvx_bound "$QVX_TIMEOUT")" wine "$exe" "$@") 2>>"$qvx_tmp/wine.out"
 }
 
+# Runs a command and fails the test unless it exits with WANT: qvx_expect_exit WANT WHAT CMD...
+qvx_expect_exit() {
+  local want=$1 what=$2 rc=0
+  shift 2
+  "$@" || rc=$?
+  [ "$rc" -eq "$want" ] || qvx_fail "$what: exit code $rc, expected $want"
+}
+
+# A registry key of the prefix exported as UTF-8 text, empty when the key is missing.
+qvx_reg_text() {
+  local out
+  out=$(qvx_unix_path 'C:\export.reg')
+  rm -f "$out"
+  wine regedit /E 'C:\export.reg' "$1" >/dev/null 2>&1 || true
+  [ -f "$out" ] && iconv -f UTF-16 -t UTF-8 "$out" | tr -d '\r'
+  true
+}
+
 # Waits for the process started by qvx_start; its exit status lands in QVX_EXIT_CODE.
 qvx_wait_exit() {
   local timeout waited=0

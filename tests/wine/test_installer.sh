@@ -64,18 +64,9 @@ qvx_setup
 cp "$setup" "$(qvx_unix_path 'C:\setup.exe')"
 QVX_CWD=$(qvx_unix_path 'C:\')
 
-# A registry key exported as UTF-8 text, empty when the key is missing.
-reg_text() {
-  local out
-  out=$(qvx_unix_path 'C:\export.reg')
-  rm -f "$out"
-  wine regedit /E 'C:\export.reg' "$1" >/dev/null 2>&1 || true
-  [ -f "$out" ] && iconv -f UTF-16 -t UTF-8 "$out" | tr -d '\r'
-  true
-}
-# A value of an exported key, unescaped: reg_field "$(reg_text KEY)" NAME.
+# A value of an exported key, unescaped: reg_field "$(qvx_reg_text KEY)" NAME.
 reg_field() { sed -n "s/^\"$2\"=\"\\(.*\\)\"\$/\\1/p" <<<"$1" | sed 's/\\\\/\\/g; s/\\"/"/g'; }
-reg_value() { reg_field "$(reg_text "$1")" "$2"; }
+reg_value() { reg_field "$(qvx_reg_text "$1")" "$2"; }
 reg_add() { wine reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 || qvx_fail "reg add $1 $2"; }
 reg_dword() { wine reg add "$1" /v "$2" /t REG_DWORD /d "$3" /f >/dev/null 2>&1 || qvx_fail "reg add $1 $2"; }
 rasman_key='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\RasMan\Parameters'
@@ -86,16 +77,10 @@ run_cmdline() {
   qvx_run cmd /c 'C:\run.bat' >/dev/null || rc=$?
   return "$rc"
 }
-expect_exit() {
-  local want=$1 what=$2 rc=0
-  shift 2
-  "$@" || rc=$?
-  [ "$rc" -eq "$want" ] || qvx_fail "$what: exit code $rc, expected $want"
-}
 # The uninstaller copies itself away and returns at once; its last step removes the entry.
 wait_uninstalled() {
   local end=$((SECONDS + $(qvx_bound 60)))
-  until [ -z "$(reg_text "$uninst_key")" ]; do
+  until [ -z "$(qvx_reg_text "$uninst_key")" ]; do
     if [ "$SECONDS" -ge "$end" ]; then
       ls -R "$(qvx_unix_path "$1")" "$(qvx_unix_path 'C:\users')"/*/AppData/Local/Temp >&2 2>/dev/null
       qvx_fail "the uninstall entry is still there after 60s"
@@ -129,14 +114,14 @@ check_installed() {
   link_targets "$menu_dir\\卸载 Quovix加速.lnk" "$dir\\uninst.exe" || qvx_fail "uninstall shortcut missing or wrong"
   link_targets "$desktop_link" "$dir\\quovix.exe" || qvx_fail "desktop shortcut missing or wrong"
   local entry
-  entry=$(reg_text "$uninst_key")
+  entry=$(qvx_reg_text "$uninst_key")
   [ "$(reg_field "$entry" DisplayName)" = Quovix加速 ] || qvx_fail "DisplayName: $entry"
   [ "$(reg_field "$entry" DisplayVersion)" = "$QVX_VERSION" ] || qvx_fail "DisplayVersion: $entry"
   [ "$(reg_field "$entry" Publisher)" = Quovix ] || qvx_fail "Publisher: $entry"
   [ "$(reg_field "$entry" DisplayIcon)" = "$dir\\quovix.exe,0" ] || qvx_fail "DisplayIcon: $entry"
   [ "$(reg_field "$entry" UninstallString)" = "\"$dir\\uninst.exe\"" ] || qvx_fail "UninstallString: $entry"
   [ "$(reg_field "$entry" QuietUninstallString)" = "\"$dir\\uninst.exe\" /S _?=$dir" ] || qvx_fail "QuietUninstallString: $entry"
-  [ -z "$other_view_key" ] || [ -z "$(reg_text "$other_view_key")" ] || qvx_fail "an entry in the 32-bit registry view"
+  [ -z "$other_view_key" ] || [ -z "$(qvx_reg_text "$other_view_key")" ] || qvx_fail "an entry in the 32-bit registry view"
   local size kb
   size=$(sed -n 's/^"EstimatedSize"=dword:\([0-9a-f]*\)$/\1/p' <<<"$entry")
   kb=$(($(stat -c %s "$program") / 1024))
@@ -155,7 +140,7 @@ add_task() {
 check_removed() {
   local dir=$1
   [ ! -e "$task_file" ] || qvx_fail "the logon task is still there"
-  [ -z "$(reg_text "$uninst_key")" ] || qvx_fail "uninstall entry still there"
+  [ -z "$(qvx_reg_text "$uninst_key")" ] || qvx_fail "uninstall entry still there"
   [ ! -e "$(qvx_unix_path "$menu_dir")" ] || qvx_fail "start-menu folder still there"
   [ ! -e "$(qvx_unix_path "$desktop_link")" ] || qvx_fail "desktop shortcut still there"
   [ -z "$(reg_value "$run_key" quovixnet)" ] || qvx_fail "autostart value still there"
@@ -170,12 +155,12 @@ qvx_ui_start setup.exe
 qvx_start 'C:\setup.exe'
 qvx_wait_window "^Quovix加速 $QVX_VERSION 安装\$" >/dev/null
 qvx_screenshot installer-welcome
-expect_exit 4 "a second setup" qvx_run 'C:\setup.exe' /S
-[ -z "$(reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$default_dir")" ] || qvx_fail "the second setup installed"
+qvx_expect_exit 4 "a second setup" qvx_run 'C:\setup.exe' /S
+[ -z "$(qvx_reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$default_dir")" ] || qvx_fail "the second setup installed"
 qvx_stop_all
 
 # --- silent install; the installed client ----------------------------------------------------
-expect_exit 0 "silent install" qvx_run 'C:\setup.exe' /S
+qvx_expect_exit 0 "silent install" qvx_run 'C:\setup.exe' /S
 check_installed "$default_dir"
 install=$(qvx_unix_path "$default_dir")
 QVX_PROGRAM_DIR=$default_dir
@@ -189,8 +174,8 @@ qvx_screenshot installed-login
 # --- the uninstaller refuses while the client runs (the setup asks it to end: test_setup_upgrade)
 printf junk >"$install/route/CNC.dat"
 quiet=$(reg_value "$uninst_key" QuietUninstallString)
-expect_exit 3 "the quiet uninstall command while the client runs" run_cmdline "$quiet"
-[ "$(cat "$install/route/CNC.dat")" = junk ] && [ -n "$(reg_text "$uninst_key")" ] || qvx_fail "a refused run changed the installation"
+qvx_expect_exit 3 "the quiet uninstall command while the client runs" run_cmdline "$quiet"
+[ "$(cat "$install/route/CNC.dat")" = junk ] && [ -n "$(qvx_reg_text "$uninst_key")" ] || qvx_fail "a refused run changed the installation"
 qvx_stop_all
 # A client of another session: only its global mutex reaches this session.
 probe_unix=$(qvx_unix_path 'C:\probe')
@@ -198,8 +183,8 @@ mkdir -p "$probe_unix"
 cp "$QVX_BUILD/stuck_client.exe" "$probe_unix/"
 qvx_start 'C:\probe\stuck_client.exe' global
 qvx_wait_file "$probe_unix/stuck_ready.txt" 30
-expect_exit 3 "the quiet uninstall command while another session's client runs" run_cmdline "$quiet"
-[ -n "$(reg_text "$uninst_key")" ] || qvx_fail "the refused uninstall removed the entry"
+qvx_expect_exit 3 "the quiet uninstall command while another session's client runs" run_cmdline "$quiet"
+[ -n "$(qvx_reg_text "$uninst_key")" ] || qvx_fail "the refused uninstall removed the entry"
 qvx_stop_all
 
 # --- upgrade ---------------------------------------------------------------------------------
@@ -224,7 +209,7 @@ reg_dword "$rasman_key" IpOutHighWatermark 5
 reg_dword "$rasman_key" IpOutLowWatermark 7
 printf '[created]\r\nProhibitIpSec=1\r\nMedias=1\r\nIpOutLowWatermark=1\r\n' >"$install/rasman.ini"
 printf junk >"$install/quovix.exe"
-expect_exit 0 "silent install over the installation" qvx_run 'C:\setup.exe' /S
+qvx_expect_exit 0 "silent install over the installation" qvx_run 'C:\setup.exe' /S
 check_installed "$default_dir"
 check_user_files_kept "$install" "the upgrade"
 
@@ -240,26 +225,26 @@ reg_add "$run_key" quovixnet "$default_dir\\quovix.exe"
 add_task "$default_dir"
 printf x >"$install/information.txt"
 printf x >"$install/nettest_nodes.txt"
-expect_exit 0 "quiet uninstall command" run_cmdline "$quiet"
+qvx_expect_exit 0 "quiet uninstall command" run_cmdline "$quiet"
 check_removed "$default_dir"
 [ ! -e "$install/quovix.exe" ] && [ ! -e "$install/information.txt" ] || qvx_fail "the quiet uninstall returned before it was done"
 check_user_files_kept "$install" "the silent uninstall"
-rasman=$(reg_text "$rasman_key")
+rasman=$(qvx_reg_text "$rasman_key")
 ! grep -q -e '^"ProhibitIpSec"' -e '^"Medias"' <<<"$rasman" || qvx_fail "the uninstaller left the L2TP values the client created: $rasman"
 grep -q '^"IpOutHighWatermark"=dword:00000005$' <<<"$rasman" || qvx_fail "the uninstaller removed an L2TP value it found: $rasman"
 grep -q '^"IpOutLowWatermark"=dword:00000007$' <<<"$rasman" || qvx_fail "the uninstaller removed an L2TP value changed since: $rasman"
 [ "$(folder_after_restart "$install")" = "./qvxl.log ./softsetup.ini ./update.log ./user.ini " ] || qvx_fail "after the silent uninstall: $(ls -R "$install")"
 # The next installation picks them up; /PURGE takes them with it.
-expect_exit 0 "silent install over the user's files" qvx_run 'C:\setup.exe' /S
+qvx_expect_exit 0 "silent install over the user's files" qvx_run 'C:\setup.exe' /S
 check_user_files_kept "$install" "the reinstall"
-expect_exit 0 "uninstall with /PURGE" run_cmdline "\"$default_dir\\uninst.exe\" /S /PURGE _?=$default_dir"
+qvx_expect_exit 0 "uninstall with /PURGE" run_cmdline "\"$default_dir\\uninst.exe\" /S /PURGE _?=$default_dir"
 check_removed "$default_dir"
 [ -z "$(folder_after_restart "$install")" ] || qvx_fail "after /PURGE: $(ls -R "$install")"
 
 # --- a folder with Chinese characters and spaces; a file of the user's in it ------------------
 cn_dir='C:\程序 文件\Quovix 加速'
 cn_unix=$(qvx_unix_path "$cn_dir")
-expect_exit 0 "install into '$cn_dir'" qvx_run 'C:\setup.exe' /S "/D=$cn_dir"
+qvx_expect_exit 0 "install into '$cn_dir'" qvx_run 'C:\setup.exe' /S "/D=$cn_dir"
 check_installed "$cn_dir"
 # shellcheck disable=SC2034 # read by lib.sh
 QVX_PROGRAM_DIR=$cn_dir
@@ -269,7 +254,7 @@ qvx_wait_window "^$QVX_LOGIN\$" >/dev/null
 qvx_wait_log_line qvxl.log '获取程序运行目录为：C:\\程序 文件\\Quovix 加速\\'
 qvx_stop_all
 echo mine >"$cn_unix/mine.txt"
-expect_exit 0 "uninstaller in '$cn_dir'" qvx_run "$cn_dir\\uninst.exe" /S
+qvx_expect_exit 0 "uninstaller in '$cn_dir'" qvx_run "$cn_dir\\uninst.exe" /S
 wait_uninstalled "$cn_dir"
 [ "$(cd "$cn_unix" && find . -mindepth 1 | sort | tr '\n' ' ')" = "./mine.txt ./qvxl.log ./user.ini " ] || qvx_fail "the uninstaller left or took: $(ls -R "$cn_unix")"
 check_removed "$cn_dir"
@@ -282,22 +267,22 @@ echo tool >"$(qvx_unix_path 'C:\Tools\readme.txt')"
 long='C:\'$(printf 'dddddddddd\\%.0s' {1..24})dddddddddd # 277 characters, beyond MAX_PATH
 for dir in 'C:\' 'C:' 'C:\windows' 'C:\windows\system32\Quovix' 'C:\Program Files' 'C:\Tools' 'Quovix' 'C:Quovix' \
   'C:\a\..\windows' '\\server\share' "$long"; do
-  expect_exit 7 "install into '$dir'" run_cmdline "C:\\setup.exe /S /D=$dir"
+  qvx_expect_exit 7 "install into '$dir'" run_cmdline "C:\\setup.exe /S /D=$dir"
 done
 [ "$(drive_c_files)" = "$(printf '%s\n./Tools\n./Tools/readme.txt' "$before" | sort)" ] ||
   qvx_fail "a refused setup left files: $(diff <(echo "$before") <(drive_c_files))"
-[ -z "$(reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$menu_dir")" ] || qvx_fail "a refused setup left an entry or shortcuts"
+[ -z "$(qvx_reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$menu_dir")" ] || qvx_fail "a refused setup left an entry or shortcuts"
 apps='C:\Apps Dir\Quovix'
-expect_exit 0 "install into a quoted folder" run_cmdline "C:\\setup.exe /S /D=\"$apps\""
+qvx_expect_exit 0 "install into a quoted folder" run_cmdline "C:\\setup.exe /S /D=\"$apps\""
 check_installed "$apps"
 
 # --- a stale uninstaller leaves the live installation alone -----------------------------------
-expect_exit 0 "install elsewhere" run_cmdline "C:\\setup.exe /S /D=$default_dir"
+qvx_expect_exit 0 "install elsewhere" run_cmdline "C:\\setup.exe /S /D=$default_dir"
 check_installed "$default_dir"
 apps_unix=$(qvx_unix_path "$apps")
 echo mine >"$apps_unix/notes.txt"
 add_task "$default_dir"
-expect_exit 0 "the old folder's uninstaller" run_cmdline "\"$apps\\uninst.exe\" /S _?=$apps"
+qvx_expect_exit 0 "the old folder's uninstaller" run_cmdline "\"$apps\\uninst.exe\" /S _?=$apps"
 check_installed "$default_dir"
 [ -f "$task_file" ] || qvx_fail "the stale uninstaller removed the live installation's logon task"
 [ "$(folder_after_restart "$apps_unix")" = "./notes.txt " ] || qvx_fail "the stale uninstaller left or took: $(ls -R "$apps_unix")"
@@ -306,8 +291,8 @@ check_installed "$default_dir"
 echo theirs >"$(qvx_unix_path 'C:\readme.txt')"
 echo theirs >"$(qvx_unix_path 'C:\windows\readme.txt')"
 cp "$install/uninst.exe" "$(qvx_unix_path 'C:\uninst.exe')"
-expect_exit 2 "an uninstaller in a drive's root" run_cmdline 'C:\uninst.exe /S _?=C:\'
-expect_exit 7 "an uninstaller for the Windows folder" run_cmdline 'C:\uninst.exe /S _?=C:\windows'
+qvx_expect_exit 2 "an uninstaller in a drive's root" run_cmdline 'C:\uninst.exe /S _?=C:\'
+qvx_expect_exit 7 "an uninstaller for the Windows folder" run_cmdline 'C:\uninst.exe /S _?=C:\windows'
 [ "$(cat "$(qvx_unix_path 'C:\readme.txt')" "$(qvx_unix_path 'C:\windows\readme.txt')")" = "theirs
 theirs" ] || qvx_fail "an uninstaller out of place deleted a file"
 check_installed "$default_dir"
@@ -316,7 +301,7 @@ check_installed "$default_dir"
 reg_add "$run_key" quovixnet "$default_dir\\quovix.exe"
 cp "$install/uninst.exe" "$(qvx_unix_path 'C:\users\Public\uninst.exe')"
 rm -rf "$install"
-expect_exit 0 "uninstaller after the folder was deleted" run_cmdline "C:\\users\\Public\\uninst.exe /S _?=$default_dir"
+qvx_expect_exit 0 "uninstaller after the folder was deleted" run_cmdline "C:\\users\\Public\\uninst.exe /S _?=$default_dir"
 check_removed "$default_dir"
 
 # --- an installation an earlier setup made in the 32-bit folder and view ------------------------
@@ -333,18 +318,18 @@ if [ -n "$other_view_key" ]; then
   reg_add "$other_view_key" DisplayName Quovix加速
   reg_add "$other_view_key" InstallLocation "$old_dir"
   reg_add "$other_view_key" UninstallString "\"$old_dir\\uninst.exe\""
-  expect_exit 0 "upgrade of the 32-bit-view installation" qvx_run 'C:\setup.exe' /S
+  qvx_expect_exit 0 "upgrade of the 32-bit-view installation" qvx_run 'C:\setup.exe' /S
   check_installed "$old_dir"
   check_user_files_kept "$old" "the upgrade from the 32-bit view"
-  expect_exit 0 "uninstall of the upgraded installation" run_cmdline "\"$old_dir\\uninst.exe\" /S /PURGE _?=$old_dir"
+  qvx_expect_exit 0 "uninstall of the upgraded installation" run_cmdline "\"$old_dir\\uninst.exe\" /S /PURGE _?=$old_dir"
   check_removed "$old_dir"
 fi
 
 # --- a folder that cannot be written ---------------------------------------------------------
 echo file >"$(qvx_unix_path 'C:\blocker')"
-expect_exit 5 "install under a file" qvx_run 'C:\setup.exe' /S '/D=C:\blocker\Quovix'
-expect_exit 5 "install on a drive that does not exist" qvx_run 'C:\setup.exe' /S '/D=Q:\Quovix'
-[ -z "$(reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$menu_dir")" ] || qvx_fail "a failed install left an entry or shortcuts"
+qvx_expect_exit 5 "install under a file" qvx_run 'C:\setup.exe' /S '/D=C:\blocker\Quovix'
+qvx_expect_exit 5 "install on a drive that does not exist" qvx_run 'C:\setup.exe' /S '/D=Q:\Quovix'
+[ -z "$(qvx_reg_text "$uninst_key")" ] && [ ! -e "$(qvx_unix_path "$menu_dir")" ] || qvx_fail "a failed install left an entry or shortcuts"
 
 wineserver -w
 [ -z "$(find "$HOME" -newer "$home_mark" -iname '*quovix*' 2>/dev/null)" ] || qvx_fail "the test left files in $HOME: $(find "$HOME" -newer "$home_mark" -iname '*quovix*')"

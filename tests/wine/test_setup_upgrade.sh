@@ -22,12 +22,6 @@ default_dir='C:\Program Files\Quovix'
 install=$(qvx_unix_path "$default_dir")
 QVX_PROGRAM_UNIX=$install
 
-expect_exit() {
-  local want=$1 what=$2 rc=0
-  shift 2
-  "$@" || rc=$?
-  [ "$rc" -eq "$want" ] || qvx_fail "$what: exit code $rc, expected $want"
-}
 check_upgraded() {
   cmp -s "$program" "$install/quovix.exe" || qvx_fail "$1: quovix.exe is not the new program"
   local f
@@ -48,7 +42,7 @@ check_untouched() {
 unzip -q "$zip" -d "$(qvx_unix_path 'C:\Program Files')"
 [ -f "$install/quovix64.exe" ] || qvx_fail "the zip's layout is not what this test expects: $(ls "$install")"
 printf 'user settings' >"$install/user.ini"
-expect_exit 0 "setup over the zip's files" qvx_run 'C:\setup.exe' /S
+qvx_expect_exit 0 "setup over the zip's files" qvx_run 'C:\setup.exe' /S
 check_upgraded "the upgrade of the zip's files"
 [ "$(cat "$install/user.ini")" = 'user settings' ] || qvx_fail "the upgrade of the zip's files changed user.ini"
 [ ! -e "$install/quovix64.exe" ] && [ ! -e "$install/nettest64.exe" ] || qvx_fail "the zip's other builds are left: $(ls "$install")"
@@ -58,7 +52,7 @@ qvx_start "$default_dir\\quovix.exe"
 qvx_wait_window "^$QVX_LOGIN\$" >/dev/null
 qvx_wait_log_line qvxl.log '读取用户配置文件'
 mark_old
-expect_exit 0 "setup while the client runs" qvx_run 'C:\setup.exe' /S
+qvx_expect_exit 0 "setup while the client runs" qvx_run 'C:\setup.exe' /S
 qvx_wait_exit 10
 [ "$QVX_EXIT_CODE" -eq 0 ] || qvx_fail "the client ended with $QVX_EXIT_CODE"
 qvx_runlog | grep -qx '安装程序要求退出' || qvx_fail "the client did not log the setup's request: $(qvx_runlog | tail -n 5)"
@@ -84,7 +78,7 @@ cp "$install/quovix.exe" "$before"
 start_stuck mutex
 mark_old
 started=$SECONDS
-expect_exit 3 "setup while a client does not end" qvx_run 'C:\setup.exe' /S
+qvx_expect_exit 3 "setup while a client does not end" qvx_run 'C:\setup.exe' /S
 waited=$((SECONDS - started))
 [ "$waited" -ge 19 ] || qvx_fail "the setup gave up on the client after ${waited}s, not its 20 s"
 check_untouched "the setup that gave up on the client" "$before"
@@ -94,7 +88,7 @@ qvx_stop_all
 start_stuck global
 mark_old
 started=$SECONDS
-expect_exit 3 "setup while another session's client runs" qvx_run 'C:\setup.exe' /S
+qvx_expect_exit 3 "setup while another session's client runs" qvx_run 'C:\setup.exe' /S
 [ $((SECONDS - started)) -lt 15 ] || qvx_fail "the setup waited for a client no message reaches"
 check_untouched "the setup that found another session's client" "$before"
 qvx_stop_all
@@ -102,7 +96,7 @@ qvx_stop_all
 # --- a program file held open where the setup cannot ask: its exit code, nothing replaced -----
 start_stuck lock "$default_dir\\quovix.exe"
 mark_old
-expect_exit 9 "setup with quovix.exe in use" qvx_run 'C:\setup.exe' /S
+qvx_expect_exit 9 "setup with quovix.exe in use" qvx_run 'C:\setup.exe' /S
 check_untouched "the setup that found quovix.exe in use" "$before"
 qvx_stop_all
 
@@ -115,9 +109,9 @@ printf '\x00\x00\x09\x00' | dd of="$install/quovix.exe" bs=1 seek=$((signature +
 newer=$qvx_tmp/quovix-newer.exe
 cp "$install/quovix.exe" "$newer"
 mark_old
-expect_exit 10 "an older setup over version 9.0" qvx_run 'C:\setup.exe' /S
+qvx_expect_exit 10 "an older setup over version 9.0" qvx_run 'C:\setup.exe' /S
 check_untouched "the refused downgrade" "$newer"
-expect_exit 0 "an older setup with /ALLOWDOWNGRADE" qvx_run 'C:\setup.exe' /S /ALLOWDOWNGRADE
+qvx_expect_exit 0 "an older setup with /ALLOWDOWNGRADE" qvx_run 'C:\setup.exe' /S /ALLOWDOWNGRADE
 check_upgraded "the downgrade asked for"
 
 qvx_pass

@@ -11,15 +11,8 @@ qvx_setup
 moved='记住的账号和密码已移到当前Windows用户'
 user_key='HKEY_CURRENT_USER\Software\Quovix'
 
-# The key as regedit exports it, hex bytes and all.
-user_values() {
-  local out
-  out=$(qvx_unix_path 'C:\export.reg')
-  rm -f "$out"
-  wine regedit /E 'C:\export.reg' "$user_key" >/dev/null 2>&1 || true
-  [ -f "$out" ] && iconv -f UTF-16 -t UTF-8 "$out" | tr -d '\r\\\n '
-  true
-}
+# The key as regedit exports it, hex bytes and all, on one line.
+user_values() { qvx_reg_text "$user_key" | tr -d '\\\n '; }
 fields() { echo "$(qvx_ui edit "$QVX_LOGIN" 1)/$(qvx_ui edit "$QVX_LOGIN" 2)"; }
 start_and_read() {
   qvx_start
