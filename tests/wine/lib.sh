@@ -613,11 +613,17 @@ qvx_turn_on_redial() {
   qvx_ui_until 10 1 checked 设置 断线自动重连
 }
 
+# qvx_fixed_file_info EXE: the byte offset of the VS_FIXEDFILEINFO in EXE's version resource
+# (its signature 0xFEEF04BD), or status 1 when there is none.
+qvx_fixed_file_info() {
+  local at
+  at=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$1" | head -n 1 | cut -d: -f1)
+  [ -n "$at" ] && echo "$at"
+}
 # qvx_file_version EXE: the file version in EXE's version resource (VS_FIXEDFILEINFO), as 2.4.3.1.
 qvx_file_version() {
   local at
-  at=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$1" | head -n 1 | cut -d: -f1)
-  [ -n "$at" ] || return 1
+  at=$(qvx_fixed_file_info "$1") || return 1
   od -An -tu2 -j $((at + 8)) -N 8 "$1" | awk '{ print $2 "." $1 "." $4 "." $3 }'
 }
 

@@ -103,8 +103,7 @@ qvx_stop_all
 # --- an older setup over a newer program: refused unless asked -------------------------------
 # The installed program claims version 9.0 (VS_FIXEDFILEINFO's dwFileVersionMS, after its
 # signature and struct version).
-signature=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$install/quovix.exe" | head -n 1 | cut -d: -f1)
-[ -n "$signature" ] || qvx_fail "no version resource in the installed program"
+signature=$(qvx_fixed_file_info "$install/quovix.exe") || qvx_fail "no version resource in the installed program"
 printf '\x00\x00\x09\x00' | dd of="$install/quovix.exe" bs=1 seek=$((signature + 8)) conv=notrunc status=none
 newer=$qvx_tmp/quovix-newer.exe
 cp "$install/quovix.exe" "$newer"
